@@ -1,0 +1,38 @@
+// "Tavorix:InferiorAngle" and "Tavorix:SuperiorAngle": at the current time,
+// rewrite every selected item's rotation keys into the other equivalent
+// triple (or back). One routine; the mode is the only difference.
+#include "batch/correct_angle_batch.h"
+#include "keys/collect_rotation_keys.h"
+#include "module/activation.h"
+#include "module/scene_services.h"
+#include "module/scheduler_scope.h"
+#include "module/servers.h"
+
+namespace KeyFrame {
+namespace {
+
+int run_angle_command(std::int32_t mode, int version, GlobalFunc *global) {
+  return guard_activation([&] {
+    const int begun = begin_activation(version, LWLAYOUTGENERIC_VERSION, global);
+    if (begun != AFUNC_OK) return begun;
+    SchedulerScope scheduler;
+    KeyInfo info(mode);
+    SceneServicesScope services;
+    if (!services.held()) return AFUNC_BADGLOBAL;
+    collect_rotation_keys(&info);
+    correct_angle_batch(&info);
+    return AFUNC_OK;
+  });
+}
+
+}  // namespace
+
+extern "C" int activate_inferior_angle(int version, GlobalFunc *global, void *, void *) {
+  return run_angle_command(kModeInferior, version, global);
+}
+
+extern "C" int activate_superior_angle(int version, GlobalFunc *global, void *, void *) {
+  return run_angle_command(kModeSuperior, version, global);
+}
+
+}  // namespace KeyFrame

@@ -1,0 +1,44 @@
+#include "batch/correct_angle_batch.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+#include <tbb/partitioner.h>
+
+#include "keys/finite_angles.h"
+#include "module/host_services.h"
+#include "rotation/key_kernels.h"
+
+namespace KeyFrame {
+
+void correct_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end) {
+  for (std::uint64_t i = begin; i < end; ++i) {
+    KeyRecord &record = info->records[i];
+    if (!is_finite(record.reference) || !is_finite(record.angles)) continue;
+    correct_key(info->mode, record.reference, record.angles);
+  }
+}
+
+void write_back_records(const KeyInfo *info, std::uint64_t begin) {
+  const LWEnvelopeFuncs *env = host_services.envelope_funcs;
+  // item_count is read again before each record.
+  for (std::uint64_t i = begin; i < info->item_count; ++i) {
+    KeyRecord record = info->records[i];
+    env->keySet(record.heading_envelope, record.heading_key, LWKEY_VALUE, &record.angles.heading);
+    env->keySet(record.pitch_envelope, record.pitch_key, LWKEY_VALUE, &record.angles.pitch);
+    env->keySet(record.bank_envelope, record.bank_key, LWKEY_VALUE, &record.angles.bank);
+  }
+}
+
+void correct_angle_batch(KeyInfo *info) {
+  if (info->item_count > 0) {
+    // Grain size 1: a record is a fixed, small amount of trigonometry; the
+    // automatic partitioner groups records as load balance allows.
+    tbb::parallel_for(
+        tbb::blocked_range<std::uint64_t>(0, info->item_count, 1),
+        [info](const tbb::blocked_range<std::uint64_t> &range) { correct_records(info, range.begin(), range.end()); },
+        tbb::auto_partitioner());
+  }
+  write_back_records(info, 0);
+}
+
+}  // namespace KeyFrame

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/scene.h"
+#include "host/text_lines.h"
+
+namespace host {
+
+// A LightWave scene file (.lws, versions 3, 4 and 5) read into a Scene, and
+// everything needed to write that scene back so that only what changed
+// differs from the file: every line is kept with its own line ending, a key
+// whose value changed gets only its value word rewritten, new keys get new
+// "Key" lines and deleted keys lose theirs.
+//
+// What becomes of the file:
+// - Items: LoadObjectLayer / LoadObject (an object named after its file,
+//   "name (2)" for a second one of that name), AddNullObject, AddBone +
+//   BoneName, AddLight + LightName, AddCamera + CameraName, in file order.
+//   Ids: version 3 numbers items by kind in file order (objects and nulls
+//   share one count; a bone's id holds its number among its object's bones in
+//   bits 16-27 and its object's number in bits 0-15); versions 4 and 5 give
+//   the id on the declaring line. ParentItem sets the parent.
+// - Motion: the "Channel i" envelopes of an item's ObjectMotion, BoneMotion,
+//   LightMotion or CameraMotion block become its host channel i (0-2
+//   position, 3-5 rotation heading/pitch/bank in radians, 6-8 scale). Every
+//   item gets all nine host channels; those its file lacks stay empty and are
+//   never written. Envelopes elsewhere (plug-in blocks, MorphAmount, ...) are
+//   kept as text only.
+// - FramesPerSecond and CurrentFrame set the scene's frame rate and current
+//   time. Key times are snapped to whole frames as frame_time.h describes.
+class LwsSceneFile {
+ public:
+  // Where one key line of a motion envelope is and what it held.
+  struct KeySource {
+    int line = 0;  // 0-based index into the file's lines
+    std::size_t value_column = 0, value_length = 0;
+    std::size_t time_column = 0, time_length = 0;
+    double value = 0.0;  // as read
+    double time = 0.0;   // as held in memory, after frame snapping
+  };
+
+  // One "Channel i" envelope block of an item's motion.
+  struct EnvelopeSource {
+    int channel_line = 0;  // the "Channel i" line
+    int count_line = 0;    // the line holding the number of keys
+    std::size_t count_column = 0, count_length = 0;
+    int keys_end_line = 0;  // first line after the key lines ("Behaviors" or "}")
+    std::vector<KeySource> keys;
+  };
+
+  // One item as the file declares it.
+  struct ItemSource {
+    ItemKind kind = ItemKind::Null;
+    std::string name;  // the name it has in the scene
+    std::uint32_t id = 0;
+    int declaration_line = 0;
+    int motion_line = -1;  // the ObjectMotion/... line, -1 when there is none
+    std::array<std::optional<EnvelopeSource>, kChannelCount> channels;
+  };
+
+  // Reads `text`, the whole content of the file called `file_name` (used in
+  // messages only), and adds its items, frame rate and current time to
+  // `scene`, which should hold no items yet. Throws SceneFileError naming the
+  // file, the line and what was expected there.
+  static LwsSceneFile read(std::string text, const std::string &file_name, Scene &scene);
+
+  // The file's text with the keys of the motion envelopes as `scene` holds
+  // them now. `scene` is the one read() filled (items are found by id). When
+  // nothing changed the result is the text that was read, byte for byte.
+  // Keys on channels that the file does not have are not written; each such
+  // channel adds a line to `warnings` when given. Throws SceneFileError when a
+  // key to write is not a finite number.
+  std::string write(const Scene &scene, std::vector<std::string> *warnings = nullptr) const;
+
+  const std::string &file_name() const { return file_name_; }
+  int version() const { return version_; }
+  const std::vector<ItemSource> &items() const { return items_; }
+  // The text of line `index` (0-based) without its line ending.
+  std::string_view line_text(int index) const;
+
+ private:
+  friend class LwsReader;
+
+  std::string file_name_;
+  std::string text_;
+  std::vector<TextLine> lines_;
+  int version_ = 0;
+  std::vector<ItemSource> items_;
+};
+
+}  // namespace host

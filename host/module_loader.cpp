@@ -1,0 +1,162 @@
+#include "host/module_loader.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "host/host.h"
+
+namespace host {
+namespace {
+
+constexpr const char *kDescriptorSymbol = "_mod_descrip";
+// A table without its all-null end record would be read past its end; stop
+// well before that could run away.
+constexpr std::size_t kMaxServerRecords = 4096;
+
+std::string hex(unsigned int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+
+std::string last_dl_error() {
+  const char *text = dlerror();
+  return text != nullptr ? text : "no reason given";
+}
+
+// Closes a dlopen handle unless released.
+struct LibraryGuard {
+  void *library = nullptr;
+  ~LibraryGuard() {
+    if (library != nullptr) dlclose(library);
+  }
+};
+
+int generic_evaluate(void *data, const char *command) {
+  Host *target = static_cast<Host *>(data);
+  return target == nullptr ? 0 : target->evaluate_command(command);
+}
+
+}  // namespace
+
+std::unique_ptr<LoadedModule> LoadedModule::load(const std::string &path) {
+  const std::string where = "module '" + path + "'";
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) throw ModuleLoadError(where + ": file not found");
+    throw ModuleLoadError(where + ": cannot access the file: " + std::strerror(errno));
+  }
+  if (S_ISDIR(status.st_mode)) throw ModuleLoadError(where + ": is a directory, expected a module file");
+
+  // Without a slash dlopen would search the library path instead of opening
+  // the file that was just checked.
+  std::string open_path = path.find('/') == std::string::npos ? "./" + path : path;
+  dlerror();
+  LibraryGuard guard{dlopen(open_path.c_str(), RTLD_NOW | RTLD_LOCAL)};
+  if (guard.library == nullptr) {
+    throw ModuleLoadError(where + ": not a loadable shared library: " + last_dl_error());
+  }
+
+  dlerror();
+  const auto *descriptor = static_cast<const ModuleDescriptor *>(dlsym(guard.library, kDescriptorSymbol));
+  if (descriptor == nullptr) {
+    throw ModuleLoadError(where + ": no module descriptor (symbol " + kDescriptorSymbol + " not found)");
+  }
+  if (descriptor->sysSync != MOD_SYSSYNC) {
+    throw ModuleLoadError(where + ": wrong synchronisation word in the descriptor: expected " +
+                          hex(MOD_SYSSYNC) + ", found " + hex(descriptor->sysSync));
+  }
+  if (descriptor->sysVersion != MOD_SYSVER) {
+    throw ModuleLoadError(where + ": unsupported module interface version: expected " +
+                          std::to_string(MOD_SYSVER) + ", found " + std::to_string(descriptor->sysVersion));
+  }
+  if (descriptor->sysMachine != MOD_MACHINE) {
+    throw ModuleLoadError(where + ": wrong machine type in the descriptor: expected " + hex(MOD_MACHINE) +
+                          ", found " + hex(descriptor->sysMachine));
+  }
+  if (descriptor->startup == nullptr)
+    throw ModuleLoadError(where + ": the descriptor has no startup function");
+  if (descriptor->serverDefs == nullptr)
+    throw ModuleLoadError(where + ": the descriptor has no server table");
+
+  std::unique_ptr<LoadedModule> module(new LoadedModule());
+  module->path_ = path;
+  void *server_data = descriptor->startup();
+  if (server_data == nullptr) throw ModuleLoadError(where + ": startup returned null");
+  // From here the destructor calls shutdown and unloads.
+  module->server_data_ = server_data;
+  module->descriptor_ = descriptor;
+  module->library_ = guard.library;
+  guard.library = nullptr;
+
+  const ServerRecord *records = descriptor->serverDefs;
+  for (std::size_t i = 0;; ++i) {
+    if (i == kMaxServerRecords) {
+      throw ModuleLoadError(where + ": the server table has no all-null end record within " +
+                            std::to_string(kMaxServerRecords) + " records");
+    }
+    const ServerRecord &record = records[i];
+    if (record.className == nullptr) break;
+    if (record.name == nullptr || record.activate == nullptr) {
+      throw ModuleLoadError(where + ": server record " + std::to_string(i) + " of class '" +
+                            record.className + "' has no " +
+                            (record.name == nullptr ? "name" : "activation function"));
+    }
+    module->servers_.push_back(ServerInfo{record.className, record.name, record.activate});
+  }
+  return module;
+}
+
+LoadedModule::~LoadedModule() {
+  if (descriptor_ != nullptr && descriptor_->shutdown != nullptr) descriptor_->shutdown(server_data_);
+  if (library_ != nullptr) dlclose(library_);
+}
+
+const LoadedModule::ServerInfo *LoadedModule::find(const std::string &class_name,
+                                                   const std::string &name) const {
+  for (const ServerInfo &server : servers_) {
+    if (server.class_name == class_name && server.name == name) return &server;
+  }
+  return nullptr;
+}
+
+int LoadedModule::activate(const std::string &class_name, const std::string &name, int version,
+                           GlobalFunc *global, void *local) {
+  const ServerInfo *server = find(class_name, name);
+  if (server == nullptr) {
+    std::string known;
+    for (const ServerInfo &candidate : servers_) {
+      known += (known.empty() ? "" : ", ") + candidate.class_name + " '" + candidate.name + "'";
+    }
+    throw ModuleLoadError("module '" + path_ + "': no server " + class_name + " '" + name +
+                          "'; it has: " + (known.empty() ? "none" : known));
+  }
+  return server->activate(version, global, local, server_data_);
+}
+
+int run_generic(LoadedModule &module, Host &host, const std::string &server_name) {
+  if (Host::current() != &host) {
+    throw std::logic_error(
+        "run_generic: the host given is not the current host, so the module would "
+        "reach another host's services");
+  }
+  LWLayoutGeneric local{generic_evaluate, &host};
+  return module.activate(LWLAYOUTGENERIC_CLASS, server_name, LWLAYOUTGENERIC_VERSION, host.global_function(),
+                         &local);
+}
+
+std::string describe_result(int code) {
+  switch (code) {
+    case AFUNC_OK: return "ok";
+    case AFUNC_BADVERSION: return "bad version";
+    case AFUNC_BADGLOBAL: return "missing host service";
+    case AFUNC_FAILED: return "failed";
+    default: return "unknown result " + std::to_string(code);
+  }
+}
+
+}  // namespace host

@@ -1,0 +1,111 @@
+#include "host/service_tables.h"
+
+#include <cstdio>
+
+#include "host/envelope_service.h"
+#include "host/handles.h"
+#include "host/host.h"
+#include "host/progress_monitor.h"
+
+namespace host {
+
+const std::array<const char *, kServiceCount> kServiceNames = {
+    LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,   LWINTERFACEINFO_GLOBAL,
+    LWITEMINFO_GLOBAL,     LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL};
+
+namespace {
+
+// The tables are read-only for the module; the SDK hands them out as void*.
+template <typename Table>
+void *as_service(const Table &table) {
+  return const_cast<Table *>(&table);
+}
+
+// ---- "LW Item Info 5" ----------------------------------------------------
+
+LWChanGroupID item_channel_group(LWItemID item) { return to_group_handle(from_handle(item)); }
+
+// ---- "Channel Info 2" ----------------------------------------------------
+
+LWChannelID next_channel(LWChanGroupID group, LWChannelID after) {
+  const Item *item = from_handle(group);
+  if (item == nullptr) return nullptr;
+  const auto &channels = item->channels;
+  if (after == nullptr) return channels.empty() ? nullptr : to_handle(channels.front().get());
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    if (to_handle(channels[i].get()) == after) {
+      return i + 1 < channels.size() ? to_handle(channels[i + 1].get()) : nullptr;
+    }
+  }
+  return nullptr;  // `after` is not a channel of this group
+}
+
+int channel_type(LWChannelID channel) {
+  const Channel *found = from_handle(channel);
+  return found == nullptr ? 0 : found->type;
+}
+
+const char *channel_name(LWChannelID channel) {
+  const Channel *found = from_handle(channel);
+  return found == nullptr ? nullptr : found->name.c_str();
+}
+
+LWEnvelopeID channel_envelope(LWChannelID channel) {
+  Channel *found = from_handle(channel);
+  return found == nullptr ? nullptr : to_handle(&found->envelope);
+}
+
+// ---- "Info Messages 2" ---------------------------------------------------
+
+void show_message(const char *kind, const char *line1, const char *line2) {
+  HostMessage message;
+  try {
+    message.kind = kind;
+    message.line1 = line1 != nullptr ? line1 : "";
+    message.line2 = line2 != nullptr ? line2 : "";
+  } catch (...) {
+    return;  // out of memory: nothing may reach the module
+  }
+  Host *host = Host::current();
+  if (host == nullptr || host->print_messages()) {
+    std::fprintf(stderr, "%s: %s\n", kind, message.line1.c_str());
+    if (!message.line2.empty()) std::fprintf(stderr, "  %s\n", message.line2.c_str());
+  }
+  if (host != nullptr) host->note_message(std::move(message));
+}
+
+void message_info(const char *line1, const char *line2) { show_message("info", line1, line2); }
+void message_error(const char *line1, const char *line2) { show_message("error", line1, line2); }
+void message_warning(const char *line1, const char *line2) { show_message("warning", line1, line2); }
+
+const LWItemInfo kItemInfo = {item_channel_group};
+const LWChannelInfo kChannelInfo = {next_channel, channel_type, channel_name, channel_envelope};
+const LWMessageFuncs kMessageFuncs = {message_info, message_error, message_warning};
+
+}  // namespace
+
+const LWItemInfo &item_info_table() { return kItemInfo; }
+const LWChannelInfo &channel_info_table() { return kChannelInfo; }
+const LWMessageFuncs &message_funcs_table() { return kMessageFuncs; }
+
+void *global_function(const char *service_name, int use_mode) {
+  Host *host = Host::current();
+  if (host == nullptr || service_name == nullptr) return nullptr;
+  try {
+    return host->answer_global(service_name, use_mode);
+  } catch (...) {
+    return nullptr;  // out of memory while counting: no exception may reach the module
+  }
+}
+
+void *service_table(Host &host, const std::string &service_name) {
+  if (service_name == LWMESSAGEFUNCS_GLOBAL) return as_service(message_funcs_table());
+  if (service_name == LWLMONFUNCS_GLOBAL) return as_service(monitor_funcs_table());
+  if (service_name == LWINTERFACEINFO_GLOBAL) return host.interface_info();
+  if (service_name == LWITEMINFO_GLOBAL) return as_service(item_info_table());
+  if (service_name == LWCHANNELINFO_GLOBAL) return as_service(channel_info_table());
+  if (service_name == LWENVELOPEFUNCS_GLOBAL) return as_service(envelope_funcs_table());
+  return nullptr;
+}
+
+}  // namespace host

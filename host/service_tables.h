@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "lwhost.h"
+
+namespace host {
+
+class Host;
+
+// The global names of the six services the stand-in host offers.
+constexpr int kServiceCount = 6;
+extern const std::array<const char *, kServiceCount> kServiceNames;
+
+// The C function handed to activations as their GlobalFunc. It has no
+// context argument, so it answers for Host::current() (null when there is
+// none or the service name is null).
+void *global_function(const char *service_name, int use_mode);
+
+// The table of the service called `service_name` for `host`, or null for a
+// name the host does not know. Only the interface information belongs to a
+// Host (it is refreshed from its scene here); the other tables are shared and
+// work on handles alone.
+void *service_table(Host &host, const std::string &service_name);
+
+// The handle-only tables. Their callbacks accept null handles and then do
+// nothing and answer null or 0.
+const LWItemInfo &item_info_table();
+const LWChannelInfo &channel_info_table();
+// Messages go to Host::current() (recorded, and printed to stderr unless the
+// host turned that off); with no current host they are printed.
+const LWMessageFuncs &message_funcs_table();
+
+}  // namespace host

@@ -1,0 +1,47 @@
+#include "host/text_lines.h"
+
+namespace host {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::vector<TextLine> split_lines(std::string_view text) {
+  std::vector<TextLine> lines;
+  std::size_t start = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c != '\n' && c != '\r') continue;
+    TextLine line;
+    line.offset = start;
+    line.length = at - start;
+    line.ending_length = (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ? 2 : 1;
+    lines.push_back(line);
+    at += line.ending_length - 1;
+    start = at + 1;
+  }
+  if (start < text.size()) lines.push_back(TextLine{start, text.size() - start, 0});
+  return lines;
+}
+
+std::vector<LineToken> split_tokens(std::string_view line) {
+  std::vector<LineToken> tokens;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && is_blank(line[at])) ++at;
+    if (at == line.size()) break;
+    const std::size_t start = at;
+    while (at < line.size() && !is_blank(line[at])) ++at;
+    tokens.push_back(LineToken{line.substr(start, at - start), start});
+  }
+  return tokens;
+}
+
+std::string_view trim_blanks(std::string_view text) {
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace host

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace host {
+
+// One line of a text: where its text lies and how long its line ending is
+// (2 for "\r\n", 1 for "\n" or a lone "\r", 0 for a last line without one).
+struct TextLine {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  std::size_t ending_length = 0;
+};
+
+// The lines of `text`, endings kept apart so that each can be copied back
+// exactly. An empty text has no lines; a text ending in a line ending has no
+// empty line after it.
+std::vector<TextLine> split_lines(std::string_view text);
+
+// A blank-separated word of a line and the column where it starts.
+struct LineToken {
+  std::string_view text;
+  std::size_t column = 0;
+};
+
+// The words of `line`, separated by spaces and tabs.
+std::vector<LineToken> split_tokens(std::string_view line);
+
+// `text` without leading and trailing spaces and tabs.
+std::string_view trim_blanks(std::string_view text);
+
+}  // namespace host

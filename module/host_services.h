@@ -1,0 +1,24 @@
+#pragma once
+
+#include "lwhost.h"
+
+namespace KeyFrame {
+
+// The host's service tables as the latest activation left them. Process-wide:
+// written only on the host's thread (activations and handler events) and read
+// by the passes, including the scan pipeline's serial stages on worker
+// threads while the writing thread waits. The tables belong to the host.
+struct HostServices {
+  GlobalFunc *global = nullptr;
+  LWMessageFuncs *message_funcs = nullptr;
+  LWLMonFuncs *monitor_funcs = nullptr;
+  LWLMonID monitor = nullptr;
+  LWInterfaceInfo *interface_info = nullptr;
+  LWItemInfo *item_info = nullptr;
+  LWChannelInfo *channel_info = nullptr;
+  LWEnvelopeFuncs *envelope_funcs = nullptr;
+};
+
+extern HostServices host_services;
+
+}  // namespace KeyFrame

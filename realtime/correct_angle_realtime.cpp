@@ -1,0 +1,70 @@
+#include "realtime/correct_angle_realtime.h"
+
+#include <algorithm>
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+#include <tbb/partitioner.h>
+
+#include "keys/finite_angles.h"
+#include "module/host_services.h"
+#include "module/scheduler_scope.h"
+#include "rotation/rotation_offset.h"
+
+namespace KeyFrame {
+namespace {
+
+void write_record(const LWEnvelopeFuncs *env, KeyRecord &record) {
+  env->keySet(record.heading_envelope, record.heading_key, LWKEY_VALUE, &record.angles.heading);
+  env->keySet(record.pitch_envelope, record.pitch_key, LWKEY_VALUE, &record.angles.pitch);
+  env->keySet(record.bank_envelope, record.bank_key, LWKEY_VALUE, &record.angles.bank);
+}
+
+}  // namespace
+
+void shift_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end, const AngleTriple &change) {
+  for (std::uint64_t i = begin; i < end; ++i) {
+    AngleTriple &angles = info->records[i].angles;
+    angles.heading += change.heading;
+    angles.pitch += change.pitch;
+    angles.bank += change.bank;
+  }
+}
+
+void correct_angle_realtime(KeyInfo *info) {
+  const std::uint64_t count = std::min<std::uint64_t>(info->item_count, info->records.size());
+  if (count == 0) return;
+  KeyRecord &first = info->records[0];
+  const AngleTriple start = first.angles;
+  if (!is_finite(start)) return;
+  // Only the reference item goes through the orientation math; the others
+  // follow it by the same change of angles.
+  const AngleTriple turned = apply_rotation_offset(start, info->rotation_offset);
+  if (!is_finite(turned)) return;
+  const AngleTriple change{turned.heading - start.heading, turned.pitch - start.pitch,
+                           turned.bank - start.bank};
+
+  // The following items are shifted before anything is written, so that a
+  // failure inside the loop (out of memory) leaves every key as it was. The
+  // host still receives its writes in record order.
+  if (count > 1) {
+    // The host may unload the module between two events: the scope makes the
+    // loop's worker threads end before the call returns.
+    SchedulerScope scheduler;
+    // Grain size 1 with the automatic partitioner: the body is three
+    // additions per record, and the partitioner groups records into chunks
+    // as large as load balance allows.
+    tbb::parallel_for(
+        tbb::blocked_range<std::uint64_t>(1, count, 1),
+        [info, change](const tbb::blocked_range<std::uint64_t> &range) {
+          shift_records(info, range.begin(), range.end(), change);
+        },
+        tbb::auto_partitioner());
+  }
+  first.angles = turned;
+
+  const LWEnvelopeFuncs *env = host_services.envelope_funcs;
+  for (std::uint64_t i = 0; i < count; ++i) write_record(env, info->records[i]);
+}
+
+}  // namespace KeyFrame

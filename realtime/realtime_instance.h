@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+#include "keys/key_info.h"
+
+namespace KeyFrame {
+
+// Watch states of the real-time watcher.
+enum WatchState : std::int32_t {
+  // The user switched the host to the parent coordinate system: the watcher
+  // waits for a switch to the local or world system and reacts to nothing else.
+  kDormant = 0,
+  // Nothing collected and none of the four scene services held; the next
+  // rotation command starts tracking.
+  kArmed = 1,
+  // The selected items' rotation keys at the current time are in `key_info`
+  // and the four scene services are held for them. Tests for tracking are
+  // written as `state > kArmed`.
+  kTracking = 2,
+};
+
+// One master-handler instance of "Tavorix:RealTime", owned by the host
+// between `create` and `destroy`.
+//
+// Invariant: the scene services are held exactly while `state` is
+// kTracking; every way out of kTracking releases them once.
+struct RealTimeInstance {
+  RealTimeInstance() : key_info(kModeRealTime) {}
+
+  std::int32_t state = kArmed;
+  KeyInfo key_info;
+};
+
+}  // namespace KeyFrame

@@ -1,0 +1,28 @@
+#include "realtime/tracking.h"
+
+#include "keys/collect_rotation_keys.h"
+#include "module/scene_services.h"
+
+namespace KeyFrame {
+
+bool start_tracking(KeyInfo *info) {
+  if (!acquire_scene_services()) return false;
+  try {
+    collect_rotation_keys(info);
+  } catch (...) {
+    // The keys planted for the records appended so far go again, so an
+    // aborted start leaves the scene as it was.
+    for (const KeyRecord &record : info->records) remove_created_keys(record);
+    info->records.clear();
+    release_scene_services();
+    throw;
+  }
+  return true;
+}
+
+void stop_tracking(KeyInfo *info) {
+  info->records.clear();
+  release_scene_services();
+}
+
+}  // namespace KeyFrame

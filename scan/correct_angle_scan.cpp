@@ -1,0 +1,60 @@
+#include "scan/correct_angle_scan.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include <tbb/parallel_pipeline.h>
+
+#include "keys/collect_rotation_keys.h"
+#include "scan/input_filter.h"
+#include "scan/output_filter.h"
+#include "scan/scan_token.h"
+#include "scan/transform_filter.h"
+
+namespace KeyFrame {
+namespace {
+
+void run_scan_pipeline(KeyInfo *info) {
+  // One token per record, all allocated before the run: no token is reused
+  // and no stage waits for one.
+  if (info->item_count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw std::bad_array_new_length();
+  }
+  const auto token_count = static_cast<std::int32_t>(info->item_count);
+  InputFilter input(std::unique_ptr<ScanToken[]>(new ScanToken[token_count]), token_count, info);
+  const TransformFilter transform;
+  OutputFilter output(info);
+
+  // The stages stay here, in this frame, and the pipeline reaches them by
+  // reference: their counters and the token array outlive the run and go on
+  // every way out of this function.
+  tbb::parallel_pipeline(
+      static_cast<std::size_t>(token_count),
+      tbb::make_filter<void, ScanToken *>(tbb::filter_mode::serial_in_order,
+                                          [&input](tbb::flow_control &control) { return input(control); }) &
+          tbb::make_filter<ScanToken *, ScanToken *>(tbb::filter_mode::parallel,
+                                                     [&transform](ScanToken *token) { return transform(token); }) &
+          tbb::make_filter<ScanToken *, void>(tbb::filter_mode::serial_in_order,
+                                              [&output](ScanToken *token) { output(token); }));
+}
+
+}  // namespace
+
+void correct_angle_scan(KeyInfo *info) {
+  if (info->item_count == 0) return;
+  try {
+    run_scan_pipeline(info);
+  } catch (...) {
+    // The pipeline has drained. The fill clears a record's created flags as
+    // it destroys its keys, so what is still flagged was never removed:
+    // records not yet read, and the one whose fill failed before its
+    // deletion step.
+    for (std::uint64_t i = 0; i < info->item_count; ++i) remove_created_keys(info->records[i]);
+    throw;
+  }
+}
+
+}  // namespace KeyFrame

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <tbb/concurrent_vector.h>
+
+#include "keys/cache_aligned_allocator.h"
+#include "rotation/angle_triple.h"
+#include "scan/key_triple.h"
+
+namespace KeyFrame {
+
+using TokenKeys = tbb::concurrent_vector<KeyTriple, CacheAlignedAllocator<KeyTriple>>;
+using TokenValues = tbb::concurrent_vector<AngleTriple, CacheAlignedAllocator<AngleTriple>>;
+
+// One item's part of a scan: its key triples in time order of their pitch
+// keys and, at the same index, their values. Element 0 is the anchor (read,
+// never rewritten or written); the scan rewrites elements 1 onward. A token
+// is filled once (input stage), its values rewritten (transform stage) and
+// written back (output stage); it is never cleared or reused.
+//
+// Aligned to two cache lines: neighbouring tokens of the array are handled by
+// different stages on different threads at the same moment, and their
+// vectors' size counters must not share a line.
+struct alignas(128) ScanToken {
+  TokenKeys keys;
+  TokenValues values;
+};
+
+}  // namespace KeyFrame

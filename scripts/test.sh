@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test (normal build, warnings as errors in CI).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "${JOBS:-$(nproc)}"

@@ -1,0 +1,200 @@
+#include "host/envelope.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "support/scene_builders.h"
+
+namespace {
+
+using host::Envelope;
+using host::Key;
+using testing_support::add_keys;
+using testing_support::key_times;
+using testing_support::keys_of;
+using testing_support::link_fault;
+
+TEST(Envelope, KeysStayInTimeOrderWhateverTheInsertionOrder) {
+  std::vector<double> times(200);
+  std::iota(times.begin(), times.end(), -50.0);
+  std::mt19937 random(1234);
+  std::shuffle(times.begin(), times.end(), random);
+
+  Envelope envelope;
+  for (double time : times) ASSERT_NE(envelope.create(time * 0.25, time), nullptr);
+
+  EXPECT_EQ(link_fault(envelope), "");
+  std::vector<double> walked = key_times(envelope);
+  EXPECT_EQ(walked.size(), times.size());
+  EXPECT_TRUE(std::is_sorted(walked.begin(), walked.end()));
+  EXPECT_EQ(envelope.first()->time, -12.5);
+  EXPECT_EQ(envelope.last()->time, 37.25);
+}
+
+TEST(Envelope, HandlesStayValidWhileOtherKeysComeAndGo) {
+  Envelope envelope;
+  Key *kept = envelope.create(5.0, 0.7);
+  std::vector<Key *> others;
+  for (int i = 0; i < 500; ++i) others.push_back(envelope.create(i * 0.01, i));
+  for (std::size_t i = 0; i < others.size(); i += 2) ASSERT_TRUE(envelope.destroy(others[i]));
+
+  EXPECT_EQ(envelope.find(5.0), kept);
+  EXPECT_EQ(kept->time, 5.0);
+  EXPECT_EQ(kept->value, 0.7);
+  EXPECT_EQ(envelope.last(), kept);
+  EXPECT_EQ(envelope.size(), 251u);
+  EXPECT_EQ(link_fault(envelope), "");
+}
+
+TEST(Envelope, CreatingAtATakenTimeGivesThatKeyTheValue) {
+  Envelope envelope;
+  Key *first = envelope.create(1.0, 0.5);
+  Key *again = envelope.create(1.0, -2.0);
+  EXPECT_EQ(again, first);
+  EXPECT_EQ(first->value, -2.0);
+  EXPECT_EQ(envelope.size(), 1u);
+}
+
+TEST(Envelope, NonFiniteTimesCreateNothing) {
+  Envelope envelope;
+  EXPECT_EQ(envelope.create(std::numeric_limits<double>::quiet_NaN(), 1.0), nullptr);
+  EXPECT_EQ(envelope.create(std::numeric_limits<double>::infinity(), 1.0), nullptr);
+  EXPECT_EQ(envelope.create(-std::numeric_limits<double>::infinity(), 1.0), nullptr);
+  EXPECT_EQ(envelope.size(), 0u);
+  EXPECT_EQ(envelope.first(), nullptr);
+  EXPECT_EQ(envelope.find(std::numeric_limits<double>::quiet_NaN()), nullptr);
+}
+
+TEST(Envelope, FindMatchesOnlyTheExactTime) {
+  Envelope envelope;
+  Key *key = envelope.create(1.0, 10.0);
+  const double one_ulp_later = std::nextafter(1.0, 2.0);
+  const double one_ulp_earlier = std::nextafter(1.0, 0.0);
+
+  EXPECT_EQ(envelope.find(1.0), key);
+  EXPECT_EQ(envelope.find(one_ulp_later), nullptr);
+  EXPECT_EQ(envelope.find(one_ulp_earlier), nullptr);
+
+  Key *later = envelope.create(one_ulp_later, 11.0);
+  Key *earlier = envelope.create(one_ulp_earlier, 9.0);
+  ASSERT_EQ(envelope.size(), 3u);
+  EXPECT_NE(later, key);
+  EXPECT_EQ(envelope.first(), earlier);
+  EXPECT_EQ(key->prev, earlier);
+  EXPECT_EQ(key->next, later);
+  EXPECT_EQ(envelope.find(one_ulp_later), later);
+  EXPECT_EQ(link_fault(envelope), "");
+}
+
+TEST(Envelope, NegativeZeroIsTheSameTimeAsZero) {
+  Envelope envelope;
+  Key *zero = envelope.create(0.0, 1.0);
+  EXPECT_EQ(envelope.find(-0.0), zero);
+  EXPECT_EQ(envelope.create(-0.0, 2.0), zero);
+  EXPECT_EQ(envelope.size(), 1u);
+}
+
+TEST(Envelope, DestroyRelinksNeighboursAndEnds) {
+  Envelope envelope;
+  add_keys(envelope, {{0.0, 0.0}, {1.0, 1.0}, {2.0, 2.0}, {3.0, 3.0}});
+  Key *middle = envelope.find(1.0);
+
+  ASSERT_TRUE(envelope.destroy(middle));
+  EXPECT_EQ(envelope.find(0.0)->next, envelope.find(2.0));
+  EXPECT_EQ(envelope.find(2.0)->prev, envelope.find(0.0));
+
+  ASSERT_TRUE(envelope.destroy(envelope.first()));
+  EXPECT_EQ(envelope.first()->time, 2.0);
+  EXPECT_EQ(envelope.first()->prev, nullptr);
+
+  ASSERT_TRUE(envelope.destroy(envelope.last()));
+  EXPECT_EQ(envelope.last()->time, 2.0);
+  EXPECT_EQ(envelope.last()->next, nullptr);
+
+  ASSERT_TRUE(envelope.destroy(envelope.first()));
+  EXPECT_EQ(envelope.first(), nullptr);
+  EXPECT_EQ(envelope.last(), nullptr);
+  EXPECT_EQ(envelope.size(), 0u);
+}
+
+TEST(Envelope, DestroyRefusesKeysItDoesNotOwn) {
+  Envelope envelope, other;
+  add_keys(envelope, {{1.0, 1.0}});
+  Key *foreign = other.create(1.0, 5.0);  // same time, different envelope
+
+  EXPECT_FALSE(envelope.contains(foreign));
+  EXPECT_FALSE(envelope.destroy(foreign));
+  EXPECT_FALSE(envelope.destroy(nullptr));
+  EXPECT_EQ(envelope.size(), 1u);
+  EXPECT_EQ(other.find(1.0), foreign);
+}
+
+TEST(Envelope, SetTimeMovesTheKeyAndKeepsItsHandle) {
+  Envelope envelope;
+  add_keys(envelope, {{0.0, 10.0}, {1.0, 11.0}, {2.0, 12.0}});
+  Key *moved = envelope.find(0.0);
+
+  ASSERT_TRUE(envelope.set_time(moved, 1.5));
+  EXPECT_EQ(moved->time, 1.5);
+  EXPECT_EQ(moved->value, 10.0);
+  EXPECT_EQ(envelope.find(1.5), moved);
+  EXPECT_EQ(envelope.find(0.0), nullptr);
+  EXPECT_EQ(key_times(envelope), (std::vector<double>{1.0, 1.5, 2.0}));
+  EXPECT_EQ(link_fault(envelope), "");
+
+  ASSERT_TRUE(envelope.set_time(moved, 7.0));  // past the last key
+  EXPECT_EQ(envelope.last(), moved);
+  ASSERT_TRUE(envelope.set_time(moved, -3.0));  // before the first key
+  EXPECT_EQ(envelope.first(), moved);
+  EXPECT_EQ(link_fault(envelope), "");
+}
+
+TEST(Envelope, SetTimeRefusesCollisionsNonFiniteTimesAndForeignKeys) {
+  Envelope envelope, other;
+  add_keys(envelope, {{0.0, 10.0}, {1.0, 11.0}});
+  Key *key = envelope.find(0.0);
+  Key *foreign = other.create(5.0, 0.0);
+  const auto before = keys_of(envelope);
+
+  EXPECT_FALSE(envelope.set_time(key, 1.0));
+  EXPECT_FALSE(envelope.set_time(key, std::numeric_limits<double>::quiet_NaN()));
+  EXPECT_FALSE(envelope.set_time(key, std::numeric_limits<double>::infinity()));
+  EXPECT_FALSE(envelope.set_time(foreign, 3.0));
+  EXPECT_FALSE(envelope.set_time(nullptr, 3.0));
+  EXPECT_EQ(keys_of(envelope), before);
+  EXPECT_EQ(other.find(5.0), foreign);
+
+  EXPECT_TRUE(envelope.set_time(key, 0.0));  // its own time
+  EXPECT_EQ(keys_of(envelope), before);
+}
+
+TEST(Envelope, ValueAtInterpolatesBetweenKeysAndHoldsOutside) {
+  Envelope envelope;
+  EXPECT_EQ(envelope.value_at(1.0), 0.0);
+  add_keys(envelope, {{1.0, 2.0}, {3.0, 6.0}});
+  EXPECT_EQ(envelope.value_at(0.0), 2.0);
+  EXPECT_EQ(envelope.value_at(1.0), 2.0);
+  EXPECT_DOUBLE_EQ(envelope.value_at(1.5), 3.0);
+  EXPECT_EQ(envelope.value_at(3.0), 6.0);
+  EXPECT_EQ(envelope.value_at(10.0), 6.0);
+}
+
+TEST(Envelope, ClearLeavesAnEmptyReusableEnvelope) {
+  Envelope envelope;
+  add_keys(envelope, {{0.0, 0.0}, {1.0, 1.0}});
+  envelope.clear();
+  EXPECT_EQ(envelope.size(), 0u);
+  EXPECT_EQ(envelope.first(), nullptr);
+  EXPECT_EQ(envelope.last(), nullptr);
+  Key *key = envelope.create(4.0, 4.0);
+  EXPECT_EQ(envelope.first(), key);
+  EXPECT_EQ(envelope.last(), key);
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+#include "host/module_loader.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/host.h"
+#include "lwhost.h"
+
+// The fixture modules call this at shutdown when the program exports it.
+extern "C" void host_fixture_shut_down(void *server_data);
+
+namespace {
+
+std::vector<void *> shut_down_calls;
+
+}  // namespace
+
+extern "C" void host_fixture_shut_down(void *server_data) { shut_down_calls.push_back(server_data); }
+
+namespace {
+
+using host::LoadedModule;
+using host::ModuleLoadError;
+
+std::string load_error(const std::string &path) {
+  try {
+    LoadedModule::load(path);
+  } catch (const ModuleLoadError &error) {
+    return error.what();
+  }
+  return "loaded without error";
+}
+
+bool contains(const std::string &text, const std::string &part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The path of the C maths library as the dynamic linker finds it: a real
+// shared library that has no module descriptor.
+std::string maths_library_path() {
+  void *library = dlopen("libm.so.6", RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) return "";
+  Dl_info info{};
+  void *cosine = dlsym(library, "cos");
+  std::string path = cosine != nullptr && dladdr(cosine, &info) != 0 ? info.dli_fname : "";
+  dlclose(library);
+  return path;
+}
+
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string &contents) {
+    char name[] = "/tmp/host_loader_test_XXXXXX";
+    int descriptor = mkstemp(name);
+    if (descriptor >= 0) close(descriptor);
+    path_ = name;
+    std::ofstream(path_) << contents;
+  }
+  ~TemporaryFile() { std::remove(path_.c_str()); }
+  const std::string &path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(ModuleLoaderErrors, MissingFile) {
+  std::string error = load_error("/nonexistent/dir/tavorix.p");
+  EXPECT_TRUE(contains(error, "/nonexistent/dir/tavorix.p")) << error;
+  EXPECT_TRUE(contains(error, "file not found")) << error;
+}
+
+TEST(ModuleLoaderErrors, TextFileIsNotASharedLibrary) {
+  TemporaryFile text("LWSC\n3\n");
+  std::string error = load_error(text.path());
+  EXPECT_TRUE(contains(error, text.path())) << error;
+  EXPECT_TRUE(contains(error, "not a loadable shared library: ")) << error;
+  // The dynamic linker's own reason follows.
+  EXPECT_GT(error.size(), error.find("library: ") + 9) << error;
+}
+
+TEST(ModuleLoaderErrors, DirectoryIsNotAModuleFile) {
+  EXPECT_TRUE(contains(load_error("/tmp"), "is a directory")) << load_error("/tmp");
+}
+
+TEST(ModuleLoaderErrors, SharedLibraryWithoutDescriptor) {
+  std::string path = maths_library_path();
+  ASSERT_FALSE(path.empty()) << "libm.so.6 not found";
+  std::string error = load_error(path);
+  EXPECT_TRUE(contains(error, "no module descriptor")) << error;
+  EXPECT_TRUE(contains(error, "_mod_descrip")) << error;
+}
+
+TEST(ModuleLoaderErrors, WrongSynchronisationWordShowsExpectedAndFound) {
+  std::string error = load_error(HOST_FIXTURE_BAD_SYNC_PATH);
+  EXPECT_TRUE(contains(error, "synchronisation word")) << error;
+  EXPECT_TRUE(contains(error, "expected 0x04121994, found 0x12345678")) << error;
+}
+
+TEST(ModuleLoaderErrors, WrongInterfaceVersion) {
+  std::string error = load_error(HOST_FIXTURE_BAD_VERSION_PATH);
+  EXPECT_TRUE(contains(error, "interface version: expected 3, found 7")) << error;
+}
+
+TEST(ModuleLoaderErrors, WrongMachineType) {
+  std::string error = load_error(HOST_FIXTURE_BAD_MACHINE_PATH);
+  EXPECT_TRUE(contains(error, "machine type")) << error;
+  EXPECT_TRUE(contains(error, "expected 0x00000300, found 0x00001234")) << error;
+}
+
+TEST(ModuleLoaderErrors, StartupReturningNull) {
+  shut_down_calls.clear();
+  EXPECT_TRUE(contains(load_error(HOST_FIXTURE_NULL_STARTUP_PATH), "startup returned null"));
+  EXPECT_TRUE(shut_down_calls.empty());  // nothing started, nothing to shut down
+}
+
+TEST(ModuleLoaderErrors, IncompleteServerRecordShutsTheModuleDownAgain) {
+  shut_down_calls.clear();
+  std::string error = load_error(HOST_FIXTURE_INCOMPLETE_RECORD_PATH);
+  EXPECT_TRUE(contains(error, "server record 1 of class 'MasterHandler' has no activation function"))
+      << error;
+  EXPECT_EQ(shut_down_calls.size(), 1u);
+}
+
+class FixtureModule : public ::testing::Test {
+ protected:
+  FixtureModule() : module(LoadedModule::load(HOST_FIXTURE_GOOD_PATH)) { host.set_print_messages(false); }
+
+  host::Host host;
+  std::unique_ptr<LoadedModule> module;
+};
+
+TEST_F(FixtureModule, ListsItsServersInTableOrder) {
+  const auto &servers = module->servers();
+  ASSERT_EQ(servers.size(), 2u);
+  EXPECT_EQ(servers[0].class_name, LWLAYOUTGENERIC_CLASS);
+  EXPECT_EQ(servers[0].name, "Fixture:Echo");
+  EXPECT_EQ(servers[1].class_name, LWMASTER_HCLASS);
+  EXPECT_EQ(servers[1].name, "Fixture:Watch");
+  EXPECT_EQ(module->find(LWMASTER_HCLASS, "Fixture:Watch"), &servers[1]);
+  EXPECT_EQ(module->find(LWLAYOUTGENERIC_CLASS, "Fixture:Watch"), nullptr);
+}
+
+TEST_F(FixtureModule, RunGenericPassesServicesCommandsAndServerData) {
+  EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
+  EXPECT_EQ(host.commands(), (std::vector<std::string>{"Fixture_Command 1 2 3"}));
+  ASSERT_EQ(host.messages().size(), 1u);
+  EXPECT_EQ(host.messages()[0].line1, "Fixture: echo ran");
+  EXPECT_EQ(host.use_of(LWMESSAGEFUNCS_GLOBAL).acquire, 1);
+  EXPECT_TRUE(host.services_balanced());
+}
+
+TEST_F(FixtureModule, ResultCodesOfTheServerComeBack) {
+  host.command_sink = [](const std::string &) { return 0; };
+  EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_FAILED);
+
+  host.withhold(LWMESSAGEFUNCS_GLOBAL);
+  EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_BADGLOBAL);
+
+  EXPECT_EQ(module->activate(LWLAYOUTGENERIC_CLASS, "Fixture:Echo", 3, host.global_function(), nullptr),
+            AFUNC_BADVERSION);
+  EXPECT_EQ(
+      module->activate(LWMASTER_HCLASS, "Fixture:Watch", LWMASTER_VERSION, host.global_function(), nullptr),
+      AFUNC_OK);
+}
+
+TEST_F(FixtureModule, ActivatingAMissingServerNamesWhatThereIs) {
+  try {
+    host::run_generic(*module, host, "Fixture:Nothing");
+    FAIL() << "no error";
+  } catch (const ModuleLoadError &error) {
+    std::string text = error.what();
+    EXPECT_TRUE(contains(text, "no server LayoutGeneric 'Fixture:Nothing'")) << text;
+    EXPECT_TRUE(contains(text, "LayoutGeneric 'Fixture:Echo', MasterHandler 'Fixture:Watch'")) << text;
+  }
+}
+
+TEST_F(FixtureModule, RunGenericRefusesAHostThatIsNotCurrent) {
+  host::Host newer;
+  EXPECT_THROW(host::run_generic(*module, host, "Fixture:Echo"), std::logic_error);
+}
+
+TEST_F(FixtureModule, UnloadingCallsShutdownWithTheStartupData) {
+  shut_down_calls.clear();
+  void *server_data = module->server_data();
+  ASSERT_NE(server_data, nullptr);
+  module.reset();
+  EXPECT_EQ(shut_down_calls, (std::vector<void *>{server_data}));
+}
+
+TEST(ModuleLoader, LoadRunAndUnloadManyTimes) {
+  host::Host host;
+  host.set_print_messages(false);
+  for (int i = 0; i < 50; ++i) {
+    auto module = LoadedModule::load(HOST_FIXTURE_GOOD_PATH);
+    ASSERT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
+  }
+  EXPECT_EQ(host.commands().size(), 50u);
+  EXPECT_TRUE(host.services_balanced());
+}
+
+TEST(ModuleLoader, DescribesResultCodesInWords) {
+  EXPECT_EQ(host::describe_result(AFUNC_OK), "ok");
+  EXPECT_EQ(host::describe_result(AFUNC_BADVERSION), "bad version");
+  EXPECT_EQ(host::describe_result(AFUNC_BADGLOBAL), "missing host service");
+  EXPECT_EQ(host::describe_result(AFUNC_FAILED), "failed");
+  EXPECT_EQ(host::describe_result(9), "unknown result 9");
+}
+
+// The real module file, built from module/.
+TEST(TavorixModule, ListsItsFourServersInOrder) {
+  auto module = LoadedModule::load(TAVORIX_MODULE_PATH);
+  std::vector<std::pair<std::string, std::string>> servers;
+  for (const auto &server : module->servers()) servers.emplace_back(server.class_name, server.name);
+  EXPECT_EQ(servers, (std::vector<std::pair<std::string, std::string>>{
+                         {"LayoutGeneric", "Tavorix:Scan"},
+                         {"LayoutGeneric", "Tavorix:InferiorAngle"},
+                         {"LayoutGeneric", "Tavorix:SuperiorAngle"},
+                         {"MasterHandler", "Tavorix:RealTime"},
+                     }));
+}
+
+}  // namespace

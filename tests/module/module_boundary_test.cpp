@@ -1,0 +1,161 @@
+// The module file as a host sees it: one exported symbol, four servers, the
+// result codes of the activation contract, and balanced service use.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "support/module_harness.h"
+
+namespace {
+
+using testing_support::ModuleHarness;
+
+const char *const kAllServices[] = {LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,    LWINTERFACEINFO_GLOBAL,
+                                    LWITEMINFO_GLOBAL,     LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL};
+
+int total_requests(const host::Host &h) {
+  int n = 0;
+  for (const char *name : kAllServices) {
+    const host::ServiceUse use = h.use_of(name);
+    n += use.transient + use.acquire + use.release;
+  }
+  return n;
+}
+
+TEST(ModuleFile, ExportsOnlyTheDescriptor) {
+  const std::string command = std::string("nm -D --defined-only '") + TAVORIX_MODULE_PATH + "'";
+  std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(command.c_str(), "r"), pclose);
+  ASSERT_NE(pipe, nullptr);
+  std::set<std::string> symbols;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+    char address[64], type[8], name[400];
+    if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) symbols.insert(name);
+  }
+  EXPECT_EQ(symbols, std::set<std::string>{"_mod_descrip"});
+}
+
+TEST(ModuleFile, ListsFourServersInOrder) {
+  ModuleHarness m;
+  const auto &servers = m.module->servers();
+  ASSERT_EQ(servers.size(), 4u);
+  const std::pair<const char *, const char *> expected[] = {
+      {"LayoutGeneric", "Tavorix:Scan"},
+      {"LayoutGeneric", "Tavorix:InferiorAngle"},
+      {"LayoutGeneric", "Tavorix:SuperiorAngle"},
+      {"MasterHandler", "Tavorix:RealTime"},
+  };
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(servers[i].class_name, expected[i].first);
+    EXPECT_EQ(servers[i].name, expected[i].second);
+  }
+}
+
+struct VersionCase {
+  const char *class_name;
+  const char *server;
+  int version;
+};
+
+TEST(Activation, RefusesEveryOtherVersionBeforeTouchingTheHost) {
+  const VersionCase cases[] = {
+      {"LayoutGeneric", "Tavorix:Scan", 3},          {"LayoutGeneric", "Tavorix:Scan", 1},
+      {"LayoutGeneric", "Tavorix:InferiorAngle", 3}, {"LayoutGeneric", "Tavorix:SuperiorAngle", 4},
+      {"MasterHandler", "Tavorix:RealTime", 2},      {"MasterHandler", "Tavorix:RealTime", 3},
+      {"MasterHandler", "Tavorix:RealTime", 5},
+  };
+  ModuleHarness m;
+  for (const VersionCase &c : cases) {
+    SCOPED_TRACE(std::string(c.server) + " offered " + std::to_string(c.version));
+    m.host.reset_service_counts();
+    LWMasterHandler handler{};
+    LWLayoutGeneric generic{};
+    void *local = std::string(c.class_name) == "MasterHandler" ? static_cast<void *>(&handler) : &generic;
+    EXPECT_EQ(m.module->activate(c.class_name, c.server, c.version, m.host.global_function(), local),
+              AFUNC_BADVERSION);
+    EXPECT_EQ(total_requests(m.host), 0);
+    EXPECT_EQ(handler.event, nullptr);
+  }
+}
+
+TEST(Activation, WithoutMessageServiceEveryServerAnswersBadGlobal) {
+  ModuleHarness m;
+  m.host.withhold(LWMESSAGEFUNCS_GLOBAL);
+  for (const char *server : {"Tavorix:Scan", "Tavorix:InferiorAngle", "Tavorix:SuperiorAngle"}) {
+    SCOPED_TRACE(server);
+    m.host.reset_service_counts();
+    EXPECT_EQ(m.run(server), AFUNC_BADGLOBAL);
+    // Only the message service was asked for.
+    EXPECT_EQ(total_requests(m.host), m.host.use_of(LWMESSAGEFUNCS_GLOBAL).transient);
+    EXPECT_EQ(m.host.use_of(LWLMONFUNCS_GLOBAL).transient, 0);
+  }
+  LWInstanceFuncs inst{};
+  LWMasterHandler handler{};
+  handler.inst = &inst;
+  EXPECT_EQ(m.module->activate(LWMASTER_HCLASS, "Tavorix:RealTime", LWMASTER_VERSION, m.host.global_function(),
+                               &handler),
+            AFUNC_BADGLOBAL);
+  EXPECT_EQ(handler.event, nullptr);
+}
+
+TEST(Activation, OneShotServersBalanceTheServicesTheyAcquire) {
+  ModuleHarness m;
+  m.host.scene().add_item("Null");
+  for (const char *server : {"Tavorix:Scan", "Tavorix:InferiorAngle", "Tavorix:SuperiorAngle"}) {
+    SCOPED_TRACE(server);
+    m.host.reset_service_counts();
+    EXPECT_EQ(m.run(server), AFUNC_OK);
+    for (const char *name : {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
+                             LWENVELOPEFUNCS_GLOBAL}) {
+      EXPECT_EQ(m.host.use_of(name).acquire, 1) << name;
+      EXPECT_EQ(m.host.use_of(name).release, 1) << name;
+    }
+    EXPECT_TRUE(m.host.services_balanced());
+  }
+}
+
+TEST(Activation, MissingSceneServiceIsReportedAndReleasesTheRest) {
+  for (const char *missing : {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
+                              LWENVELOPEFUNCS_GLOBAL}) {
+    SCOPED_TRACE(missing);
+    ModuleHarness m;
+    host::Item &item = m.host.scene().add_item("Null");
+    m.host.scene().select_only(&item);
+    m.host.withhold(missing);
+    for (const char *server : {"Tavorix:Scan", "Tavorix:InferiorAngle", "Tavorix:SuperiorAngle"}) {
+      EXPECT_EQ(m.run(server), AFUNC_BADGLOBAL) << server;
+    }
+    EXPECT_TRUE(m.host.services_balanced());
+    EXPECT_EQ(item.envelope("Rotation.H")->size(), 0u);  // nothing was collected
+  }
+}
+
+TEST(Activation, MasterHandlerRecordIsFilledOnlyWhereThereIsRoom) {
+  ModuleHarness m;
+  LWMasterHandler handler{};
+  EXPECT_EQ(m.module->activate(LWMASTER_HCLASS, "Tavorix:RealTime", LWMASTER_VERSION, m.host.global_function(),
+                               &handler),
+            AFUNC_OK);
+  EXPECT_EQ(handler.type, 1);
+  EXPECT_NE(handler.event, nullptr);
+  EXPECT_NE(handler.flags, nullptr);
+  EXPECT_EQ(handler.inst, nullptr);
+  EXPECT_EQ(handler.item, nullptr);
+}
+
+TEST(ModuleLifetime, LoadRunAndUnloadManyTimes) {
+  for (int round = 0; round < 200; ++round) {
+    ModuleHarness m;
+    host::Item &item = m.host.scene().add_item("Null");
+    item.envelope("Rotation.P")->create(0.0, 0.5);
+    item.envelope("Rotation.P")->create(1.0, 2.5);
+    m.host.scene().select_only(&item);
+    ASSERT_EQ(m.run("Tavorix:InferiorAngle"), AFUNC_OK);
+    ASSERT_EQ(m.run("Tavorix:Scan"), AFUNC_OK);
+  }
+}
+
+}  // namespace
