@@ -19,8 +19,16 @@ int run_angle_command(std::int32_t mode, int version, GlobalFunc *global) {
     KeyInfo info(mode);
     SceneServicesScope services;
     if (!services.held()) return AFUNC_BADGLOBAL;
-    collect_rotation_keys(&info);
-    correct_angle_batch(&info);
+    try {
+      collect_rotation_keys(&info);
+      correct_angle_batch(&info);
+    } catch (...) {
+      // Cut short before any key was written (the write-back allocates
+      // nothing): take back the keys the collection created, so a failed
+      // command leaves the animation as it was.
+      for (std::uint64_t i = 0; i < info.records.size(); ++i) remove_created_keys(info.records[i]);
+      throw;
+    }
     return AFUNC_OK;
   });
 }

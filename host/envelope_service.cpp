@@ -4,6 +4,7 @@
 
 #include "host/handles.h"
 #include "host/host.h"
+#include "host/host_call_scope.h"
 
 namespace host {
 namespace {
@@ -14,6 +15,7 @@ void record(const char *op, const Envelope *envelope, const Key *key, int tag, d
             bool ok) {
   Host *host = Host::current();
   if (host == nullptr || !host->recording_envelope_calls()) return;
+  HostCallScope host_code;
   try {
     EnvelopeCall call;
     call.op = op;
@@ -30,6 +32,7 @@ void record(const char *op, const Envelope *envelope, const Key *key, int tag, d
 }
 
 LWEnvKeyframeID create_key(LWEnvelopeID env, LWTime time, double value) {
+  HostCallScope host_code;
   Envelope *envelope = from_handle(env);
   Key *key = nullptr;
   if (envelope != nullptr) {

@@ -1,5 +1,7 @@
 #include "host/host.h"
 
+#include "host/host_call_scope.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -158,6 +160,7 @@ void Host::clear_commands() {
 }
 
 int Host::evaluate_command(const char *command) {
+  HostCallScope host_code;
   if (command == nullptr) return 0;
   try {
     std::string text = command;

@@ -72,7 +72,9 @@ class LwsSceneFile {
 
   // The file's text with the keys of the motion envelopes as `scene` holds
   // them now. `scene` is the one read() filled (items are found by id). When
-  // nothing changed the result is the text that was read, byte for byte.
+  // nothing changed the result is the text that was read, byte for byte. A
+  // changed value gets the shortest text that reads back as the same double;
+  // a value that moved only by rounding (host::value_changed) keeps its text.
   // Keys on channels that the file does not have are not written; each such
   // channel adds a line to `warnings` when given. Throws SceneFileError when a
   // key to write is not a finite number.
@@ -83,6 +85,8 @@ class LwsSceneFile {
   const std::vector<ItemSource> &items() const { return items_; }
   // The text of line `index` (0-based) without its line ending.
   std::string_view line_text(int index) const;
+  // Its line ending as the file has it: "\r\n", "\n", "\r" or "" (last line).
+  std::string_view line_ending(int index) const;
 
  private:
   friend class LwsReader;

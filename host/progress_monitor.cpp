@@ -1,5 +1,7 @@
 #include "host/progress_monitor.h"
 
+#include "host/host_call_scope.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -58,6 +60,7 @@ void with_monitor(LWLMonID mon, Action action) {
 }
 
 LWLMonID monitor_create() {
+  HostCallScope host_code;
   try {
     auto monitor = std::make_unique<ProgressMonitor>();
     ProgressMonitor *handle = monitor.get();
@@ -73,6 +76,7 @@ LWLMonID monitor_create() {
 }
 
 void monitor_setup(LWLMonID mon, const char *title, unsigned int flags, const char * /*histfile*/) {
+  HostCallScope host_code;
   with_monitor(mon, [&](ProgressMonitor &monitor) {
     record("setup", title, flags);
     monitor.setup(title, flags);
@@ -80,6 +84,7 @@ void monitor_setup(LWLMonID mon, const char *title, unsigned int flags, const ch
 }
 
 void monitor_init(LWLMonID mon, unsigned int total, const char *text) {
+  HostCallScope host_code;
   with_monitor(mon, [&](ProgressMonitor &monitor) {
     record("init", text, total);
     monitor.init(total, text);
@@ -87,6 +92,7 @@ void monitor_init(LWLMonID mon, unsigned int total, const char *text) {
 }
 
 int monitor_step(LWLMonID mon, unsigned int increment, const char *text) {
+  HostCallScope host_code;
   int answer = 0;
   with_monitor(mon, [&](ProgressMonitor &monitor) {
     record("step", text, increment);
@@ -98,6 +104,7 @@ int monitor_step(LWLMonID mon, unsigned int increment, const char *text) {
 }
 
 void monitor_done(LWLMonID mon) {
+  HostCallScope host_code;
   with_monitor(mon, [&](ProgressMonitor &monitor) {
     record("done", nullptr, 0);
     monitor.done();
@@ -105,6 +112,7 @@ void monitor_done(LWLMonID mon) {
 }
 
 void monitor_destroy(LWLMonID mon) {
+  HostCallScope host_code;
   try {
     std::unique_ptr<ProgressMonitor> doomed;
     {

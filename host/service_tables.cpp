@@ -5,6 +5,7 @@
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
+#include "host/host_call_scope.h"
 #include "host/progress_monitor.h"
 
 namespace host {
@@ -74,9 +75,15 @@ void show_message(const char *kind, const char *line1, const char *line2) {
   if (host != nullptr) host->note_message(std::move(message));
 }
 
-void message_info(const char *line1, const char *line2) { show_message("info", line1, line2); }
-void message_error(const char *line1, const char *line2) { show_message("error", line1, line2); }
-void message_warning(const char *line1, const char *line2) { show_message("warning", line1, line2); }
+void message_info(const char *line1, const char *line2) {
+  HostCallScope host_code;
+  show_message("info", line1, line2); }
+void message_error(const char *line1, const char *line2) {
+  HostCallScope host_code;
+  show_message("error", line1, line2); }
+void message_warning(const char *line1, const char *line2) {
+  HostCallScope host_code;
+  show_message("warning", line1, line2); }
 
 const LWItemInfo kItemInfo = {item_channel_group};
 const LWChannelInfo kChannelInfo = {next_channel, channel_type, channel_name, channel_envelope};
@@ -89,6 +96,7 @@ const LWChannelInfo &channel_info_table() { return kChannelInfo; }
 const LWMessageFuncs &message_funcs_table() { return kMessageFuncs; }
 
 void *global_function(const char *service_name, int use_mode) {
+  HostCallScope host_code;
   Host *host = Host::current();
   if (host == nullptr || service_name == nullptr) return nullptr;
   try {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "keys/collect_rotation_keys.h"
 #include "keys/finite_angles.h"
 #include "realtime/correct_angle_realtime.h"
 #include "realtime/rotation_command.h"
@@ -31,14 +32,10 @@ void end_tracking(RealTimeInstance &instance, std::int32_t next_state) {
   stop_tracking(&instance.key_info);
 }
 
-void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, const std::string &command) {
-  KeyInfo &info = instance.key_info;
-  if (instance.state == kArmed) {
-    if (!start_tracking(&info)) return;  // a scene service is missing: stay armed
-    instance.state = kTracking;
-  }
+// The counting step, and on the last command of a group the rotation step.
+void count_and_step(KeyInfo &info, const LWMasterAccess &access, const std::string &command) {
   // Unsigned: with nothing tracked, item_count - 1 is the largest value and
-  // no command ever corrects.
+  // no command ever steps.
   if (info.command_counter == info.item_count - 1) {
     const AngleTriple offset = read_rotation_offset(command);
     if (is_finite(offset)) {
@@ -48,6 +45,31 @@ void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, con
     }
   }
   if (++info.command_counter == info.item_count) info.command_counter = 0;
+}
+
+void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, const std::string &command) {
+  KeyInfo &info = instance.key_info;
+  const bool step_due = info.command_counter == info.item_count - 1;
+  if (instance.state > kArmed && step_due && !tracked_keys_present(&info)) {
+    // A tracked key was deleted since the collection: its handle must not be
+    // written through. Start over from the keys the scene has now.
+    end_tracking(instance, kArmed);
+  }
+  if (instance.state > kArmed) {
+    count_and_step(info, access, command);
+    return;
+  }
+  if (!start_tracking(&info)) return;  // a scene service is missing: stay armed
+  instance.state = kTracking;
+  try {
+    count_and_step(info, access, command);
+  } catch (...) {
+    // Nothing has been written when the step fails (the correction writes
+    // last), so removing the keys this command planted leaves the scene as
+    // it was. The caller then ends tracking.
+    for (const KeyRecord &record : info.records) remove_created_keys(record);
+    throw;
+  }
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ namespace KeyFrame {
 // A command event with a null text is an empty command. A step whose amounts
 // are not all finite numbers changes no key and issues no refresh; it still
 // counts in its group. When a scene service is missing as tracking would
-// start, the watcher stays kArmed.
+// start, the watcher stays kArmed. When a tracked key has been deleted by the
+// time a step is due, the collected keys are dropped and collected afresh
+// before the step.
 //
 // May throw (out of memory); the caller then calls abandon_tracking.
 void watch_event(RealTimeInstance &instance, const LWMasterAccess &access);

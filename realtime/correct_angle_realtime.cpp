@@ -1,10 +1,10 @@
 #include "realtime/correct_angle_realtime.h"
 
-#include <algorithm>
-
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
+
+#include <algorithm>
 
 #include "keys/finite_angles.h"
 #include "module/host_services.h"

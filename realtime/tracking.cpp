@@ -1,6 +1,7 @@
 #include "realtime/tracking.h"
 
 #include "keys/collect_rotation_keys.h"
+#include "module/host_services.h"
 #include "module/scene_services.h"
 
 namespace KeyFrame {
@@ -16,6 +17,17 @@ bool start_tracking(KeyInfo *info) {
     info->records.clear();
     release_scene_services();
     throw;
+  }
+  return true;
+}
+
+bool tracked_keys_present(const KeyInfo *info) {
+  const LWEnvelopeFuncs *env = host_services.envelope_funcs;
+  const LWTime time = info->current_time;
+  for (const KeyRecord &record : info->records) {
+    if (env->findKey(record.heading_envelope, time) != record.heading_key) return false;
+    if (env->findKey(record.pitch_envelope, time) != record.pitch_key) return false;
+    if (env->findKey(record.bank_envelope, time) != record.bank_key) return false;
   }
   return true;
 }

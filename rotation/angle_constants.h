@@ -29,7 +29,8 @@ constexpr double kLiveGimbalLimit = 0.9995;
 // Dead band of the real-time read-back, radians. Inside the gimbal limit a
 // heading or bank offset smaller than this leaves that channel untouched, so
 // only the channel being rotated carries the change. Outside the gimbal limit
-// it guards atan2 against a forward vector with a near-zero z component.
+// a forward vector whose z component is within it gets the heading ±π/2
+// exactly instead of atan2's value.
 constexpr double kLiveDeadBand = 0.0005;
 
 // Two pitches, or two placement distances, closer than this are taken as equal

@@ -11,9 +11,9 @@ namespace KeyFrame {
 // up.y is negative, the solution with the bank within a quarter turn has
 // cos p < 0, so its heading is atan2(forward.x, forward.z) ± π;
 // -atan2(forward.x, -forward.z) is that angle, in [-π, π].
-double read_heading(const RotationFrame& frame) {
-  const Vector3& forward = frame.forward;
-  const Vector3& up = frame.up;
+double read_heading(const RotationFrame &frame) {
+  const Vector3 &forward = frame.forward;
+  const Vector3 &up = frame.up;
   if (forward.y > kBatchGimbalLimit) {
     // Pitch -π/2: up = (-sin(h + b), 0, -cos(h + b)).
     return std::atan2(-up.x, -up.z);
@@ -28,8 +28,8 @@ double read_heading(const RotationFrame& frame) {
   return std::atan2(forward.x, forward.z);
 }
 
-AngleTriple read_angles(const RotationFrame& frame) {
-  const Vector3& forward = frame.forward;
+AngleTriple read_angles(const RotationFrame &frame) {
+  const Vector3 &forward = frame.forward;
   const bool up_down = frame.up.y <= -kZeroTolerance;
 
   AngleTriple out;

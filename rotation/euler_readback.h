@@ -9,7 +9,7 @@ namespace KeyFrame {
 // kBatchGimbalLimit) heading and bank turn about the same axis and the result
 // is the combined angle: heading + bank at pitch -π/2, heading - bank at +π/2.
 // Otherwise it is the heading of the solution whose bank lies in [-π/2, π/2].
-double read_heading(const RotationFrame& frame);
+double read_heading(const RotationFrame &frame);
 
 // The canonical Euler triple of a frame: of the two equivalent solutions, the
 // one whose bank lies in [-π/2, π/2]. Heading and pitch lie in [-π, π]; no whole
@@ -20,6 +20,6 @@ double read_heading(const RotationFrame& frame);
 // |forward.y| exceeds kBatchGimbalLimit while 1 - forward.y² still exceeds
 // kZeroTolerance (pitch about 1.0e-7 to 1.4e-7 rad from ±π/2) the heading
 // already holds the bank and the bank is read as well.
-AngleTriple read_angles(const RotationFrame& frame);
+AngleTriple read_angles(const RotationFrame &frame);
 
 }  // namespace KeyFrame

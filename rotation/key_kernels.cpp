@@ -33,7 +33,7 @@ inline double one_turn_out(double p, double ref) {
 
 }  // namespace
 
-void correct_key(std::int32_t mode, const AngleTriple& ref, AngleTriple& key) {
+void correct_key(std::int32_t mode, const AngleTriple &ref, AngleTriple &key) {
   const double stored_pitch = key.pitch;
   const AngleTriple canonical = read_angles(build_frame(key));
 
@@ -75,7 +75,7 @@ void correct_key(std::int32_t mode, const AngleTriple& ref, AngleTriple& key) {
   key.bank = bank_a;
 }
 
-void align_key(const AngleTriple& ref, AngleTriple& key) {
+void align_key(const AngleTriple &ref, AngleTriple &key) {
   const AngleTriple canonical = read_angles(build_frame(key));
 
   const double heading_a = nearest_turn(canonical.heading, ref.heading);

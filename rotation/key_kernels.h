@@ -22,11 +22,11 @@ constexpr std::int32_t kSuperiorCorrection = 3;
 // the canonical solution. mode 3 (superior): the same choice with the pitch one
 // whole turn further out, towards ref's pitch (the lower side when both sides
 // are within 1e-6 as near). Any other mode writes the canonical solution.
-void correct_key(std::int32_t mode, const AngleTriple& ref, AngleTriple& key);
+void correct_key(std::int32_t mode, const AngleTriple &ref, AngleTriple &key);
 
 // The scan kernel: of the two placed solutions, the one whose heading and bank
 // lie nearer ref's (sum of the two distances; the canonical one on a tie). The
 // pitch takes no part in the choice.
-void align_key(const AngleTriple& ref, AngleTriple& key);
+void align_key(const AngleTriple &ref, AngleTriple &key);
 
 }  // namespace KeyFrame

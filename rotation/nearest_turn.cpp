@@ -50,9 +50,10 @@ double place_far(double x, double r) {
 // and grow once it has crossed. So with j the first count whose s(j) has
 // crossed, the search stops at n = j, returning j − 1 turns, when
 // |s(j)| ≥ |s(j − 1)|, and otherwise one step later, returning j turns.
-// The count j is estimated by one division and then made exact on the
-// floating-point values themselves, so ties and near-ties come out as in the
-// stepping search.
+// (s(n) is strictly monotonic here: below 2^31 turns, 2π is far above the
+// rounding of n·2π + delta.) The count j is estimated from delta/2π and then
+// made exact on the floating-point values of s themselves, so ties and
+// near-ties come out as in the stepping search.
 double nearest_turn(double x, double r) {
   if (!std::isfinite(x) || !std::isfinite(r)) {
     return x;

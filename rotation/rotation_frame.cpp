@@ -2,24 +2,7 @@
 
 #include <cmath>
 
-#include "rotation/angle_constants.h"
-
 namespace KeyFrame {
-
-void normalize(Vector3& v) {
-  const double xx = v.x * v.x;
-  const double yy = v.y * v.y;
-  const double zz = v.z * v.z;
-  if (xx > -kZeroTolerance && xx < kZeroTolerance && yy > -kZeroTolerance && yy < kZeroTolerance &&
-      zz > -kZeroTolerance && zz < kZeroTolerance) {
-    v = Vector3{0.0, 0.0, 0.0};
-    return;
-  }
-  const double inv_length = 1.0 / std::sqrt(xx + yy + zz);
-  v.x *= inv_length;
-  v.y *= inv_length;
-  v.z *= inv_length;
-}
 
 namespace {
 
@@ -28,7 +11,7 @@ namespace {
 // then b. The full vector arithmetic is kept, with no shortcut for components
 // known to be zero, so that even the signs of zero components are those of the
 // written rotation (atan2 in the read-backs sees them).
-inline void turn_pair(Vector3& a, Vector3& b, double c, double s) {
+inline void turn_pair(Vector3 &a, Vector3 &b, double c, double s) {
   const Vector3 new_a{a.x * c + b.x * s, a.y * c + b.y * s, a.z * c + b.z * s};
   const Vector3 new_b{b.x * c - a.x * s, b.y * c - a.y * s, b.z * c - a.z * s};
   a = new_a;
@@ -41,7 +24,9 @@ inline void turn_pair(Vector3& a, Vector3& b, double c, double s) {
 
 // Passing -sin for pitch and bank gives bit for bit the written forms
 // (x·(-s) = -(x·s) and y + (-z) = y - z exactly in IEEE arithmetic).
-RotationFrame build_frame(const AngleTriple& angles) {
+// Each angle's sine and cosine are taken just before its turn: computing all
+// six first measured slower (they are kept across the calls in memory).
+RotationFrame build_frame(const AngleTriple &angles) {
   RotationFrame f;
   // Heading: forward ← forward·cos h + right·sin h; right ← right·cos h − forward·sin h.
   turn_pair(f.forward, f.right, std::cos(angles.heading), std::sin(angles.heading));

@@ -18,9 +18,9 @@ constexpr double kSettleReach = 3.5 * kPi;
 // which the pitch's solution is decided from right.y rather than up.y.
 constexpr double kQuarterTurnBand = 1e-6;
 
-// An offset of more than a quarter turn either way is taken modulo a half turn:
-// at the gimbal limits a half-turn offset of one channel is absorbed by the
-// other solution, so only the remainder decides the dead band.
+// The dead band is tested on the offset less a half turn when it exceeds a
+// quarter turn either way: settle keeps every angle within a quarter turn of
+// its old value, so only that remainder of an offset can show in the result.
 inline double fold_offset(double d) {
   if (d > kHalfPi) {
     return d - kPi;
@@ -110,11 +110,37 @@ inline double within_settle_reach(double m, double a) {
   return m;
 }
 
+// Whether the pitch of the frame that goes with the (reduced) bank b is the
+// arcsine's pitch half-turn fixed, that is, whether it has cos p < 0.
+//
+// up.y = cos p cos b: cos p has the sign of up.y when b lies within a quarter
+// turn and the opposite sign when it lies beyond (strict bounds). Within
+// kQuarterTurnBand of a quarter turn, cos b is too small for that: up.y is
+// rounding noise and the bank itself, read by an arcsine near ±1, is only good
+// to about 1e-7, so the two tests can disagree and pick the pitch of the other
+// solution, a flip. There right.y = cos p sin b decides instead; sin b is ±1
+// to well within rounding.
+inline bool pitch_takes_half_turn(double b, const RotationFrame &frame) {
+  const double to_plus = std::fabs(b - kHalfPi);
+  const double to_minus = std::fabs(b + kHalfPi);
+  const double to_plus_3 = std::fabs(b - kThreeHalfPi);
+  const double to_minus_3 = std::fabs(b + kThreeHalfPi);
+  if (to_plus < kQuarterTurnBand || to_minus_3 < kQuarterTurnBand) {
+    return frame.right.y < 0.0;  // sin b = +1
+  }
+  if (to_minus < kQuarterTurnBand || to_plus_3 < kQuarterTurnBand) {
+    return frame.right.y > 0.0;  // sin b = -1
+  }
+  const bool beyond = (kHalfPi < b && b < kThreeHalfPi) || (-kThreeHalfPi < b && b < -kHalfPi);
+  const double up_y = frame.up.y;
+  return (beyond && up_y >= 0.0) || (!beyond && up_y < 0.0);
+}
+
 }  // namespace
 
-double follow_heading(double a, double d, double q, const RotationFrame& frame) {
-  const Vector3& forward = frame.forward;
-  const Vector3& up = frame.up;
+double follow_heading(double a, double d, double q, const RotationFrame &frame) {
+  const Vector3 &forward = frame.forward;
+  const Vector3 &up = frame.up;
   double m;
   bool combined = false;
   if (forward.y > kLiveGimbalLimit) {
@@ -153,9 +179,9 @@ double follow_heading(double a, double d, double q, const RotationFrame& frame) 
   return settle(m, old.reduced) + old.whole;
 }
 
-double follow_bank(double a, double d, double q, const RotationFrame& frame) {
-  const Vector3& forward = frame.forward;
-  const Vector3& up = frame.up;
+double follow_bank(double a, double d, double q, const RotationFrame &frame) {
+  const Vector3 &forward = frame.forward;
+  const Vector3 &up = frame.up;
   double m;
   bool combined = false;
   if (forward.y > kLiveGimbalLimit) {
@@ -187,37 +213,7 @@ double follow_bank(double a, double d, double q, const RotationFrame& frame) {
   return settle(m, old.reduced) + old.whole;
 }
 
-namespace {
-
-// Whether the pitch of the frame that goes with the (reduced) bank b is the
-// arcsine's pitch half-turn fixed, that is, whether it has cos p < 0.
-//
-// up.y = cos p cos b: cos p has the sign of up.y when b lies within a quarter
-// turn and the opposite sign when it lies beyond (strict bounds). Within
-// kQuarterTurnBand of a quarter turn, cos b is too small for that: up.y is
-// rounding noise and the bank itself, read by an arcsine near ±1, is only good
-// to about 1e-7, so the two tests can disagree and pick the pitch of the other
-// solution, a flip. There right.y = cos p sin b decides instead; sin b is ±1
-// to well within rounding.
-inline bool pitch_takes_half_turn(double b, const RotationFrame& frame) {
-  const double to_plus = std::fabs(b - kHalfPi);
-  const double to_minus = std::fabs(b + kHalfPi);
-  const double to_plus_3 = std::fabs(b - kThreeHalfPi);
-  const double to_minus_3 = std::fabs(b + kThreeHalfPi);
-  if (to_plus < kQuarterTurnBand || to_minus_3 < kQuarterTurnBand) {
-    return frame.right.y < 0.0;  // sin b = +1
-  }
-  if (to_minus < kQuarterTurnBand || to_plus_3 < kQuarterTurnBand) {
-    return frame.right.y > 0.0;  // sin b = -1
-  }
-  const bool beyond = (kHalfPi < b && b < kThreeHalfPi) || (-kThreeHalfPi < b && b < -kHalfPi);
-  const double up_y = frame.up.y;
-  return (beyond && up_y >= 0.0) || (!beyond && up_y < 0.0);
-}
-
-}  // namespace
-
-double follow_pitch(double a, double nb, const RotationFrame& frame) {
+double follow_pitch(double a, double nb, const RotationFrame &frame) {
   double f = -clamped_asin(frame.forward.y);
   if (pitch_takes_half_turn(turn_split(nb).reduced, frame)) {
     f = half_turn_fix(f);
@@ -226,7 +222,7 @@ double follow_pitch(double a, double nb, const RotationFrame& frame) {
   return settle_pitch(f, old.reduced) + old.whole;
 }
 
-AngleTriple apply_rotation_offset(const AngleTriple& key, const AngleTriple& offset) {
+AngleTriple apply_rotation_offset(const AngleTriple &key, const AngleTriple &offset) {
   const AngleTriple sum{key.heading + offset.heading, key.pitch + offset.pitch, key.bank + offset.bank};
   if (!std::isfinite(sum.heading) || !std::isfinite(sum.pitch) || !std::isfinite(sum.bank)) {
     return key;

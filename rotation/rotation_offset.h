@@ -14,18 +14,18 @@ namespace KeyFrame {
 //
 // If A + D overflows a double in some component, no orientation can be formed
 // and A is returned unchanged.
-AngleTriple apply_rotation_offset(const AngleTriple& key, const AngleTriple& offset);
+AngleTriple apply_rotation_offset(const AngleTriple &key, const AngleTriple &offset);
 
 // The new heading near the old heading a, for heading offset d, old bank q and
 // the frame of the composed rotation.
-double follow_heading(double a, double d, double q, const RotationFrame& frame);
+double follow_heading(double a, double d, double q, const RotationFrame &frame);
 
 // The new bank near the old bank a, for bank offset d, old heading q and the
 // frame of the composed rotation.
-double follow_bank(double a, double d, double q, const RotationFrame& frame);
+double follow_bank(double a, double d, double q, const RotationFrame &frame);
 
 // The new pitch near the old pitch a, consistent with the new bank nb (from
 // follow_bank) and the frame of the composed rotation.
-double follow_pitch(double a, double nb, const RotationFrame& frame);
+double follow_pitch(double a, double nb, const RotationFrame &frame);
 
 }  // namespace KeyFrame

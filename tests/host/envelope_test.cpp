@@ -185,16 +185,4 @@ TEST(Envelope, ValueAtInterpolatesBetweenKeysAndHoldsOutside) {
   EXPECT_EQ(envelope.value_at(10.0), 6.0);
 }
 
-TEST(Envelope, ClearLeavesAnEmptyReusableEnvelope) {
-  Envelope envelope;
-  add_keys(envelope, {{0.0, 0.0}, {1.0, 1.0}});
-  envelope.clear();
-  EXPECT_EQ(envelope.size(), 0u);
-  EXPECT_EQ(envelope.first(), nullptr);
-  EXPECT_EQ(envelope.last(), nullptr);
-  Key *key = envelope.create(4.0, 4.0);
-  EXPECT_EQ(envelope.first(), key);
-  EXPECT_EQ(envelope.last(), key);
-}
-
 }  // namespace

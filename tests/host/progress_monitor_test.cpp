@@ -21,10 +21,6 @@ std::vector<std::string> describe(const std::vector<MonitorCall> &calls) {
   return lines;
 }
 
-const host::ProgressMonitor &monitor_of(LWLMonID mon) {
-  return *reinterpret_cast<host::ProgressMonitor *>(mon);
-}
-
 class MonitorFuncs : public ::testing::Test {
  protected:
   const LWLMonFuncs &funcs = host::monitor_funcs_table();
@@ -47,24 +43,6 @@ TEST_F(MonitorFuncs, RecordsEveryCallOfAScanInOrder) {
                                       "destroy|<null>|0"}));
   host.clear_monitor_calls();
   EXPECT_TRUE(host.monitor_calls().empty());
-}
-
-TEST_F(MonitorFuncs, StateFollowsTheCalls) {
-  LWLMonID mon = funcs.create();
-  funcs.setup(mon, "Title", 3, nullptr);
-  funcs.init(mon, 10, "Working");
-  funcs.step(mon, 2, nullptr);  // no text keeps the last message
-  funcs.step(mon, 3, nullptr);
-  const host::ProgressMonitor &state = monitor_of(mon);
-  EXPECT_EQ(state.title(), "Title");
-  EXPECT_EQ(state.flags(), 3u);
-  EXPECT_EQ(state.total(), 10u);
-  EXPECT_EQ(state.progress(), 5u);
-  EXPECT_EQ(state.message(), "Working");
-  EXPECT_FALSE(state.finished());
-  funcs.done(mon);
-  EXPECT_TRUE(state.finished());
-  funcs.destroy(mon);
 }
 
 TEST_F(MonitorFuncs, CallsOnNullOrDestroyedMonitorsAreIgnored) {
@@ -93,18 +71,6 @@ TEST_F(MonitorFuncs, StepAsksToStopOnlyWhenTheHostSaysSo) {
   host.set_monitor_requests_abort(true);
   EXPECT_EQ(funcs.step(mon, 1, nullptr), 1);
   funcs.destroy(mon);
-}
-
-TEST_F(MonitorFuncs, MonitorsRecordIntoTheHostCurrentAtEachCall) {
-  LWLMonID mon = funcs.create();
-  {
-    host::Host inner;
-    funcs.step(mon, 1, nullptr);
-    EXPECT_EQ(inner.monitor_calls().size(), 1u);
-  }
-  funcs.destroy(mon);
-  EXPECT_EQ(describe(host.monitor_calls()),
-            (std::vector<std::string>{"create|<null>|0", "destroy|<null>|0"}));
 }
 
 TEST(ProgressLine, ShowsTitlePercentBarAndMessage) {

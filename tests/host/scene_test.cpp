@@ -79,16 +79,6 @@ TEST(SceneItems, ItemsWithChosenChannelsTypeOnlyRotationsAsAngles) {
                std::invalid_argument);
 }
 
-TEST(SceneItems, FindItemByNameAndById) {
-  Scene scene;
-  Item &a = scene.add_item("A");
-  Item &b = scene.add_item("B", ItemKind::Camera);
-  EXPECT_EQ(scene.find_item("B"), &b);
-  EXPECT_EQ(scene.find_item(a.id), &a);
-  EXPECT_EQ(scene.find_item("C"), nullptr);
-  EXPECT_EQ(scene.find_item(0x30000005u), nullptr);
-}
-
 TEST(SceneSelection, KeepsOrderAndEachItemOnce) {
   Scene scene;
   Item *a = &scene.add_item("A");

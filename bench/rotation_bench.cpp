@@ -1,0 +1,166 @@
+// Single-thread cost of the rotation math, ns per call, over varied inputs.
+//
+// TrigFloor makes exactly the library calls that build_frame + read_angles
+// make on the same inputs (three sine/cosine pairs, seven square roots, two
+// arcsines, one atan2) and nothing else, so FrameAndReadAngles / TrigFloor is
+// the overhead of the arithmetic around them.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "rotation/angle_constants.h"
+#include "rotation/angle_triple.h"
+#include "rotation/euler_readback.h"
+#include "rotation/key_kernels.h"
+#include "rotation/rotation_frame.h"
+#include "rotation/rotation_offset.h"
+
+namespace {
+
+using KeyFrame::AngleTriple;
+
+constexpr std::size_t kInputs = 4096;  // a power of two: indices wrap with a mask
+
+std::vector<AngleTriple> random_triples(unsigned seed, double spread) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> angle(-spread, spread);
+  std::vector<AngleTriple> out(kInputs);
+  for (AngleTriple &a : out) {
+    a = {angle(rng), angle(rng), angle(rng)};
+  }
+  return out;
+}
+
+const std::vector<AngleTriple> &keys() {
+  static const std::vector<AngleTriple> k = random_triples(1, 2 * KeyFrame::kTwoPi);
+  return k;
+}
+
+const std::vector<AngleTriple> &references() {
+  static const std::vector<AngleTriple> r = random_triples(2, 3 * KeyFrame::kTwoPi);
+  return r;
+}
+
+const std::vector<AngleTriple> &small_offsets() {
+  static const std::vector<AngleTriple> d = random_triples(3, 0.05);
+  return d;
+}
+
+void BM_RotationSmoke(benchmark::State &state) {
+  const AngleTriple a{0.3, -0.2, 0.1};
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(KeyFrame::read_angles(KeyFrame::build_frame(a)));
+  }
+}
+BENCHMARK(BM_RotationSmoke);
+
+void BM_FrameAndReadAngles(benchmark::State &state) {
+  const std::vector<AngleTriple> &in = keys();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(KeyFrame::read_angles(KeyFrame::build_frame(in[i])));
+    i = (i + 1) & (kInputs - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FrameAndReadAngles);
+
+// The arguments of the library calls build_frame + read_angles make for one
+// key. The six normalisations take square roots of sums of squares of unit
+// vectors (1 within rounding; the cost of sqrt does not depend on the value).
+struct TrigArguments {
+  AngleTriple angles;
+  double asin_pitch, asin_bank, atan2_y, atan2_x, sqrt_s;
+};
+
+const std::vector<TrigArguments> &trig_arguments() {
+  static const std::vector<TrigArguments> args = [] {
+    std::vector<TrigArguments> out;
+    for (const AngleTriple &a : keys()) {
+      const KeyFrame::RotationFrame f = KeyFrame::build_frame(a);
+      const double s = 1.0 - f.forward.y * f.forward.y;
+      const bool up_down = f.up.y <= -KeyFrame::kZeroTolerance;
+      // Random keys never reach the gimbal branches of read_heading.
+      out.push_back(
+          {a, f.forward.y, f.right.y / std::sqrt(s), f.forward.x, up_down ? -f.forward.z : f.forward.z, s});
+    }
+    return out;
+  }();
+  return args;
+}
+
+void BM_TrigFloor(benchmark::State &state) {
+  const std::vector<TrigArguments> &in = trig_arguments();
+  std::size_t i = 0;
+  double one = 1.0;
+  benchmark::DoNotOptimize(one);
+  for (auto _ : state) {
+    const TrigArguments &t = in[i];
+    benchmark::DoNotOptimize(std::cos(t.angles.heading) + std::sin(t.angles.heading));
+    benchmark::DoNotOptimize(std::cos(t.angles.pitch) + std::sin(t.angles.pitch));
+    benchmark::DoNotOptimize(std::cos(t.angles.bank) + std::sin(t.angles.bank));
+    for (int k = 0; k < 6; ++k) {
+      benchmark::DoNotOptimize(std::sqrt(one));
+    }
+    benchmark::DoNotOptimize(std::atan2(t.atan2_y, t.atan2_x));
+    benchmark::DoNotOptimize(std::asin(t.asin_pitch));
+    benchmark::DoNotOptimize(std::sqrt(t.sqrt_s));
+    benchmark::DoNotOptimize(std::asin(t.asin_bank));
+    i = (i + 1) & (kInputs - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TrigFloor);
+
+void BM_CorrectKey(benchmark::State &state) {
+  const auto mode = static_cast<std::int32_t>(state.range(0));
+  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &ref = references();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    AngleTriple key = in[i];
+    KeyFrame::correct_key(mode, ref[i], key);
+    benchmark::DoNotOptimize(key);
+    i = (i + 1) & (kInputs - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CorrectKey)->Arg(KeyFrame::kInferiorCorrection)->Arg(KeyFrame::kSuperiorCorrection);
+
+// The scan's use: each key aligned to the one before it as already rewritten.
+void BM_AlignKeyChain(benchmark::State &state) {
+  const std::vector<AngleTriple> &in = keys();
+  AngleTriple previous{0, 0, 0};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    AngleTriple key = in[i];
+    KeyFrame::align_key(previous, key);
+    previous = key;
+    i = (i + 1) & (kInputs - 1);
+    if (i == 0) {
+      previous = {0, 0, 0};  // keep the references from drifting turns away
+    }
+  }
+  benchmark::DoNotOptimize(previous);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AlignKeyChain);
+
+void BM_ApplyRotationOffset(benchmark::State &state) {
+  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &offset = small_offsets();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(KeyFrame::apply_rotation_offset(in[i], offset[i]));
+    i = (i + 1) & (kInputs - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ApplyRotationOffset);
+
+}  // namespace

@@ -1,0 +1,50 @@
+// tavorix: the module's servers run on scene files through the stand-in host.
+
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
+#include <vector>
+
+#include "cli/cli_failure.h"
+#include "cli/subcommands.h"
+
+int main(int argc, char **argv) {
+  CLI::App program("tavorix: keeps the Euler rotation keys (heading, pitch, bank) of LightWave scenes free of "
+                   "flips, by running the module tavorix.p outside Layout.",
+                   "tavorix");
+  program.require_subcommand(1);
+  program.footer(
+      "Exit codes: 0 ok, 1 flips found (check), 2 bad input or usage, 3 the module failed.\n"
+      "Examples:\n"
+      "  tavorix demo\n"
+      "  tavorix check shot.lws\n"
+      "  tavorix scan shot.lws -o shot-fixed.lws --plot shot.svg\n"
+      "Run 'tavorix SUBCOMMAND --help' for the options of each.");
+
+  const std::vector<cli::Subcommand> subcommands = {
+      cli::add_demo_command(program),     cli::add_scan_command(program),  cli::add_inferior_command(program),
+      cli::add_superior_command(program), cli::add_run_command(program),   cli::add_check_command(program),
+      cli::add_plot_command(program)};
+
+  try {
+    program.parse(argc, argv);
+  } catch (const CLI::ParseError &error) {
+    const int code = program.exit(error);
+    return code == 0 ? cli::kExitOk : cli::kExitBadInput;
+  }
+
+  try {
+    for (const cli::Subcommand &subcommand : subcommands) {
+      if (subcommand.parser->parsed()) return subcommand.run();
+    }
+  } catch (const cli::CliFailure &failure) {
+    std::cout.flush();
+    std::cerr << "tavorix: " << failure.what() << '\n';
+    return failure.code();
+  } catch (const std::exception &error) {
+    std::cout.flush();
+    std::cerr << "tavorix: failed: " << error.what() << '\n';
+    return cli::kExitModuleFailed;
+  }
+  return cli::kExitBadInput;
+}

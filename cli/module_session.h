@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/host.h"
+#include "host/module_loader.h"
+
+namespace cli {
+
+// tavorix.p in the folder of the running program (found through
+// /proc/self/exe); "tavorix.p" when that cannot be read.
+std::string default_module_path();
+
+// Loads the module file. Throws CliFailure (module failed) naming the file and
+// why, with a hint at --module.
+std::unique_ptr<host::LoadedModule> load_module(const std::string &path);
+
+// Runs the LayoutGeneric server `server` on `host`. Throws CliFailure (module
+// failed) when the server answers anything but "ok".
+void run_generic_server(host::LoadedModule &module, host::Host &host, const std::string &server);
+
+// How the host shows what the module says: the progress bar on a terminal
+// and the module's messages on stderr, neither with `quiet`.
+void set_host_output(host::Host &host, bool quiet);
+
+}  // namespace cli

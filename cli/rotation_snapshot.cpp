@@ -1,0 +1,46 @@
+#include "cli/rotation_snapshot.h"
+
+#include <map>
+
+#include "host/value_change.h"
+
+namespace cli {
+
+const std::array<const char *, 3> kRotationChannelNames = {"Rotation.H", "Rotation.P", "Rotation.B"};
+const std::array<const char *, 3> kRotationChannelWords = {"heading", "pitch", "bank"};
+
+std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &items) {
+  std::vector<ItemRotation> snapshot;
+  snapshot.reserve(items.size());
+  for (const host::Item *item : items) {
+    ItemRotation rotation;
+    rotation.name = item->name;
+    rotation.kind = item->kind;
+    for (int channel = 0; channel < 3; ++channel) {
+      const host::Envelope *envelope = item->envelope(kRotationChannelNames[channel]);
+      if (envelope == nullptr) continue;
+      for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
+        rotation.channels[channel].push_back(RotationKey{key->time, key->value});
+      }
+    }
+    snapshot.push_back(std::move(rotation));
+  }
+  return snapshot;
+}
+
+std::size_t count_rewritten_keys(const ItemRotation &before, const ItemRotation &after) {
+  std::size_t rewritten = 0;
+  for (int channel = 0; channel < 3; ++channel) {
+    std::map<double, double> old_values;
+    for (const RotationKey &key : before.channels[channel]) old_values.emplace(key.time, key.value);
+    for (const RotationKey &key : after.channels[channel]) {
+      auto old = old_values.find(key.time);
+      if (old == old_values.end() || host::value_changed(old->second, key.value)) ++rewritten;
+      if (old != old_values.end()) old_values.erase(old);
+    }
+    rewritten += old_values.size();
+  }
+  return rewritten;
+}
+
+}  // namespace cli

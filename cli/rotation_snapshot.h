@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "host/scene.h"
+
+namespace cli {
+
+// One rotation key as it was when the snapshot was taken.
+struct RotationKey {
+  double time = 0.0;   // seconds
+  double value = 0.0;  // radians
+};
+
+// The keys of an item's heading, pitch and bank channels (index 0, 1, 2).
+struct ItemRotation {
+  std::string name;
+  host::ItemKind kind = host::ItemKind::Null;
+  std::array<std::vector<RotationKey>, 3> channels;
+
+  std::size_t key_count() const { return channels[0].size() + channels[1].size() + channels[2].size(); }
+};
+
+extern const std::array<const char *, 3> kRotationChannelNames;  // "Rotation.H", ...
+extern const std::array<const char *, 3> kRotationChannelWords;  // "heading", "pitch", "bank"
+
+// Copies the rotation keys of `items`, in that order.
+std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &items);
+
+// Rotation keys whose value changed between `before` and `after` (the same
+// item at two moments; host::value_changed tells), plus keys that one side
+// has and the other not.
+std::size_t count_rewritten_keys(const ItemRotation &before, const ItemRotation &after);
+
+}  // namespace cli

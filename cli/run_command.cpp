@@ -1,0 +1,161 @@
+// tavorix run: a script of Layout commands on a scene, optionally with the
+// module's real-time watcher added first.
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "cli/cli_failure.h"
+#include "cli/common_options.h"
+#include "cli/file_io.h"
+#include "cli/fix_summary.h"
+#include "cli/module_session.h"
+#include "cli/scene_document.h"
+#include "cli/scene_output.h"
+#include "cli/subcommands.h"
+#include "cli/svg_plot.h"
+#include "host/command_interpreter.h"
+#include "host/master_handlers.h"
+
+namespace cli {
+namespace {
+
+struct RunOptions {
+  std::string scene_path;
+  std::string script_path;
+  std::vector<std::string> masters;
+  ItemChoice items;
+  TimeOptions time;
+  OutputOptions output;
+  ModuleOptions module;
+};
+
+// Prints what the interpreter reports: each RefreshNow, and each progress
+// message of a server the script ran ("Tavorix: Scan: Scanning...").
+class RunReporter {
+ public:
+  explicit RunReporter(std::ostream &out) : out_(out) {}
+
+  host::InterpreterHooks hooks() {
+    host::InterpreterHooks hooks;
+    hooks.on_refresh = [this] { out_ << "RefreshNow\n"; };
+    hooks.on_progress = [this](const host::MonitorCall &call) { progress(call); };
+    return hooks;
+  }
+
+ private:
+  void progress(const host::MonitorCall &call) {
+    if (call.op == "setup") title_ = call.text;
+    if ((call.op == "init" || call.op == "step") && !call.text.empty()) {
+      out_ << "progress: " << (title_.empty() ? "" : title_ + ": ") << call.text << '\n';
+    }
+  }
+
+  std::ostream &out_;
+  std::string title_;
+};
+
+// "line 3: AddRotation 1 x 0: 'x' is ..." as "SCRIPT:3: AddRotation 1 x 0: 'x' is ...".
+std::string script_error(const std::string &script_path, const host::CommandResult &result) {
+  const std::string prefix = "line " + std::to_string(result.line) + ": ";
+  const std::string reason = result.error.rfind(prefix, 0) == 0 ? result.error.substr(prefix.size()) : result.error;
+  return script_path + ":" + std::to_string(result.line) + ": " + reason;
+}
+
+int run_script(const RunOptions &options) {
+  check_output_options(options.output, options.scene_path);
+  const std::string script = read_whole_file(options.script_path);
+  host::Host host;
+  set_host_output(host, options.module.quiet);
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(options.scene_path, scene);
+  if (!options.items.names.empty() || options.items.all) {
+    scene.select(choose_items(scene, options.items, DefaultChoice::kSceneSelection, options.scene_path));
+  }
+  apply_time(scene, options.time);
+
+  std::vector<host::Item *> all_items;
+  for (const auto &item : scene.items()) all_items.push_back(item.get());
+  const std::vector<ItemRotation> before = snapshot_rotations(all_items);
+
+  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  std::ostringstream discarded;
+  std::ostream &out = options.module.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
+  RunReporter reporter(out);
+  host::CommandResult result;
+  {
+    host::MasterHandlers handlers(host);
+    for (const std::string &master : options.masters) {
+      try {
+        handlers.add(*module, master);
+      } catch (const std::exception &error) {
+        throw module_failed("cannot add the master handler " + master + ": " + error.what());
+      }
+    }
+    host::CommandInterpreter interpreter(host, module.get(), &handlers);
+    interpreter.set_hooks(reporter.hooks());
+    result = interpreter.run_script(script);
+  }
+  if (!result.ok) {
+    const std::string message = script_error(options.script_path, result) + "; nothing was written";
+    if (result.error.find(": the server answered ") != std::string::npos) throw module_failed(message);
+    throw bad_input(message);
+  }
+
+  const std::vector<ItemRotation> after = snapshot_rotations(all_items);
+  std::vector<ItemRotation> changed_before, changed_after;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    if (count_rewritten_keys(before[i], after[i]) == 0) continue;
+    changed_before.push_back(before[i]);
+    changed_after.push_back(after[i]);
+  }
+  out << "run " << options.script_path << " on " << options.scene_path << ": " << result.commands_run
+      << " commands, rotation keys changed on " << changed_before.size() << " of " << all_items.size() << " items\n";
+  if (!changed_before.empty()) print_fix_summary(out, changed_before, changed_after);
+  write_scene_output(document, scene, options.output, options.module.quiet, std::cout);
+  if (!options.output.plot.empty()) {
+    const auto panels = changed_before.empty() ? animated_panels(before, after)
+                                               : animated_panels(changed_before, changed_after);
+    write_plot_output(options.output.plot,
+                      render_rotation_plot("run " + options.script_path + " on " + options.scene_path, panels,
+                                           scene.frames_per_second()),
+                      options.module.quiet, std::cout);
+  }
+  return 0;
+}
+
+}  // namespace
+
+Subcommand add_run_command(CLI::App &program) {
+  auto options = std::make_shared<RunOptions>();
+  CLI::App *parser = program.add_subcommand("run", "Run a script of Layout commands on a scene");
+  parser->add_option("SCENE", options->scene_path, "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+      ->required();
+  parser->add_option("--script", options->script_path, "The command script")->type_name("FILE")->required();
+  parser
+      ->add_option("--master", options->masters,
+                   "Add the module's master handler of that name before the script runs (repeatable), "
+                   "e.g. Tavorix:RealTime")
+      ->type_name("NAME")
+      ->allow_extra_args(false);
+  add_item_options(*parser, options->items, "Without either, the scene's own selection (JSON) or none");
+  add_time_options(*parser, options->time, false);
+  add_output_options(*parser, options->output);
+  add_module_options(*parser, options->module);
+  parser->footer(
+      "Runs the commands of a script, one a line ('#' starts a comment): SelectByName, GoToFrame,\n"
+      "Rotation, AddRotation, CreateKey, Generic_Tavorix:Scan, RefreshNow, ... Prints each RefreshNow\n"
+      "and each progress report of the module as it comes. A command that cannot run stops the\n"
+      "script with its line, and nothing is written.\n\n"
+      "Example script (turn.txt):\n"
+      "  SelectByName Cam\n"
+      "  GoToFrame 30\n"
+      "  AddRotation 45 0 0\n"
+      "  Generic_Tavorix:Scan\n"
+      "Examples:\n"
+      "  tavorix run shot.lws --script turn.txt -o shot-turned.lws\n"
+      "  tavorix run shot.lws --script turn.txt --master Tavorix:RealTime");
+  return Subcommand{parser, [options] { return run_script(*options); }};
+}
+
+}  // namespace cli

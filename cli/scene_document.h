@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/lws_scene_file.h"
+#include "host/scene.h"
+
+namespace cli {
+
+// A scene file read into a host's Scene, able to write the scene back: a
+// .lws file changes only in the keys that changed (LwsSceneFile), a JSON
+// file is written whole. The format of a file is told by its extension
+// (.lws or .json), else by its first bytes ("LWSC" or "{").
+class SceneDocument {
+ public:
+  enum class Format { Lws, Json };
+
+  // Reads `path` into `scene` (which should be empty). Throws CliFailure
+  // (bad input) with the file, line and what was expected.
+  static SceneDocument load(const std::string &path, host::Scene &scene);
+
+  // Text of `scene` in `format`. Writing .lws needs a document read from a
+  // .lws file (only changes to such a file can be written); otherwise
+  // CliFailure (bad input). Warnings go to `warnings`.
+  std::string render(const host::Scene &scene, Format format, std::vector<std::string> &warnings) const;
+
+  // Format of an output path by its extension; `fallback` for other names.
+  static Format format_for_output(const std::string &path, Format fallback);
+
+  const std::string &path() const { return path_; }
+  Format format() const { return format_; }
+  // The bytes that were read, for a backup.
+  const std::string &original_text() const { return original_text_; }
+
+ private:
+  std::string path_;
+  Format format_ = Format::Json;
+  std::string original_text_;
+  std::optional<host::LwsSceneFile> lws_;
+};
+
+}  // namespace cli

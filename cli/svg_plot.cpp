@@ -1,0 +1,284 @@
+#include "cli/svg_plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <set>
+#include <utility>
+
+#include "cli/angle_text.h"
+#include "cli/flip_finder.h"
+
+namespace cli {
+namespace {
+
+// Page geometry, in SVG user units (pixels).
+constexpr double kWidth = 960;
+constexpr double kHeaderHeight = 96;
+constexpr double kPanelHeight = 250;
+constexpr double kPlotLeft = 78;
+constexpr double kPlotRight = kWidth - 24;
+constexpr double kPlotTopInPanel = 34;
+constexpr double kPlotBottomInPanel = kPanelHeight - 50;
+constexpr int kMostXTicks = 12;
+constexpr int kMostYTicks = 8;
+
+constexpr const char *kChannelColours[3] = {"#1f77b4", "#2ca02c", "#9467bd"};  // heading, pitch, bank
+constexpr const char *kFlipColour = "#d62728";
+constexpr const char *kFont = "DejaVu Sans, Helvetica, Arial, sans-serif";
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+// A tick value: a whole number, never "-0".
+std::string whole(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", std::fabs(value) < 0.5 ? 0.0 : value);
+  return text;
+}
+
+std::string escaped(const std::string &text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// The smallest of `steps` that puts at most `most` ticks on [low, high].
+double tick_step(double low, double high, const std::vector<double> &steps, int most) {
+  for (double step : steps) {
+    if (std::floor(high / step) - std::ceil(low / step) + 1 <= most) return step;
+  }
+  double step = steps.back();
+  while (std::floor(high / step) - std::ceil(low / step) + 1 > most) step *= 2;
+  return step;
+}
+
+// Maps frames and degrees of one panel to page coordinates.
+struct PanelAxes {
+  double first_frame, last_frame, low_degrees, high_degrees;
+  double top, bottom;  // page y of the plot area
+
+  double x(double frame) const {
+    return kPlotLeft + (frame - first_frame) / (last_frame - first_frame) * (kPlotRight - kPlotLeft);
+  }
+  double y(double degrees) const {
+    return bottom - (degrees - low_degrees) / (high_degrees - low_degrees) * (bottom - top);
+  }
+};
+
+PanelAxes axes_for(const PlotPanel &panel, double fps, double panel_top) {
+  double first = std::numeric_limits<double>::infinity(), last = -first;
+  double low = first, high = -first;
+  for (const ItemRotation *rotation : {&panel.before, &panel.after}) {
+    for (const auto &keys : rotation->channels) {
+      for (const RotationKey &key : keys) {
+        first = std::min(first, key.time * fps);
+        last = std::max(last, key.time * fps);
+        low = std::min(low, radians_to_degrees(key.value));
+        high = std::max(high, radians_to_degrees(key.value));
+      }
+    }
+  }
+  if (!std::isfinite(first)) first = 0, last = 1, low = -90, high = 90;
+  if (last - first < 1) first -= 1, last += 1;
+  if (high - low < 10) {
+    const double middle = (high + low) / 2;
+    low = middle - 5, high = middle + 5;
+  }
+  const double pad = (high - low) * 0.06;
+  return PanelAxes{first, last, low - pad, high + pad, panel_top + kPlotTopInPanel, panel_top + kPlotBottomInPanel};
+}
+
+class SvgWriter {
+ public:
+  void line(const std::string &element) { out_ += "  " + element + "\n"; }
+  void raw(const std::string &text) { out_ += text; }
+  std::string text() const { return out_; }
+
+  void label(double x, double y, const std::string &text, const std::string &attributes = "") {
+    line("<text x=\"" + number(x) + "\" y=\"" + number(y) + "\"" + (attributes.empty() ? "" : " " + attributes) +
+         ">" + escaped(text) + "</text>");
+  }
+
+ private:
+  std::string out_;
+};
+
+void draw_legend(SvgWriter &svg, double y) {
+  double x = kPlotLeft;
+  for (int channel = 0; channel < 3; ++channel) {
+    svg.line("<rect x=\"" + number(x) + "\" y=\"" + number(y - 9) + "\" width=\"14\" height=\"10\" fill=\"" +
+             kChannelColours[channel] + "\"/>");
+    svg.label(x + 20, y, kRotationChannelWords[channel], "class=\"legend\"");
+    x += 96;
+  }
+  x += 20;
+  svg.line("<line x1=\"" + number(x) + "\" y1=\"" + number(y - 4) + "\" x2=\"" + number(x + 34) + "\" y2=\"" +
+           number(y - 4) + "\" stroke=\"#555\" stroke-width=\"1.6\" stroke-dasharray=\"5 4\"/>");
+  svg.line("<circle cx=\"" + number(x + 17) + "\" cy=\"" + number(y - 4) +
+           "\" r=\"3.5\" fill=\"#fff\" stroke=\"#555\" stroke-width=\"1.4\"/>");
+  svg.label(x + 42, y, "before", "class=\"legend\"");
+  x += 112;
+  svg.line("<line x1=\"" + number(x) + "\" y1=\"" + number(y - 4) + "\" x2=\"" + number(x + 34) + "\" y2=\"" +
+           number(y - 4) + "\" stroke=\"#555\" stroke-width=\"2.2\"/>");
+  svg.line("<circle cx=\"" + number(x + 17) + "\" cy=\"" + number(y - 4) + "\" r=\"3\" fill=\"#555\"/>");
+  svg.label(x + 42, y, "after (keys marked)", "class=\"legend\"");
+  x += 186;
+  svg.line("<rect x=\"" + number(x) + "\" y=\"" + number(y - 11) + "\" width=\"24\" height=\"14\" fill=\"" +
+           kFlipColour + "\" fill-opacity=\"0.18\" stroke=\"" + kFlipColour + "\" stroke-opacity=\"0.5\"/>");
+  svg.label(x + 32, y, "flip before (jump > 90\u00b0, key > 360\u00b0)", "class=\"legend\"");
+}
+
+void draw_grid(SvgWriter &svg, const PanelAxes &axes) {
+  svg.line("<rect x=\"" + number(kPlotLeft) + "\" y=\"" + number(axes.top) + "\" width=\"" +
+           number(kPlotRight - kPlotLeft) + "\" height=\"" + number(axes.bottom - axes.top) +
+           "\" fill=\"#fbfbfb\" stroke=\"#bbb\"/>");
+  const double x_step = tick_step(axes.first_frame, axes.last_frame, {1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, 1000},
+                                  kMostXTicks);
+  for (double frame = std::ceil(axes.first_frame / x_step) * x_step; frame <= axes.last_frame + 1e-9;
+       frame += x_step) {
+    const double x = axes.x(frame);
+    svg.line("<line x1=\"" + number(x) + "\" y1=\"" + number(axes.top) + "\" x2=\"" + number(x) + "\" y2=\"" +
+             number(axes.bottom) + "\" stroke=\"#e4e4e4\"/>");
+    svg.label(x, axes.bottom + 16, whole(frame),
+              "text-anchor=\"middle\" class=\"tick\"");
+  }
+  const double y_step = tick_step(axes.low_degrees, axes.high_degrees, {1, 2, 5, 10, 15, 30, 45, 90, 180, 360, 720},
+                                  kMostYTicks);
+  for (double degrees = std::ceil(axes.low_degrees / y_step) * y_step; degrees <= axes.high_degrees + 1e-9;
+       degrees += y_step) {
+    const double y = axes.y(degrees);
+    const bool zero = std::fabs(degrees) < 1e-9;
+    svg.line("<line x1=\"" + number(kPlotLeft) + "\" y1=\"" + number(y) + "\" x2=\"" + number(kPlotRight) +
+             "\" y2=\"" + number(y) + "\" stroke=\"" + (zero ? "#999" : "#e4e4e4") + "\"/>");
+    svg.label(kPlotLeft - 6, y + 4, whole(degrees) + "\u00b0",
+              "text-anchor=\"end\" class=\"tick\"");
+  }
+  svg.label((kPlotLeft + kPlotRight) / 2, axes.bottom + 36, "frame", "text-anchor=\"middle\" class=\"axis\"");
+  const double middle = (axes.top + axes.bottom) / 2;
+  svg.label(22, middle, "degrees",
+            "text-anchor=\"middle\" class=\"axis\" transform=\"rotate(-90 22 " + number(middle) + ")\"");
+}
+
+void draw_flips(SvgWriter &svg, const PanelAxes &axes, const FlipFindings &flips, double fps) {
+  std::set<std::pair<double, double>> bands;
+  for (const RotationJump &jump : flips.jumps) bands.emplace(jump.from.time, jump.to.time);
+  for (const auto &[from, to] : bands) {
+    const double x1 = axes.x(from * fps), x2 = axes.x(to * fps);
+    svg.line("<rect class=\"flip\" x=\"" + number(x1) + "\" y=\"" + number(axes.top) + "\" width=\"" +
+             number(std::max(x2 - x1, 2.0)) + "\" height=\"" + number(axes.bottom - axes.top) + "\" fill=\"" +
+             kFlipColour + "\" fill-opacity=\"0.14\"/>");
+  }
+  for (const KeyBeyondTurn &key : flips.beyond_turn) {
+    svg.line("<circle class=\"beyond-turn\" cx=\"" + number(axes.x(key.key.time * fps)) + "\" cy=\"" +
+             number(axes.y(radians_to_degrees(key.key.value))) + "\" r=\"7.5\" fill=\"none\" stroke=\"" +
+             kFlipColour + "\" stroke-width=\"2\"/>");
+  }
+}
+
+void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rotation, bool before, double fps) {
+  for (int channel = 0; channel < 3; ++channel) {
+    const auto &keys = rotation.channels[channel];
+    if (keys.empty()) continue;
+    std::string points;
+    for (const RotationKey &key : keys) {
+      points += (points.empty() ? "" : " ") + number(axes.x(key.time * fps)) + "," +
+                number(axes.y(radians_to_degrees(key.value)));
+    }
+    const std::string colour = kChannelColours[channel];
+    svg.line("<polyline class=\"curve " + std::string(before ? "before " : "after ") +
+             kRotationChannelWords[channel] + "\" points=\"" + points + "\" fill=\"none\" stroke=\"" + colour +
+             (before ? "\" stroke-width=\"1.6\" stroke-opacity=\"0.6\" stroke-dasharray=\"5 4\"/>"
+                     : "\" stroke-width=\"2.2\"/>"));
+    for (const RotationKey &key : keys) {
+      const std::string centre =
+          "cx=\"" + number(axes.x(key.time * fps)) + "\" cy=\"" + number(axes.y(radians_to_degrees(key.value))) + "\"";
+      if (before) {
+        svg.line("<circle class=\"key before\" " + centre + " r=\"3.5\" fill=\"#fff\" stroke=\"" + colour +
+                 "\" stroke-opacity=\"0.7\" stroke-width=\"1.4\"/>");
+      } else {
+        svg.line("<circle class=\"key after\" " + centre + " r=\"2.6\" fill=\"" + colour + "\"/>");
+      }
+    }
+  }
+}
+
+std::string panel_caption(const PlotPanel &panel) {
+  const FlipFindings before = find_flips(panel.before);
+  const FlipFindings after = find_flips(panel.after);
+  const std::size_t rewritten = count_rewritten_keys(panel.before, panel.after);
+  return panel.before.name + " (" + host::item_kind_name(panel.before.kind) + "): " +
+         std::to_string(before.count()) + " flips before, " + std::to_string(after.count()) + " after; " +
+         std::to_string(rewritten) + " of " + std::to_string(panel.after.key_count()) + " keys rewritten";
+}
+
+}  // namespace
+
+std::string render_rotation_plot(const std::string &title, const std::vector<PlotPanel> &panels, double fps) {
+  const double height = kHeaderHeight + kPanelHeight * static_cast<double>(std::max<std::size_t>(panels.size(), 1));
+  SvgWriter svg;
+  svg.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+  svg.raw("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(kWidth) + "\" height=\"" + number(height) +
+          "\" viewBox=\"0 0 " + number(kWidth) + " " + number(height) + "\" font-family=\"" + kFont + "\">\n");
+  svg.line("<title>" + escaped(title) + "</title>");
+  svg.line(
+      "<style>text{fill:#222}.title{font-size:18px;font-weight:bold}.legend{font-size:13px}"
+      ".caption{font-size:14px;font-weight:bold}.tick{font-size:11px;fill:#555}.axis{font-size:12px;fill:#333}"
+      "</style>");
+  svg.line("<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>");
+  svg.label(kPlotLeft, 32, title, "class=\"title\"");
+  draw_legend(svg, 66);
+  if (panels.empty()) svg.label(kPlotLeft, kHeaderHeight + 40, "No item with rotation keys.", "class=\"caption\"");
+
+  for (std::size_t index = 0; index < panels.size(); ++index) {
+    const PlotPanel &panel = panels[index];
+    const double top = kHeaderHeight + kPanelHeight * static_cast<double>(index);
+    const PanelAxes axes = axes_for(panel, fps, top);
+    svg.raw("  <g class=\"item\" data-item=\"" + escaped(panel.before.name) + "\">\n");
+    svg.label(kPlotLeft, top + 22, panel_caption(panel), "class=\"caption\"");
+    draw_grid(svg, axes);
+    draw_flips(svg, axes, find_flips(panel.before), fps);
+    draw_curves(svg, axes, panel.before, true, fps);
+    draw_curves(svg, axes, panel.after, false, fps);
+    svg.raw("  </g>\n");
+  }
+  svg.raw("</svg>\n");
+  return svg.text();
+}
+
+std::vector<PlotPanel> animated_panels(const std::vector<ItemRotation> &before,
+                                       const std::vector<ItemRotation> &after) {
+  std::vector<PlotPanel> all, animated;
+  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+    all.push_back(PlotPanel{before[i], after[i]});
+    bool moves = false;
+    for (const ItemRotation *rotation : {&before[i], &after[i]}) {
+      for (const auto &keys : rotation->channels) moves = moves || keys.size() >= 2;
+    }
+    if (moves) animated.push_back(all.back());
+  }
+  return animated.empty() ? all : animated;
+}
+
+}  // namespace cli

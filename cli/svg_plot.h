@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/rotation_snapshot.h"
+
+namespace cli {
+
+// One item of a plot: its rotation keys before and after a fix.
+struct PlotPanel {
+  ItemRotation before;
+  ItemRotation after;
+};
+
+// A self-contained SVG file (no scripts, no external fonts or images) with
+// one panel per item: heading, pitch and bank in degrees over frames, the
+// keys before the fix as dashed lines with hollow markers, after it as solid
+// lines with filled markers; jumps over a quarter turn before the fix are
+// shaded red between their two keys and keys beyond a whole turn ringed in
+// red. Axis labels, grid and a legend included.
+//
+// For tests and styling, every panel is a <g class="item"> with a
+// data-item attribute, every curve a <polyline class="curve before|after
+// heading|pitch|bank">, every flip band a <rect class="flip">.
+std::string render_rotation_plot(const std::string &title, const std::vector<PlotPanel> &panels, double fps);
+
+// The items worth plotting: those with two or more keys on a rotation
+// channel before or after; all of them when none has.
+std::vector<PlotPanel> animated_panels(const std::vector<ItemRotation> &before,
+                                       const std::vector<ItemRotation> &after);
+
+}  // namespace cli

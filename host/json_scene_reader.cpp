@@ -1,0 +1,260 @@
+// Reading the project's JSON scene format: read_json_scene.
+
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "host/frame_time.h"
+#include "host/json_scene_file.h"
+#include "host/number_text.h"
+#include "host/scene_file_error.h"
+
+namespace host {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr int kFormatVersion = 1;
+
+const std::map<std::string, ItemKind> &kinds_by_name() {
+  static const std::map<std::string, ItemKind> kinds = {{"object", ItemKind::Object},
+                                                        {"null", ItemKind::Null},
+                                                        {"bone", ItemKind::Bone},
+                                                        {"light", ItemKind::Light},
+                                                        {"camera", ItemKind::Camera}};
+  return kinds;
+}
+
+const char *json_type_name(const Json &value) {
+  switch (value.type()) {
+    case Json::value_t::null:
+      return "null";
+    case Json::value_t::object:
+      return "an object";
+    case Json::value_t::array:
+      return "an array";
+    case Json::value_t::string:
+      return "a string";
+    case Json::value_t::boolean:
+      return "true or false";
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float:
+      return "a number";
+    default:
+      return "something else";
+  }
+}
+
+// 1-based line of byte `offset` (1-based, as the JSON library counts).
+int line_of_byte(const std::string &text, std::size_t offset) {
+  const std::size_t end = std::min(offset == 0 ? 0 : offset - 1, text.size());
+  int line = 1;
+  for (std::size_t at = 0; at < end; ++at) {
+    if (text[at] == '\n') ++line;
+  }
+  return line;
+}
+
+// The library's message without its "[json.exception...] parse error at line
+// L, column C: " prefix, which the caller replaces by "FILE:LINE: ".
+std::string parse_error_reason(const std::string &what) {
+  const std::size_t column = what.find("column ");
+  const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
+  return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
+class JsonSceneReader {
+ public:
+  JsonSceneReader(const std::string &file_name, Scene &scene) : file_name_(file_name), scene_(scene) {}
+
+  void read(const Json &root) {
+    require_object(root, "");
+    allow_only(root, "", {"version", "fps", "time", "frame", "items", "selection"});
+    if (root.contains("version")) {
+      const Json &version = root["version"];
+      if (!version.is_number_integer() || version.get<long long>() != kFormatVersion) {
+        fail("version", "expected 1, the only version of this format, found " + version.dump());
+      }
+    }
+    double fps = 30.0;
+    if (root.contains("fps")) {
+      fps = number(root["fps"], "fps", "the frame rate");
+      if (!(fps > 0.0)) fail("fps", "expected a frame rate above 0, found " + root["fps"].dump());
+    }
+    scene_.set_frames_per_second(fps);
+    if (root.contains("time") && root.contains("frame")) {
+      fail("frame", "give the current time either as \"time\" (seconds) or as \"frame\", not both");
+    }
+    if (root.contains("time")) scene_.set_current_time(snap_to_frame(number(root["time"], "time", "seconds"), fps));
+    if (root.contains("frame")) scene_.set_current_time(frame_time(number(root["frame"], "frame", "a frame"), fps));
+
+    if (!root.contains("items")) fail("items", "missing: expected the list of items (it may be empty: [])");
+    read_items(root["items"]);
+    if (root.contains("selection")) read_selection(root["selection"]);
+  }
+
+ private:
+  struct Pending {
+    Item *item;
+    std::string parent;
+    std::string path;
+  };
+
+  [[noreturn]] void fail(const std::string &path, const std::string &message) const {
+    throw SceneFileError(file_name_, 0, (path.empty() ? std::string() : path + ": ") + message);
+  }
+
+  void require_object(const Json &value, const std::string &path) const {
+    if (value.is_object()) return;
+    fail(path, std::string("expected an object") + (path.empty() ? " (the scene)" : "") + ", found " +
+                   json_type_name(value));
+  }
+
+  void allow_only(const Json &object, const std::string &path, const std::set<std::string> &fields) const {
+    for (const auto &[field, value] : object.items()) {
+      (void)value;
+      if (fields.count(field) != 0) continue;
+      std::string list;
+      for (const std::string &name : fields) list += (list.empty() ? "" : ", ") + name;
+      fail(path.empty() ? field : path + "." + field, "unknown field; expected one of " + list);
+    }
+  }
+
+  double number(const Json &value, const std::string &path, const std::string &meaning) const {
+    if (!value.is_number()) {
+      fail(path, "expected a number (" + meaning + "), found " + json_type_name(value));
+    }
+    const double result = value.get<double>();
+    if (!std::isfinite(result)) fail(path, "expected a finite number (" + meaning + ")");
+    return result;
+  }
+
+  std::string text(const Json &value, const std::string &path, const std::string &meaning) const {
+    if (!value.is_string()) fail(path, "expected a string (" + meaning + "), found " + json_type_name(value));
+    return value.get<std::string>();
+  }
+
+  void read_items(const Json &items) {
+    if (!items.is_array()) fail("items", std::string("expected an array of items, found ") + json_type_name(items));
+    std::vector<Pending> parents;
+    for (std::size_t index = 0; index < items.size(); ++index) {
+      const std::string path = "items[" + std::to_string(index) + "]";
+      const Json &entry = items[index];
+      require_object(entry, path);
+      allow_only(entry, path, {"name", "kind", "id", "parent", "channels"});
+      if (!entry.contains("name")) fail(path, "missing \"name\"");
+      const std::string name = text(entry["name"], path + ".name", "the item's name");
+      if (name.empty()) fail(path + ".name", "expected a name, found an empty string");
+      if (scene_.find_item(name) != nullptr) fail(path + ".name", "a second item named '" + name + "'");
+      if (!entry.contains("kind")) fail(path, "missing \"kind\": expected object, null, bone, light or camera");
+      const std::string kind_name = text(entry["kind"], path + ".kind", "object, null, bone, light or camera");
+      const auto kind = kinds_by_name().find(kind_name);
+      if (kind == kinds_by_name().end()) {
+        fail(path + ".kind", "expected object, null, bone, light or camera, found '" + kind_name + "'");
+      }
+      const std::uint32_t id = entry.contains("id") ? read_id(entry["id"], path + ".id", kind->second) : 0;
+      Item *item = nullptr;
+      try {
+        item = &scene_.add_item(name, kind->second, id);
+      } catch (const std::invalid_argument &) {
+        fail(path + ".id", "id " + hex_id_text(id) + " is already used by another item");
+      }
+      if (entry.contains("parent")) {
+        parents.push_back(Pending{item, text(entry["parent"], path + ".parent", "another item's name"), path});
+      }
+      if (entry.contains("channels")) read_channels(*item, entry["channels"], path + ".channels");
+    }
+    for (const Pending &pending : parents) {
+      const Item *parent = scene_.find_item(pending.parent);
+      if (parent == nullptr) fail(pending.path + ".parent", "no item is named '" + pending.parent + "'");
+      if (parent == pending.item) fail(pending.path + ".parent", "an item cannot be its own parent");
+      pending.item->parent_id = parent->id;
+    }
+    reject_parent_cycles();
+  }
+
+  std::uint32_t read_id(const Json &value, const std::string &path, ItemKind kind) const {
+    std::string digits = text(value, path, "a hex id such as \"10000000\"");
+    if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) digits.erase(0, 2);
+    std::uint32_t id = 0;
+    if (!parse_hex_id_token(digits, id) || (id >> 28) != item_kind_digit(kind)) {
+      fail(path, "expected a " + std::string(item_kind_name(kind)) + " id: 8 hex digits beginning with " +
+                     std::to_string(item_kind_digit(kind)) + ", found '" + value.get<std::string>() + "'");
+    }
+    return id;
+  }
+
+  void read_channels(Item &item, const Json &channels, const std::string &path) {
+    require_object(channels, path);
+    for (const auto &[name, keys] : channels.items()) {
+      const std::string channel_path = path + "." + name;
+      Envelope *envelope = item.envelope(name);
+      if (envelope == nullptr) {
+        std::string list;
+        for (const char *known : kChannelNames) list += (list.empty() ? "" : ", ") + std::string(known);
+        fail(channel_path, "unknown channel; expected one of " + list);
+      }
+      if (!keys.is_array()) {
+        fail(channel_path, std::string("expected an array of [time, value] keys, found ") + json_type_name(keys));
+      }
+      for (std::size_t index = 0; index < keys.size(); ++index) {
+        const std::string key_path = channel_path + "[" + std::to_string(index) + "]";
+        const Json &key = keys[index];
+        if (!key.is_array() || key.size() != 2) {
+          fail(key_path, std::string("expected a key [time in seconds, value], found ") +
+                             (key.is_array() ? "an array of " + std::to_string(key.size()) : json_type_name(key)));
+        }
+        const double time = snap_to_frame(number(key[0], key_path + "[0]", "the key's time in seconds"),
+                                          scene_.frames_per_second());
+        const double value = number(key[1], key_path + "[1]", "the key's value");
+        if (envelope->find(time) != nullptr) fail(key_path, "a second key at the same time (or frame)");
+        envelope->create(time, value);
+      }
+    }
+  }
+
+  void reject_parent_cycles() const {
+    const std::size_t count = scene_.items().size();
+    for (const auto &item : scene_.items()) {
+      const Item *at = item.get();
+      for (std::size_t steps = 0; at != nullptr && at->parent_id != 0; ++steps) {
+        if (steps > count) fail("items", "the parents of '" + item->name + "' go round in a circle");
+        at = scene_.find_item(at->parent_id);
+      }
+    }
+  }
+
+  void read_selection(const Json &selection) {
+    if (!selection.is_array()) {
+      fail("selection", std::string("expected an array of item names, found ") + json_type_name(selection));
+    }
+    std::vector<Item *> chosen;
+    for (std::size_t index = 0; index < selection.size(); ++index) {
+      const std::string path = "selection[" + std::to_string(index) + "]";
+      const std::string name = text(selection[index], path, "an item's name");
+      Item *item = scene_.find_item(name);
+      if (item == nullptr) fail(path, "no item is named '" + name + "'");
+      chosen.push_back(item);
+    }
+    scene_.select(chosen);
+  }
+
+  const std::string &file_name_;
+  Scene &scene_;
+};
+
+}  // namespace
+
+void read_json_scene(const std::string &text, const std::string &file_name, Scene &scene) {
+  Json root;
+  try {
+    root = Json::parse(text);
+  } catch (const Json::parse_error &error) {
+    throw SceneFileError(file_name, line_of_byte(text, error.byte), parse_error_reason(error.what()));
+  }
+  JsonSceneReader(file_name, scene).read(root);
+}
+
+}  // namespace host

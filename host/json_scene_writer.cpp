@@ -1,0 +1,83 @@
+// Writing the project's JSON scene format: write_json_scene.
+
+#include <cctype>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "host/frame_time.h"
+#include "host/json_scene_file.h"
+#include "host/number_text.h"
+#include "host/scene_file_error.h"
+
+namespace host {
+namespace {
+
+using Json = nlohmann::json;
+
+std::string kind_word(ItemKind kind) {
+  std::string word = item_kind_name(kind);
+  for (char &c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return word;
+}
+
+// Numbers as the JSON library writes them: the shortest text that reads back
+// the same double.
+std::string number_text(double value) { return Json(value).dump(); }
+
+std::string string_text(const std::string &value) { return Json(value).dump(); }
+
+}  // namespace
+
+std::string write_json_scene(const Scene &scene, const std::string &file_name) {
+  const double fps = scene.frames_per_second();
+  std::string out = "{\n  \"version\": 1,\n  \"fps\": " + number_text(fps) + ",\n";
+  const double now = scene.current_time();
+  const double frame = std::nearbyint(now * fps);
+  if (frame_time(frame, fps) == now) {
+    out += "  \"frame\": " + number_text(frame) + ",\n";
+  } else {
+    out += "  \"time\": " + number_text(now) + ",\n";
+  }
+
+  out += "  \"items\": [";
+  bool first_item = true;
+  for (const auto &item : scene.items()) {
+    out += first_item ? "\n" : ",\n";
+    first_item = false;
+    out += "    {\n      \"name\": " + string_text(item->name) + ",\n      \"kind\": \"" + kind_word(item->kind) +
+           "\",\n      \"id\": \"" + hex_id_text(item->id) + "\"";
+    if (const Item *parent = scene.find_item(item->parent_id); item->parent_id != 0 && parent != nullptr) {
+      out += ",\n      \"parent\": " + string_text(parent->name);
+    }
+    std::string channels;
+    for (const auto &channel : item->channels) {
+      const Envelope &envelope = channel->envelope;
+      if (envelope.size() == 0) continue;
+      channels += (channels.empty() ? "\n" : ",\n") + std::string("        ") + string_text(channel->name) + ": [";
+      for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
+        if (!std::isfinite(key->time) || !std::isfinite(key->value)) {
+          throw SceneFileError(file_name, 0,
+                               "cannot write a key of '" + item->name + "' " + channel->name +
+                                   " that is not a finite number");
+        }
+        channels += std::string(key == envelope.first() ? "\n" : ",\n") + "          [" + number_text(key->time) +
+                    ", " + number_text(key->value) + "]";
+      }
+      channels += "\n        ]";
+    }
+    if (!channels.empty()) out += ",\n      \"channels\": {" + channels + "\n      }";
+    out += "\n    }";
+  }
+  out += first_item ? "],\n" : "\n  ],\n";
+
+  out += "  \"selection\": [";
+  bool first_selected = true;
+  for (const Item *item : scene.selection()) {
+    out += (first_selected ? "" : ", ") + string_text(item->name);
+    first_selected = false;
+  }
+  out += "]\n}\n";
+  return out;
+}
+
+}  // namespace host

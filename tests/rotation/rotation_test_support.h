@@ -1,0 +1,102 @@
+#pragma once
+
+// Shared pieces of the rotation tests: frame comparison, the tolerance model
+// of the read-backs, and a fixed-seed source of random and adversarial angles.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <iomanip>
+#include <ostream>
+#include <random>
+
+#include "rotation/angle_constants.h"
+#include "rotation/angle_triple.h"
+#include "rotation/rotation_frame.h"
+
+namespace KeyFrame {
+
+// Failure messages print triples in full precision (found by argument lookup).
+inline std::ostream &operator<<(std::ostream &out, const AngleTriple &a) {
+  return out << std::setprecision(17) << "(" << a.heading << ", " << a.pitch << ", " << a.bank << ")";
+}
+
+namespace test {
+
+// Largest component difference between two frames.
+inline double frame_distance(const RotationFrame &a, const RotationFrame &b) {
+  auto d = [](const Vector3 &u, const Vector3 &v) {
+    return std::max({std::fabs(u.x - v.x), std::fabs(u.y - v.y), std::fabs(u.z - v.z)});
+  };
+  return std::max({d(a.forward, b.forward), d(a.up, b.up), d(a.right, b.right)});
+}
+
+inline bool is_finite(const AngleTriple &a) {
+  return std::isfinite(a.heading) && std::isfinite(a.pitch) && std::isfinite(a.bank);
+}
+
+// How closely a frame read back into angles (and rebuilt) can match the frame
+// of `a`. Away from ±π/2 the read-back is good to 1e-9. The bank is
+// asin(right.y / sqrt(1 - forward.y²)) and 1 - forward.y² = cos² p carries an
+// absolute rounding error of a few 1e-16, so the bank error grows like
+// 1e-16 / (cos² p · |cos b|), and like its square root, capped near
+// 4e-8 / |cos p|, where the bank is near ±π/2 and the arcsine is flat. At the
+// batch gimbal limit the bank is folded into the heading, which costs the
+// frame about |cos p|. (Measured worst cases stay below these bounds.)
+inline double readback_tolerance(const AngleTriple &a) {
+  constexpr double kBase = 1e-9;
+  const double cos_p = std::fabs(std::cos(a.pitch));
+  const double cos_b = std::fabs(std::cos(a.bank));
+  if (std::fabs(std::sin(a.pitch)) > kBatchGimbalLimit) {
+    return kBase + 2.0 * cos_p;
+  }
+  return kBase + std::min(1e-15 / (cos_p * cos_p * cos_b), 4e-8 / cos_p);
+}
+
+// The band documented for read_angles: past the batch gimbal limit while
+// 1 - forward.y² still exceeds the zero test; heading and bank both hold the bank.
+inline bool in_narrow_band(const RotationFrame &f) {
+  return std::fabs(f.forward.y) > kBatchGimbalLimit && 1.0 - f.forward.y * f.forward.y > kZeroTolerance;
+}
+
+// Random angles with a fixed seed, mixed with the values where the rotation
+// code branches: exact and nearly exact multiples of π/2, pitches at the batch
+// and the live gimbal limits, headings whose forward.z sits at the live dead
+// band, and angles many turns out.
+class AngleSource {
+ public:
+  explicit AngleSource(std::uint64_t seed) : rng_(seed) {}
+
+  double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng_); }
+  int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+  double sign() { return pick(2) == 0 ? -1.0 : 1.0; }
+  double quarter_turn() { return (pick(25) - 12) * kHalfPi; }
+  double whole_turns(int max_turns) { return (pick(2 * max_turns + 1) - max_turns) * kTwoPi; }
+
+  double angle() {
+    switch (pick(9)) {
+      case 0: return uniform(-kPi, kPi);
+      case 1: return uniform(-2000.0 * kPi, 2000.0 * kPi);
+      case 2: return quarter_turn();
+      case 3: return quarter_turn() + sign() * std::pow(10.0, uniform(-16.0, -3.0));
+      case 4:  // |forward.y| around the batch gimbal limit (narrow band included)
+        return sign() * kHalfPi + whole_turns(3) + sign() * uniform(0.5e-7, 2e-7);
+      case 5:  // |forward.y| around the live gimbal limit
+        return sign() * kHalfPi + whole_turns(3) + sign() * (0.0316 + uniform(-1e-4, 1e-4));
+      case 6:  // forward.z around the live dead band
+        return sign() * kHalfPi + sign() * uniform(0.0, 1e-3);
+      default: return uniform(-4.0 * kPi, 4.0 * kPi);
+    }
+  }
+
+  AngleTriple triple() { return {angle(), angle(), angle()}; }
+
+ private:
+  std::mt19937_64 rng_;
+};
+
+// Number of random cases of each property test.
+constexpr int kPropertyCases = 200000;
+
+}  // namespace test
+}  // namespace KeyFrame
