@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/side_by_side.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
 #include "rotation/euler_readback.h"
@@ -94,28 +95,52 @@ const std::vector<TrigArguments> &trig_arguments() {
   return args;
 }
 
+// The library calls of one key; `one` is 1.0, hidden from the optimiser.
+inline void trig_floor_calls(const TrigArguments &t, double one) {
+  benchmark::DoNotOptimize(std::cos(t.angles.heading) + std::sin(t.angles.heading));
+  benchmark::DoNotOptimize(std::cos(t.angles.pitch) + std::sin(t.angles.pitch));
+  benchmark::DoNotOptimize(std::cos(t.angles.bank) + std::sin(t.angles.bank));
+  for (int k = 0; k < 6; ++k) {
+    benchmark::DoNotOptimize(std::sqrt(one));
+  }
+  benchmark::DoNotOptimize(std::atan2(t.atan2_y, t.atan2_x));
+  benchmark::DoNotOptimize(std::asin(t.asin_pitch));
+  benchmark::DoNotOptimize(std::sqrt(t.sqrt_s));
+  benchmark::DoNotOptimize(std::asin(t.asin_bank));
+}
+
 void BM_TrigFloor(benchmark::State &state) {
   const std::vector<TrigArguments> &in = trig_arguments();
   std::size_t i = 0;
   double one = 1.0;
   benchmark::DoNotOptimize(one);
   for (auto _ : state) {
-    const TrigArguments &t = in[i];
-    benchmark::DoNotOptimize(std::cos(t.angles.heading) + std::sin(t.angles.heading));
-    benchmark::DoNotOptimize(std::cos(t.angles.pitch) + std::sin(t.angles.pitch));
-    benchmark::DoNotOptimize(std::cos(t.angles.bank) + std::sin(t.angles.bank));
-    for (int k = 0; k < 6; ++k) {
-      benchmark::DoNotOptimize(std::sqrt(one));
-    }
-    benchmark::DoNotOptimize(std::atan2(t.atan2_y, t.atan2_x));
-    benchmark::DoNotOptimize(std::asin(t.asin_pitch));
-    benchmark::DoNotOptimize(std::sqrt(t.sqrt_s));
-    benchmark::DoNotOptimize(std::asin(t.asin_bank));
+    trig_floor_calls(in[i], one);
     i = (i + 1) & (kInputs - 1);
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TrigFloor);
+
+// FrameAndReadAngles and TrigFloor over all inputs, timed in turn in the same
+// iterations: "frame/floor" is the cost of build_frame + read_angles in units
+// of the library calls they make.
+void BM_FrameVsTrigFloor(benchmark::State &state) {
+  const std::vector<TrigArguments> &args = trig_arguments();
+  const std::vector<AngleTriple> &in = keys();
+  double one = 1.0;
+  benchmark::DoNotOptimize(one);
+  bench_support::side_by_side(
+      state, kInputs, "floor", "frame",
+      [&] {
+        for (const TrigArguments &t : args) trig_floor_calls(t, one);
+      },
+      [&] {
+        for (const AngleTriple &a : in)
+          benchmark::DoNotOptimize(KeyFrame::read_angles(KeyFrame::build_frame(a)));
+      });
+}
+BENCHMARK(BM_FrameVsTrigFloor);
 
 void BM_CorrectKey(benchmark::State &state) {
   const auto mode = static_cast<std::int32_t>(state.range(0));

@@ -37,9 +37,11 @@ int run_check(const CheckOptions &options) {
 
 Subcommand add_check_command(CLI::App &program) {
   auto options = std::make_shared<CheckOptions>();
-  CLI::App *parser =
-      program.add_subcommand("check", "Report flips in a scene's rotation keys; exit code 1 when there are any");
-  parser->add_option("SCENE", options->scene_path, "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+  CLI::App *parser = program.add_subcommand(
+      "check", "Report flips in a scene's rotation keys; exit code 1 when there are any");
+  parser
+      ->add_option("SCENE", options->scene_path,
+                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
       ->required();
   add_item_options(*parser, options->items, "Without --select, every item is checked");
   parser->add_flag("-q,--quiet", options->quiet, "Print nothing; only the exit code tells");

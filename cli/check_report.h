@@ -8,9 +8,10 @@
 
 namespace cli {
 
-// The report of "tavorix check": per item its rotation keys per channel and
-// each flip (jump over a quarter turn, key beyond a whole turn) with its
-// frames and angles; then a closing line. Returns the number of flips.
+// The report of "tavorix check": per item its rotation keys per channel, its
+// jumps over a quarter turn (flips and large turns, see flip_finder.h) and
+// keys beyond a whole turn, each with frames and angles; then a closing
+// line. Returns the number of flips.
 std::size_t print_check_report(std::ostream &out, const std::string &scene_path, double fps,
                                const std::vector<ItemRotation> &items);
 

@@ -15,9 +15,10 @@ void add_module_options(CLI::App &command, ModuleOptions &options) {
 }
 
 void add_output_options(CLI::App &command, OutputOptions &options) {
-  auto *output = command.add_option("-o,--output", options.output,
-                                    "Write the fixed scene to OUT (.lws or .json by its extension; a .lws "
-                                    "can only come from a .lws). Without -o or --in-place nothing is written")
+  auto *output = command
+                     .add_option("-o,--output", options.output,
+                                 "Write the fixed scene to OUT (.lws or .json by its extension; a .lws "
+                                 "can only come from a .lws). Without -o or --in-place nothing is written")
                      ->type_name("OUT");
   command
       .add_flag("--in-place", options.in_place,
@@ -28,10 +29,13 @@ void add_output_options(CLI::App &command, OutputOptions &options) {
 }
 
 void add_time_options(CLI::App &command, TimeOptions &options, bool required) {
-  auto *time = command.add_option("--time", options.time,
-                                  "Current time in seconds (within 0.001 frames of a whole frame it is that frame)")
-                   ->type_name("T");
-  auto *frame = command.add_option("--frame", options.frame, "Current time as a frame number")->type_name("F");
+  auto *time =
+      command
+          .add_option("--time", options.time,
+                      "Current time in seconds (within 0.001 frames of a whole frame it is that frame)")
+          ->type_name("T");
+  auto *frame =
+      command.add_option("--frame", options.frame, "Current time as a frame number")->type_name("F");
   time->excludes(frame);
   if (required) {
     // CLI11 has no "one of these is required"; the group says it.
@@ -49,11 +53,12 @@ void apply_time(host::Scene &scene, const TimeOptions &options) {
 }
 
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text) {
-  auto *select = command.add_option("--select", choice.names, "Work on the item of that name (repeatable). " +
-                                                                  default_text)
-                     ->type_name("NAME")
-                     ->take_all()
-                     ->allow_extra_args(false);
+  auto *select =
+      command
+          .add_option("--select", choice.names, "Work on the item of that name (repeatable). " + default_text)
+          ->type_name("NAME")
+          ->take_all()
+          ->allow_extra_args(false);
   command.add_flag("--all", choice.all, "Work on every item of the scene")->excludes(select);
 }
 

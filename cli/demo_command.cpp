@@ -43,12 +43,11 @@ int run_demo(const DemoOptions &options) {
 
   if (!options.module.quiet) {
     std::ostream &out = std::cout;
-    out << "tavorix demo: Tavorix:Scan on the built-in scene (" << items.size() << " items, keys every 4 frames, "
-        << scene.frames_per_second() << " fps)\n";
-    const FixTotals totals = print_fix_summary(out, before, after, true);
-    out << totals.keys_rewritten << " rotation keys rewritten; flips (jumps > 90\u00b0, keys > 360\u00b0): "
-        << totals.flips_before << " before, " << totals.flips_after << " after\n";
-    if (!options.scene_path.empty()) out << "scene (before the scan) written to " << options.scene_path << '\n';
+    out << "tavorix demo: Tavorix:Scan on the built-in scene (" << items.size()
+        << " items, keys every 4 frames, " << scene.frames_per_second() << " fps)\n";
+    print_fix_totals(out, print_fix_summary(out, before, after, true));
+    if (!options.scene_path.empty())
+      out << "scene (before the scan) written to " << options.scene_path << '\n';
     out << "plot written to " << options.plot_path << '\n';
   }
   return 0;
@@ -58,13 +57,15 @@ int run_demo(const DemoOptions &options) {
 
 Subcommand add_demo_command(CLI::App &program) {
   auto options = std::make_shared<DemoOptions>();
-  CLI::App *parser =
-      program.add_subcommand("demo", "Fix a built-in scene with planted flips; print a summary and draw a plot");
+  CLI::App *parser = program.add_subcommand(
+      "demo", "Fix a built-in scene with planted flips; print a summary and draw a plot");
   parser->add_option("-o,--output", options->plot_path, "Where to write the plot")
       ->type_name("FILE.svg")
       ->capture_default_str();
-  parser->add_option("--save-scene", options->scene_path,
-                     "Also write the built-in scene, as it is before the scan, as JSON (to try check or scan on)")
+  parser
+      ->add_option(
+          "--save-scene", options->scene_path,
+          "Also write the built-in scene, as it is before the scan, as JSON (to try check or scan on)")
       ->type_name("FILE.json");
   add_module_options(*parser, options->module);
   parser->footer(

@@ -50,13 +50,15 @@ void build_demo_scene(host::Scene &scene) {
   key_item(turntable, [](int index, double s) {
     const double heading = radians(330.0 * s);
     const double stored_heading = index == 5 ? heading + 2 * kPi : wrapped(heading);
-    return Triple{stored_heading, radians(10.0 * std::sin(2 * kPi * s)), radians(5.0 * std::sin(4 * kPi * s))};
+    return Triple{stored_heading, radians(10.0 * std::sin(2 * kPi * s)),
+                  radians(5.0 * std::sin(4 * kPi * s))};
   });
 
   host::Item &camera = scene.add_item("Camera", host::ItemKind::Camera);
   const std::set<int> flipped_camera_keys = {7, 8, 19};
   key_item(camera, [&](int index, double s) {
-    const Triple angles = {radians(-40.0 + 100.0 * s), radians(15.0 - 30.0 * s), radians(6.0 * std::sin(2 * kPi * s))};
+    const Triple angles = {radians(-40.0 + 100.0 * s), radians(15.0 - 30.0 * s),
+                           radians(6.0 * std::sin(2 * kPi * s))};
     if (flipped_camera_keys.count(index) == 0) return angles;
     const Triple other = other_triple(angles);
     return Triple{wrapped(other[0]), wrapped(other[1]), wrapped(other[2])};

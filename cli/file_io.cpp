@@ -23,11 +23,6 @@ std::string folder_of(const std::string &path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string base_name_of(const std::string &path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool exists(const std::string &path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0;
@@ -54,6 +49,11 @@ bool write_all(int fd, const std::string &text) {
 
 }  // namespace
 
+std::string base_name(const std::string &path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string read_whole_file(const std::string &path) {
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
@@ -67,7 +67,7 @@ std::string read_whole_file(const std::string &path) {
 }
 
 void write_file_atomically(const std::string &path, const std::string &text) {
-  std::string pattern = folder_of(path) + "/." + base_name_of(path) + ".tmp.XXXXXX";
+  std::string pattern = folder_of(path) + "/." + base_name(path) + ".tmp.XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkstemp(name.data());

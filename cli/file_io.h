@@ -20,6 +20,9 @@ void write_file_atomically(const std::string &path, const std::string &text);
 // so that an earlier backup (the oldest is the original) is never replaced.
 std::string free_backup_path(const std::string &path);
 
+// The last part of a path: "shots/a.lws" -> "a.lws".
+std::string base_name(const std::string &path);
+
 // Whether two paths name the same existing file.
 bool same_file(const std::string &a, const std::string &b);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/common_options.h"
+#include "cli/file_io.h"
 #include "cli/fix_summary.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
@@ -26,8 +27,8 @@ struct FixOptions {
 struct FixCommand {
   const char *name;
   const char *server;
-  const char *summary;   // one line, for the list of subcommands
-  const char *details;   // the rest of --help: what it does, with examples
+  const char *summary;  // one line, for the list of subcommands
+  const char *details;  // the rest of --help: what it does, with examples
   bool is_scan;
 };
 
@@ -81,13 +82,12 @@ int run_fix(const FixCommand &command, const FixOptions &options) {
   if (!options.module.quiet) {
     report << command.name << " " << options.scene_path << ": " << items.size()
            << (items.size() == 1 ? " item" : " items") << "\n";
-    const FixTotals totals = print_fix_summary(report, before, after);
-    report << totals.keys_rewritten << " rotation keys rewritten; flips (jumps > 90\u00b0, keys > 360\u00b0): "
-           << totals.flips_before << " before, " << totals.flips_after << " after\n";
+    print_fix_totals(report, print_fix_summary(report, before, after));
   }
   write_scene_output(document, scene, options.output, options.module.quiet, report);
   if (!options.output.plot.empty()) {
-    const std::string title = std::string(command.name) + " " + options.scene_path;
+    const std::string title =
+        std::string(command.name) + " " + base_name(options.scene_path) + ": rotation keys before and after";
     write_plot_output(options.output.plot,
                       render_rotation_plot(title, animated_panels(before, after), scene.frames_per_second()),
                       options.module.quiet, report);
@@ -98,7 +98,9 @@ int run_fix(const FixCommand &command, const FixOptions &options) {
 Subcommand add_fix_command(CLI::App &program, const FixCommand &command) {
   auto options = std::make_shared<FixOptions>();
   CLI::App *parser = program.add_subcommand(command.name, command.summary);
-  parser->add_option("SCENE", options->scene_path, "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+  parser
+      ->add_option("SCENE", options->scene_path,
+                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
       ->required();
   add_item_options(*parser, options->items,
                    command.is_scan ? "Without --select, every item is scanned"

@@ -23,7 +23,7 @@ std::string change_text(std::size_t before, std::size_t after) {
 FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
                             const std::vector<ItemRotation> &after, bool list_every_item) {
   FixTotals totals;
-  TextTable table({"item", "rotation keys", "rewritten", "jumps > 90\u00b0", "largest step", "beyond 360\u00b0"});
+  TextTable table({"item", "rotation keys", "rewritten", "flips", "largest step"});
   std::size_t unlisted = 0;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
     const FlipFindings old_flips = find_flips(before[i]);
@@ -33,15 +33,14 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &
     totals.keys_rewritten += rewritten;
     totals.flips_before += old_flips.count();
     totals.flips_after += new_flips.count();
-    if (!list_every_item && !is_animated(before[i]) && !is_animated(after[i]) && rewritten == 0 && old_flips.count() == 0 &&
-        new_flips.count() == 0) {
+    if (!list_every_item && !is_animated(before[i]) && !is_animated(after[i]) && rewritten == 0 &&
+        old_flips.count() == 0 && new_flips.count() == 0) {
       ++unlisted;
       continue;
     }
     table.add_row({before[i].name, std::to_string(after[i].key_count()), std::to_string(rewritten),
-                   change_text(old_flips.jumps.size(), new_flips.jumps.size()),
-                   degrees_text(old_flips.largest_step) + " \u2192 " + degrees_text(new_flips.largest_step),
-                   change_text(old_flips.beyond_turn.size(), new_flips.beyond_turn.size())});
+                   change_text(old_flips.count(), new_flips.count()),
+                   degrees_text(old_flips.largest_step) + " \u2192 " + degrees_text(new_flips.largest_step)});
   }
   table.print(out, "  ");
   if (unlisted != 0) {
@@ -49,6 +48,11 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &
         << " with at most one key per rotation channel, unchanged, not listed)\n";
   }
   return totals;
+}
+
+void print_fix_totals(std::ostream &out, const FixTotals &totals) {
+  out << totals.keys_rewritten << (totals.keys_rewritten == 1 ? " rotation key" : " rotation keys")
+      << " rewritten; flips: " << totals.flips_before << " before, " << totals.flips_after << " after\n";
 }
 
 }  // namespace cli

@@ -23,14 +23,15 @@ std::string some_item_names(const host::Scene &scene) {
 
 }  // namespace
 
-std::vector<host::Item *> choose_items(const host::Scene &scene, const ItemChoice &choice, DefaultChoice by_default,
-                                       const std::string &scene_path) {
+std::vector<host::Item *> choose_items(const host::Scene &scene, const ItemChoice &choice,
+                                       DefaultChoice by_default, const std::string &scene_path) {
   std::vector<host::Item *> chosen;
   if (!choice.names.empty()) {
     for (const std::string &name : choice.names) {
       host::Item *item = scene.find_item(name);
       if (item == nullptr) {
-        throw bad_input(scene_path + ": no item is named '" + name + "'; its items are " + some_item_names(scene));
+        throw bad_input(scene_path + ": no item is named '" + name + "'; its items are " +
+                        some_item_names(scene));
       }
       chosen.push_back(item);
     }

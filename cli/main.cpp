@@ -9,9 +9,10 @@
 #include "cli/subcommands.h"
 
 int main(int argc, char **argv) {
-  CLI::App program("tavorix: keeps the Euler rotation keys (heading, pitch, bank) of LightWave scenes free of "
-                   "flips, by running the module tavorix.p outside Layout.",
-                   "tavorix");
+  CLI::App program(
+      "tavorix: keeps the Euler rotation keys (heading, pitch, bank) of LightWave scenes free of "
+      "flips, by running the module tavorix.p outside Layout.",
+      "tavorix");
   program.require_subcommand(1);
   program.footer(
       "Exit codes: 0 ok, 1 flips found (check), 2 bad input or usage, 3 the module failed.\n"
@@ -22,8 +23,8 @@ int main(int argc, char **argv) {
       "Run 'tavorix SUBCOMMAND --help' for the options of each.");
 
   const std::vector<cli::Subcommand> subcommands = {
-      cli::add_demo_command(program),     cli::add_scan_command(program),  cli::add_inferior_command(program),
-      cli::add_superior_command(program), cli::add_run_command(program),   cli::add_check_command(program),
+      cli::add_demo_command(program),     cli::add_scan_command(program), cli::add_inferior_command(program),
+      cli::add_superior_command(program), cli::add_run_command(program),  cli::add_check_command(program),
       cli::add_plot_command(program)};
 
   try {

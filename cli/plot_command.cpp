@@ -4,7 +4,9 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/cli_failure.h"
 #include "cli/common_options.h"
+#include "cli/file_io.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
@@ -23,7 +25,7 @@ struct PlotOptions {
 
 // SCENE's file name without folders and extension, plus ".svg".
 std::string default_plot_path(const std::string &scene_path) {
-  std::string name = scene_path.substr(scene_path.rfind('/') + 1);
+  std::string name = base_name(scene_path);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return name + ".svg";
@@ -36,7 +38,8 @@ int run_plot(const PlotOptions &options) {
   SceneDocument::load(options.scene_path, scene);
   ItemChoice choice;
   choice.names = options.item_names;
-  const std::vector<host::Item *> items = choose_items(scene, choice, DefaultChoice::kAllItems, options.scene_path);
+  const std::vector<host::Item *> items =
+      choose_items(scene, choice, DefaultChoice::kAllItems, options.scene_path);
   scene.select(items);
 
   const std::vector<ItemRotation> before = snapshot_rotations(items);
@@ -44,17 +47,19 @@ int run_plot(const PlotOptions &options) {
   run_generic_server(*module, host, "Tavorix:Scan");
   const std::vector<ItemRotation> after = snapshot_rotations(items);
 
-  const std::vector<PlotPanel> panels =
-      options.item_names.empty() ? animated_panels(before, after) : [&] {
-        std::vector<PlotPanel> named;
-        for (std::size_t i = 0; i < before.size(); ++i) named.push_back(PlotPanel{before[i], after[i]});
-        return named;
-      }();
+  const std::vector<PlotPanel> panels = options.item_names.empty() ? animated_panels(before, after) : [&] {
+    std::vector<PlotPanel> named;
+    for (std::size_t i = 0; i < before.size(); ++i) named.push_back(PlotPanel{before[i], after[i]});
+    return named;
+  }();
   const std::string path = options.output.empty() ? default_plot_path(options.scene_path) : options.output;
-  write_plot_output(path,
-                    render_rotation_plot(options.scene_path + ": rotation keys as they are and after a scan", panels,
-                                         scene.frames_per_second()),
-                    options.module.quiet, std::cout);
+  if (same_file(path, options.scene_path))
+    throw bad_input(path + ": this is the scene; name another file for the plot");
+  write_plot_output(
+      path,
+      render_rotation_plot(base_name(options.scene_path) + ": rotation keys as they are, and after a scan",
+                           panels, scene.frames_per_second()),
+      options.module.quiet, std::cout);
   return 0;
 }
 
@@ -64,14 +69,18 @@ Subcommand add_plot_command(CLI::App &program) {
   auto options = std::make_shared<PlotOptions>();
   CLI::App *parser =
       program.add_subcommand("plot", "Draw rotation curves as they are and after a scan, as an SVG file");
-  parser->add_option("SCENE", options->scene_path, "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+  parser
+      ->add_option("SCENE", options->scene_path,
+                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
       ->required();
   parser
       ->add_option("--item", options->item_names,
                    "Plot the item of that name (repeatable); without it, every item with animated rotation")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  parser->add_option("-o,--output", options->output, "Where to write the plot (default: SCENE's name with .svg, here)")
+  parser
+      ->add_option("-o,--output", options->output,
+                   "Where to write the plot (default: SCENE's name with .svg, here)")
       ->type_name("FILE.svg");
   add_module_options(*parser, options->module);
   parser->footer(

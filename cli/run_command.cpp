@@ -58,7 +58,8 @@ class RunReporter {
 // "line 3: AddRotation 1 x 0: 'x' is ..." as "SCRIPT:3: AddRotation 1 x 0: 'x' is ...".
 std::string script_error(const std::string &script_path, const host::CommandResult &result) {
   const std::string prefix = "line " + std::to_string(result.line) + ": ";
-  const std::string reason = result.error.rfind(prefix, 0) == 0 ? result.error.substr(prefix.size()) : result.error;
+  const std::string reason =
+      result.error.rfind(prefix, 0) == 0 ? result.error.substr(prefix.size()) : result.error;
   return script_path + ":" + std::to_string(result.line) + ": " + reason;
 }
 
@@ -110,15 +111,17 @@ int run_script(const RunOptions &options) {
     changed_after.push_back(after[i]);
   }
   out << "run " << options.script_path << " on " << options.scene_path << ": " << result.commands_run
-      << " commands, rotation keys changed on " << changed_before.size() << " of " << all_items.size() << " items\n";
+      << " commands, rotation keys changed on " << changed_before.size() << " of " << all_items.size()
+      << " items\n";
   if (!changed_before.empty()) print_fix_summary(out, changed_before, changed_after);
   write_scene_output(document, scene, options.output, options.module.quiet, std::cout);
   if (!options.output.plot.empty()) {
     const auto panels = changed_before.empty() ? animated_panels(before, after)
                                                : animated_panels(changed_before, changed_after);
     write_plot_output(options.output.plot,
-                      render_rotation_plot("run " + options.script_path + " on " + options.scene_path, panels,
-                                           scene.frames_per_second()),
+                      render_rotation_plot(base_name(options.scene_path) + " before and after the script " +
+                                               base_name(options.script_path),
+                                           panels, scene.frames_per_second()),
                       options.module.quiet, std::cout);
   }
   return 0;
@@ -129,7 +132,9 @@ int run_script(const RunOptions &options) {
 Subcommand add_run_command(CLI::App &program) {
   auto options = std::make_shared<RunOptions>();
   CLI::App *parser = program.add_subcommand("run", "Run a script of Layout commands on a scene");
-  parser->add_option("SCENE", options->scene_path, "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+  parser
+      ->add_option("SCENE", options->scene_path,
+                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
       ->required();
   parser->add_option("--script", options->script_path, "The command script")->type_name("FILE")->required();
   parser

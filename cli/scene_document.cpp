@@ -27,7 +27,8 @@ SceneDocument::Format format_by_content(const std::string &path, const std::stri
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (text.compare(0, 4, "LWSC") == 0) return SceneDocument::Format::Lws;
   if (first != std::string::npos && text[first] == '{') return SceneDocument::Format::Json;
-  throw bad_input(path + ":1: expected a scene: a LightWave scene (.lws, beginning with 'LWSC') or a JSON "
+  throw bad_input(path +
+                  ":1: expected a scene: a LightWave scene (.lws, beginning with 'LWSC') or a JSON "
                   "scene (.json, see docs/scene-format.md)");
 }
 
@@ -51,11 +52,13 @@ SceneDocument SceneDocument::load(const std::string &path, host::Scene &scene) {
   return document;
 }
 
-std::string SceneDocument::render(const host::Scene &scene, Format format, std::vector<std::string> &warnings) const {
+std::string SceneDocument::render(const host::Scene &scene, Format format,
+                                  std::vector<std::string> &warnings) const {
   try {
     if (format == Format::Json) return host::write_json_scene(scene, path_);
     if (!lws_) {
-      throw bad_input(path_ + ": a .lws scene can only be written from a .lws scene; write this one as .json");
+      throw bad_input(path_ +
+                      ": a .lws scene can only be written from a .lws scene; write this one as .json");
     }
     return lws_->write(scene, &warnings);
   } catch (const host::SceneFileError &error) {

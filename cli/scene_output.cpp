@@ -9,7 +9,8 @@ namespace cli {
 
 void check_output_options(const OutputOptions &options, const std::string &scene_path) {
   if (!options.output.empty() && same_file(options.output, scene_path)) {
-    throw bad_input(options.output + ": this is the input scene; to replace it use --in-place (which keeps a backup)");
+    throw bad_input(options.output +
+                    ": this is the input scene; to replace it use --in-place (which keeps a backup)");
   }
   if (!options.plot.empty() && (same_file(options.plot, scene_path) || options.plot == options.output)) {
     throw bad_input(options.plot + ": --plot must name a file of its own");

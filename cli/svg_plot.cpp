@@ -23,6 +23,7 @@ constexpr double kPlotTopInPanel = 34;
 constexpr double kPlotBottomInPanel = kPanelHeight - 50;
 constexpr int kMostXTicks = 12;
 constexpr int kMostYTicks = 8;
+constexpr std::size_t kLongestTitle = 80;  // characters that fit the width at the title's size
 
 constexpr const char *kChannelColours[3] = {"#1f77b4", "#2ca02c", "#9467bd"};  // heading, pitch, bank
 constexpr const char *kFlipColour = "#d62728";
@@ -41,24 +42,25 @@ std::string whole(double value) {
   return text;
 }
 
+// `title`, cut to kLongestTitle characters (not bytes) with an ellipsis.
+std::string fitted(const std::string &title) {
+  std::size_t characters = 0;
+  for (std::size_t at = 0; at < title.size(); ++at) {
+    if ((static_cast<unsigned char>(title[at]) & 0xC0) == 0x80) continue;
+    if (++characters > kLongestTitle - 1) return title.substr(0, at) + "\u2026";
+  }
+  return title;
+}
+
 std::string escaped(const std::string &text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
     }
   }
   return out;
@@ -107,7 +109,8 @@ PanelAxes axes_for(const PlotPanel &panel, double fps, double panel_top) {
     low = middle - 5, high = middle + 5;
   }
   const double pad = (high - low) * 0.06;
-  return PanelAxes{first, last, low - pad, high + pad, panel_top + kPlotTopInPanel, panel_top + kPlotBottomInPanel};
+  return PanelAxes{
+      first, last, low - pad, high + pad, panel_top + kPlotTopInPanel, panel_top + kPlotBottomInPanel};
 }
 
 class SvgWriter {
@@ -117,8 +120,8 @@ class SvgWriter {
   std::string text() const { return out_; }
 
   void label(double x, double y, const std::string &text, const std::string &attributes = "") {
-    line("<text x=\"" + number(x) + "\" y=\"" + number(y) + "\"" + (attributes.empty() ? "" : " " + attributes) +
-         ">" + escaped(text) + "</text>");
+    line("<text x=\"" + number(x) + "\" y=\"" + number(y) + "\"" +
+         (attributes.empty() ? "" : " " + attributes) + ">" + escaped(text) + "</text>");
   }
 
  private:
@@ -147,33 +150,31 @@ void draw_legend(SvgWriter &svg, double y) {
   x += 186;
   svg.line("<rect x=\"" + number(x) + "\" y=\"" + number(y - 11) + "\" width=\"24\" height=\"14\" fill=\"" +
            kFlipColour + "\" fill-opacity=\"0.18\" stroke=\"" + kFlipColour + "\" stroke-opacity=\"0.5\"/>");
-  svg.label(x + 32, y, "flip before (jump > 90\u00b0, key > 360\u00b0)", "class=\"legend\"");
+  svg.label(x + 32, y, "flip, before", "class=\"legend\"");
 }
 
 void draw_grid(SvgWriter &svg, const PanelAxes &axes) {
   svg.line("<rect x=\"" + number(kPlotLeft) + "\" y=\"" + number(axes.top) + "\" width=\"" +
            number(kPlotRight - kPlotLeft) + "\" height=\"" + number(axes.bottom - axes.top) +
            "\" fill=\"#fbfbfb\" stroke=\"#bbb\"/>");
-  const double x_step = tick_step(axes.first_frame, axes.last_frame, {1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, 1000},
-                                  kMostXTicks);
+  const double x_step = tick_step(axes.first_frame, axes.last_frame,
+                                  {1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, 1000}, kMostXTicks);
   for (double frame = std::ceil(axes.first_frame / x_step) * x_step; frame <= axes.last_frame + 1e-9;
        frame += x_step) {
     const double x = axes.x(frame);
     svg.line("<line x1=\"" + number(x) + "\" y1=\"" + number(axes.top) + "\" x2=\"" + number(x) + "\" y2=\"" +
              number(axes.bottom) + "\" stroke=\"#e4e4e4\"/>");
-    svg.label(x, axes.bottom + 16, whole(frame),
-              "text-anchor=\"middle\" class=\"tick\"");
+    svg.label(x, axes.bottom + 16, whole(frame), "text-anchor=\"middle\" class=\"tick\"");
   }
-  const double y_step = tick_step(axes.low_degrees, axes.high_degrees, {1, 2, 5, 10, 15, 30, 45, 90, 180, 360, 720},
-                                  kMostYTicks);
+  const double y_step = tick_step(axes.low_degrees, axes.high_degrees,
+                                  {1, 2, 5, 10, 15, 30, 45, 90, 180, 360, 720}, kMostYTicks);
   for (double degrees = std::ceil(axes.low_degrees / y_step) * y_step; degrees <= axes.high_degrees + 1e-9;
        degrees += y_step) {
     const double y = axes.y(degrees);
     const bool zero = std::fabs(degrees) < 1e-9;
     svg.line("<line x1=\"" + number(kPlotLeft) + "\" y1=\"" + number(y) + "\" x2=\"" + number(kPlotRight) +
              "\" y2=\"" + number(y) + "\" stroke=\"" + (zero ? "#999" : "#e4e4e4") + "\"/>");
-    svg.label(kPlotLeft - 6, y + 4, whole(degrees) + "\u00b0",
-              "text-anchor=\"end\" class=\"tick\"");
+    svg.label(kPlotLeft - 6, y + 4, whole(degrees) + "\u00b0", "text-anchor=\"end\" class=\"tick\"");
   }
   svg.label((kPlotLeft + kPlotRight) / 2, axes.bottom + 36, "frame", "text-anchor=\"middle\" class=\"axis\"");
   const double middle = (axes.top + axes.bottom) / 2;
@@ -183,7 +184,9 @@ void draw_grid(SvgWriter &svg, const PanelAxes &axes) {
 
 void draw_flips(SvgWriter &svg, const PanelAxes &axes, const FlipFindings &flips, double fps) {
   std::set<std::pair<double, double>> bands;
-  for (const RotationJump &jump : flips.jumps) bands.emplace(jump.from.time, jump.to.time);
+  for (const RotationJump &jump : flips.jumps) {
+    if (jump.is_flip()) bands.emplace(jump.from.time, jump.to.time);
+  }
   for (const auto &[from, to] : bands) {
     const double x1 = axes.x(from * fps), x2 = axes.x(to * fps);
     svg.line("<rect class=\"flip\" x=\"" + number(x1) + "\" y=\"" + number(axes.top) + "\" width=\"" +
@@ -197,7 +200,8 @@ void draw_flips(SvgWriter &svg, const PanelAxes &axes, const FlipFindings &flips
   }
 }
 
-void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rotation, bool before, double fps) {
+void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rotation, bool before,
+                 double fps) {
   for (int channel = 0; channel < 3; ++channel) {
     const auto &keys = rotation.channels[channel];
     if (keys.empty()) continue;
@@ -208,12 +212,13 @@ void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rota
     }
     const std::string colour = kChannelColours[channel];
     svg.line("<polyline class=\"curve " + std::string(before ? "before " : "after ") +
-             kRotationChannelWords[channel] + "\" points=\"" + points + "\" fill=\"none\" stroke=\"" + colour +
+             kRotationChannelWords[channel] + "\" points=\"" + points + "\" fill=\"none\" stroke=\"" +
+             colour +
              (before ? "\" stroke-width=\"1.6\" stroke-opacity=\"0.6\" stroke-dasharray=\"5 4\"/>"
                      : "\" stroke-width=\"2.2\"/>"));
     for (const RotationKey &key : keys) {
-      const std::string centre =
-          "cx=\"" + number(axes.x(key.time * fps)) + "\" cy=\"" + number(axes.y(radians_to_degrees(key.value))) + "\"";
+      const std::string centre = "cx=\"" + number(axes.x(key.time * fps)) + "\" cy=\"" +
+                                 number(axes.y(radians_to_degrees(key.value))) + "\"";
       if (before) {
         svg.line("<circle class=\"key before\" " + centre + " r=\"3.5\" fill=\"#fff\" stroke=\"" + colour +
                  "\" stroke-opacity=\"0.7\" stroke-width=\"1.4\"/>");
@@ -225,31 +230,35 @@ void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rota
 }
 
 std::string panel_caption(const PlotPanel &panel) {
-  const FlipFindings before = find_flips(panel.before);
-  const FlipFindings after = find_flips(panel.after);
+  const std::size_t before = find_flips(panel.before).count();
+  const std::size_t after = find_flips(panel.after).count();
   const std::size_t rewritten = count_rewritten_keys(panel.before, panel.after);
-  return panel.before.name + " (" + host::item_kind_name(panel.before.kind) + "): " +
-         std::to_string(before.count()) + " flips before, " + std::to_string(after.count()) + " after; " +
+  return panel.before.name + " (" + host::item_kind_name(panel.before.kind) + "): " + std::to_string(before) +
+         (before == 1 ? " flip" : " flips") + " before, " + std::to_string(after) + " after; " +
          std::to_string(rewritten) + " of " + std::to_string(panel.after.key_count()) + " keys rewritten";
 }
 
 }  // namespace
 
 std::string render_rotation_plot(const std::string &title, const std::vector<PlotPanel> &panels, double fps) {
-  const double height = kHeaderHeight + kPanelHeight * static_cast<double>(std::max<std::size_t>(panels.size(), 1));
+  const double height =
+      kHeaderHeight + kPanelHeight * static_cast<double>(std::max<std::size_t>(panels.size(), 1));
   SvgWriter svg;
   svg.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-  svg.raw("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(kWidth) + "\" height=\"" + number(height) +
-          "\" viewBox=\"0 0 " + number(kWidth) + " " + number(height) + "\" font-family=\"" + kFont + "\">\n");
+  svg.raw("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(kWidth) + "\" height=\"" +
+          number(height) + "\" viewBox=\"0 0 " + number(kWidth) + " " + number(height) + "\" font-family=\"" +
+          kFont + "\">\n");
   svg.line("<title>" + escaped(title) + "</title>");
   svg.line(
       "<style>text{fill:#222}.title{font-size:18px;font-weight:bold}.legend{font-size:13px}"
-      ".caption{font-size:14px;font-weight:bold}.tick{font-size:11px;fill:#555}.axis{font-size:12px;fill:#333}"
+      ".caption{font-size:14px;font-weight:bold}.tick{font-size:11px;fill:#555}.axis{font-size:12px;fill:#"
+      "333}"
       "</style>");
   svg.line("<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>");
-  svg.label(kPlotLeft, 32, title, "class=\"title\"");
+  svg.label(kPlotLeft, 32, fitted(title), "class=\"title\"");
   draw_legend(svg, 66);
-  if (panels.empty()) svg.label(kPlotLeft, kHeaderHeight + 40, "No item with rotation keys.", "class=\"caption\"");
+  if (panels.empty())
+    svg.label(kPlotLeft, kHeaderHeight + 40, "No item with rotation keys.", "class=\"caption\"");
 
   for (std::size_t index = 0; index < panels.size(); ++index) {
     const PlotPanel &panel = panels[index];

@@ -16,9 +16,9 @@ struct PlotPanel {
 // A self-contained SVG file (no scripts, no external fonts or images) with
 // one panel per item: heading, pitch and bank in degrees over frames, the
 // keys before the fix as dashed lines with hollow markers, after it as solid
-// lines with filled markers; jumps over a quarter turn before the fix are
-// shaded red between their two keys and keys beyond a whole turn ringed in
-// red. Axis labels, grid and a legend included.
+// lines with filled markers; flips before the fix (flip_finder.h) are shaded
+// red between their two keys, keys beyond a whole turn ringed in red. Axis labels, grid and a legend
+// included.
 //
 // For tests and styling, every panel is a <g class="item"> with a
 // data-item attribute, every curve a <polyline class="curve before|after

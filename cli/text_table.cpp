@@ -7,8 +7,8 @@ namespace {
 
 // Characters of UTF-8 text: every byte that does not continue a sequence.
 std::size_t display_width(const std::string &text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(
+      text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 }  // namespace

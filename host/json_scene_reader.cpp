@@ -28,22 +28,15 @@ const std::map<std::string, ItemKind> &kinds_by_name() {
 
 const char *json_type_name(const Json &value) {
   switch (value.type()) {
-    case Json::value_t::null:
-      return "null";
-    case Json::value_t::object:
-      return "an object";
-    case Json::value_t::array:
-      return "an array";
-    case Json::value_t::string:
-      return "a string";
-    case Json::value_t::boolean:
-      return "true or false";
+    case Json::value_t::null: return "null";
+    case Json::value_t::object: return "an object";
+    case Json::value_t::array: return "an array";
+    case Json::value_t::string: return "a string";
+    case Json::value_t::boolean: return "true or false";
     case Json::value_t::number_integer:
     case Json::value_t::number_unsigned:
-    case Json::value_t::number_float:
-      return "a number";
-    default:
-      return "something else";
+    case Json::value_t::number_float: return "a number";
+    default: return "something else";
   }
 }
 
@@ -87,8 +80,10 @@ class JsonSceneReader {
     if (root.contains("time") && root.contains("frame")) {
       fail("frame", "give the current time either as \"time\" (seconds) or as \"frame\", not both");
     }
-    if (root.contains("time")) scene_.set_current_time(snap_to_frame(number(root["time"], "time", "seconds"), fps));
-    if (root.contains("frame")) scene_.set_current_time(frame_time(number(root["frame"], "frame", "a frame"), fps));
+    if (root.contains("time"))
+      scene_.set_current_time(snap_to_frame(number(root["time"], "time", "seconds"), fps));
+    if (root.contains("frame"))
+      scene_.set_current_time(frame_time(number(root["frame"], "frame", "a frame"), fps));
 
     if (!root.contains("items")) fail("items", "missing: expected the list of items (it may be empty: [])");
     read_items(root["items"]);
@@ -137,7 +132,8 @@ class JsonSceneReader {
   }
 
   void read_items(const Json &items) {
-    if (!items.is_array()) fail("items", std::string("expected an array of items, found ") + json_type_name(items));
+    if (!items.is_array())
+      fail("items", std::string("expected an array of items, found ") + json_type_name(items));
     std::vector<Pending> parents;
     for (std::size_t index = 0; index < items.size(); ++index) {
       const std::string path = "items[" + std::to_string(index) + "]";
@@ -148,8 +144,10 @@ class JsonSceneReader {
       const std::string name = text(entry["name"], path + ".name", "the item's name");
       if (name.empty()) fail(path + ".name", "expected a name, found an empty string");
       if (scene_.find_item(name) != nullptr) fail(path + ".name", "a second item named '" + name + "'");
-      if (!entry.contains("kind")) fail(path, "missing \"kind\": expected object, null, bone, light or camera");
-      const std::string kind_name = text(entry["kind"], path + ".kind", "object, null, bone, light or camera");
+      if (!entry.contains("kind"))
+        fail(path, "missing \"kind\": expected object, null, bone, light or camera");
+      const std::string kind_name =
+          text(entry["kind"], path + ".kind", "object, null, bone, light or camera");
       const auto kind = kinds_by_name().find(kind_name);
       if (kind == kinds_by_name().end()) {
         fail(path + ".kind", "expected object, null, bone, light or camera, found '" + kind_name + "'");
@@ -162,7 +160,8 @@ class JsonSceneReader {
         fail(path + ".id", "id " + hex_id_text(id) + " is already used by another item");
       }
       if (entry.contains("parent")) {
-        parents.push_back(Pending{item, text(entry["parent"], path + ".parent", "another item's name"), path});
+        parents.push_back(
+            Pending{item, text(entry["parent"], path + ".parent", "another item's name"), path});
       }
       if (entry.contains("channels")) read_channels(*item, entry["channels"], path + ".channels");
     }
@@ -197,14 +196,16 @@ class JsonSceneReader {
         fail(channel_path, "unknown channel; expected one of " + list);
       }
       if (!keys.is_array()) {
-        fail(channel_path, std::string("expected an array of [time, value] keys, found ") + json_type_name(keys));
+        fail(channel_path,
+             std::string("expected an array of [time, value] keys, found ") + json_type_name(keys));
       }
       for (std::size_t index = 0; index < keys.size(); ++index) {
         const std::string key_path = channel_path + "[" + std::to_string(index) + "]";
         const Json &key = keys[index];
         if (!key.is_array() || key.size() != 2) {
-          fail(key_path, std::string("expected a key [time in seconds, value], found ") +
-                             (key.is_array() ? "an array of " + std::to_string(key.size()) : json_type_name(key)));
+          fail(key_path,
+               std::string("expected a key [time in seconds, value], found ") +
+                   (key.is_array() ? "an array of " + std::to_string(key.size()) : json_type_name(key)));
         }
         const double time = snap_to_frame(number(key[0], key_path + "[0]", "the key's time in seconds"),
                                           scene_.frames_per_second());

@@ -24,7 +24,19 @@ std::string kind_word(ItemKind kind) {
 // the same double.
 std::string number_text(double value) { return Json(value).dump(); }
 
-std::string string_text(const std::string &value) { return Json(value).dump(); }
+// A name as a JSON string. JSON text is UTF-8, so a name that is not (the
+// item name of a .lws file saved in Latin-1, say) cannot be written as it is:
+// it is refused rather than altered, naming it with its bad bytes replaced.
+std::string string_text(const std::string &value, const std::string &file_name) {
+  try {
+    return Json(value).dump();
+  } catch (const Json::type_error &) {
+    throw SceneFileError(file_name, 0,
+                         "cannot write the name " +
+                             Json(value).dump(-1, ' ', false, Json::error_handler_t::replace) +
+                             " as JSON: it is not UTF-8 text");
+  }
+}
 
 }  // namespace
 
@@ -44,24 +56,25 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
   for (const auto &item : scene.items()) {
     out += first_item ? "\n" : ",\n";
     first_item = false;
-    out += "    {\n      \"name\": " + string_text(item->name) + ",\n      \"kind\": \"" + kind_word(item->kind) +
-           "\",\n      \"id\": \"" + hex_id_text(item->id) + "\"";
+    out += "    {\n      \"name\": " + string_text(item->name, file_name) + ",\n      \"kind\": \"" +
+           kind_word(item->kind) + "\",\n      \"id\": \"" + hex_id_text(item->id) + "\"";
     if (const Item *parent = scene.find_item(item->parent_id); item->parent_id != 0 && parent != nullptr) {
-      out += ",\n      \"parent\": " + string_text(parent->name);
+      out += ",\n      \"parent\": " + string_text(parent->name, file_name);
     }
     std::string channels;
     for (const auto &channel : item->channels) {
       const Envelope &envelope = channel->envelope;
       if (envelope.size() == 0) continue;
-      channels += (channels.empty() ? "\n" : ",\n") + std::string("        ") + string_text(channel->name) + ": [";
+      channels += (channels.empty() ? "\n" : ",\n") + std::string("        ") +
+                  string_text(channel->name, file_name) + ": [";
       for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
         if (!std::isfinite(key->time) || !std::isfinite(key->value)) {
-          throw SceneFileError(file_name, 0,
-                               "cannot write a key of '" + item->name + "' " + channel->name +
-                                   " that is not a finite number");
+          throw SceneFileError(
+              file_name, 0,
+              "cannot write a key of '" + item->name + "' " + channel->name + " that is not a finite number");
         }
-        channels += std::string(key == envelope.first() ? "\n" : ",\n") + "          [" + number_text(key->time) +
-                    ", " + number_text(key->value) + "]";
+        channels += std::string(key == envelope.first() ? "\n" : ",\n") + "          [" +
+                    number_text(key->time) + ", " + number_text(key->value) + "]";
       }
       channels += "\n        ]";
     }
@@ -73,7 +86,7 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
   out += "  \"selection\": [";
   bool first_selected = true;
   for (const Item *item : scene.selection()) {
-    out += (first_selected ? "" : ", ") + string_text(item->name);
+    out += (first_selected ? "" : ", ") + string_text(item->name, file_name);
     first_selected = false;
   }
   out += "]\n}\n";

@@ -1,5 +1,6 @@
 // Reading a .lws file into a Scene: LwsSceneFile::read.
 
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -20,14 +21,10 @@ constexpr std::size_t kQuotedTextLimit = 60;
 const char *motion_keyword(ItemKind kind) {
   switch (kind) {
     case ItemKind::Object:
-    case ItemKind::Null:
-      return "ObjectMotion";
-    case ItemKind::Bone:
-      return "BoneMotion";
-    case ItemKind::Light:
-      return "LightMotion";
-    case ItemKind::Camera:
-      return "CameraMotion";
+    case ItemKind::Null: return "ObjectMotion";
+    case ItemKind::Bone: return "BoneMotion";
+    case ItemKind::Light: return "LightMotion";
+    case ItemKind::Camera: return "CameraMotion";
   }
   return "ObjectMotion";
 }
@@ -63,7 +60,8 @@ class LwsReader {
     for (int index = 2; index < line_count_; ++index) index = read_top_level_line(index);
     finish_motion_at_end();
     if (!open_blocks_.empty()) {
-      fail(open_blocks_.back(), "the block opened here is not closed: expected a line '}' before the end of file");
+      fail(open_blocks_.back(),
+           "the block opened here is not closed: expected a line '}' before the end of file");
     }
     build_scene();
   }
@@ -111,7 +109,8 @@ class LwsReader {
     if (trim_blanks(line(0)) != "LWSC") {
       fail(0, "expected 'LWSC' on the first line (a LightWave scene file), found " + quoted(line(0)));
     }
-    if (line_count_ < 2) fail(1, "expected the scene format version (3, 4 or 5) on line 2, found the end of file");
+    if (line_count_ < 2)
+      fail(1, "expected the scene format version (3, 4 or 5) on line 2, found the end of file");
     long long version = 0;
     const auto tokens = split_tokens(line(1));
     if (tokens.size() != 1 || !parse_integer_token(tokens[0].text, version)) {
@@ -187,7 +186,8 @@ class LwsReader {
       add_item(index, ItemKind::Object, tokens, 2, path_base_name(rest_of_line(index, tokens[path_token])));
     } else if (word == "LoadObject") {
       const std::size_t path_token = file_.version_ >= 4 ? 2 : 1;
-      if (tokens.size() <= path_token) fail(index, "expected 'LoadObject <file>', found " + quoted(line(index)));
+      if (tokens.size() <= path_token)
+        fail(index, "expected 'LoadObject <file>', found " + quoted(line(index)));
       add_item(index, ItemKind::Object, tokens, 1, path_base_name(rest_of_line(index, tokens[path_token])));
     } else if (word == "AddNullObject") {
       const std::size_t name_token = file_.version_ >= 4 ? 2 : 1;
@@ -209,7 +209,8 @@ class LwsReader {
       set_name(index, tokens, ItemKind::Light, "AddLight");
     } else if (word == "CameraName") {
       set_name(index, tokens, ItemKind::Camera, "AddCamera");
-    } else if (word == "ObjectMotion" || word == "BoneMotion" || word == "LightMotion" || word == "CameraMotion") {
+    } else if (word == "ObjectMotion" || word == "BoneMotion" || word == "LightMotion" ||
+               word == "CameraMotion") {
       start_motion(index, word);
     } else if (word == "ParentItem") {
       if (current_item_ < 0) fail(index, "ParentItem before any item");
@@ -232,8 +233,9 @@ class LwsReader {
       }
       current_frame_ = frame;
     } else if (word == "NumChannels" || word == "Channel") {
-      fail(index, "'" + std::string(word) + "' outside a motion block: expected it after ObjectMotion, "
-                  "BoneMotion, LightMotion or CameraMotion");
+      fail(index, "'" + std::string(word) +
+                      "' outside a motion block: expected it after ObjectMotion, "
+                      "BoneMotion, LightMotion or CameraMotion");
     }
     // Every other statement is kept as text only.
   }
@@ -246,6 +248,9 @@ class LwsReader {
   void add_item(int index, ItemKind kind, const std::vector<LineToken> &tokens, std::size_t id_token,
                 std::string name) {
     finish_pending_motion(index);
+    // Items are known by name (the selection and parents of a JSON scene), so
+    // each needs one: an object path that ends in a folder gives none.
+    if (name.empty()) fail(index, "expected a name for the item, found none in " + quoted(line(index)));
     ParsedItem item;
     item.kind = kind;
     item.name = std::move(name);
@@ -254,9 +259,9 @@ class LwsReader {
       const std::uint32_t digit = item_kind_digit(kind);
       if (tokens.size() <= id_token || !parse_hex_id_token(tokens[id_token].text, item.id) ||
           (item.id >> 28) != digit) {
-        fail(index, "expected the " + std::string(item_kind_name(kind)) + "'s id (8 hex digits beginning with " +
-                        std::to_string(digit) + ") after '" + std::string(tokens[0].text) + "', found " +
-                        quoted(line(index)));
+        fail(index, "expected the " + std::string(item_kind_name(kind)) +
+                        "'s id (8 hex digits beginning with " + std::to_string(digit) + ") after '" +
+                        std::string(tokens[0].text) + "', found " + quoted(line(index)));
       }
     } else {
       item.id = version3_id(kind);
@@ -270,13 +275,9 @@ class LwsReader {
   std::uint32_t version3_id(ItemKind kind) {
     switch (kind) {
       case ItemKind::Object:
-      case ItemKind::Null:
-        bone_count_of_last_object_ = 0;
-        return 0x10000000u | object_count_++;
-      case ItemKind::Light:
-        return 0x20000000u | light_count_++;
-      case ItemKind::Camera:
-        return 0x30000000u | camera_count_++;
+      case ItemKind::Null: bone_count_of_last_object_ = 0; return 0x10000000u | object_count_++;
+      case ItemKind::Light: return 0x20000000u | light_count_++;
+      case ItemKind::Camera: return 0x30000000u | camera_count_++;
       case ItemKind::Bone: {
         const std::uint32_t object_number = items_[last_object_].id & 0xFFFFu;
         return 0x40000000u | ((bone_count_of_last_object_++ & 0xFFFu) << 16) | object_number;
@@ -290,7 +291,8 @@ class LwsReader {
       fail(index, "'" + std::string(tokens[0].text) + "' without a " + item_kind_name(kind) +
                       " to name: expected it after " + declaration);
     }
-    if (tokens.size() < 2) fail(index, "expected '" + std::string(tokens[0].text) + " <name>', found nothing");
+    if (tokens.size() < 2)
+      fail(index, "expected '" + std::string(tokens[0].text) + " <name>', found nothing");
     items_[current_item_].name = std::string(rest_of_line(index, tokens[1]));
   }
 
@@ -314,9 +316,11 @@ class LwsReader {
 
   void read_channel_count(int index, const std::vector<LineToken> &tokens) {
     long long count = 0;
-    if (tokens.size() != 2 || tokens[0].text != "NumChannels" || !parse_integer_token(tokens[1].text, count)) {
-      fail(index, "expected 'NumChannels <count>' after '" + std::string(trim_blanks(line(motion_.keyword_line))) +
-                      "' on line " + std::to_string(motion_.keyword_line + 1) + ", found " + quoted(line(index)));
+    if (tokens.size() != 2 || tokens[0].text != "NumChannels" ||
+        !parse_integer_token(tokens[1].text, count)) {
+      fail(index, "expected 'NumChannels <count>' after '" +
+                      std::string(trim_blanks(line(motion_.keyword_line))) + "' on line " +
+                      std::to_string(motion_.keyword_line + 1) + ", found " + quoted(line(index)));
     }
     if (count < 0 || count > kChannelCount) {
       fail(index, "expected a channel count from 0 to 9, found " + std::to_string(count));
@@ -329,15 +333,18 @@ class LwsReader {
   void read_channel_line(int index, const std::vector<LineToken> &tokens) {
     long long channel = 0;
     if (tokens.size() != 2 || tokens[0].text != "Channel" || !parse_integer_token(tokens[1].text, channel)) {
-      fail(index, "expected 'Channel <number>' (NumChannels on line " + std::to_string(motion_.count_line + 1) +
-                      " says " + std::to_string(motion_.declared) + " channels, " + std::to_string(motion_.read) +
-                      " read so far), found " + quoted(line(index)));
+      fail(index, "expected 'Channel <number>' (NumChannels on line " +
+                      std::to_string(motion_.count_line + 1) + " says " + std::to_string(motion_.declared) +
+                      " channels, " + std::to_string(motion_.read) + " read so far), found " +
+                      quoted(line(index)));
     }
     if (channel < 0 || channel >= motion_.declared) {
       fail(index, "expected a channel number from 0 to " + std::to_string(motion_.declared - 1) +
-                      " (NumChannels " + std::to_string(motion_.declared) + "), found " + std::to_string(channel));
+                      " (NumChannels " + std::to_string(motion_.declared) + "), found " +
+                      std::to_string(channel));
     }
-    if (motion_.seen[channel]) fail(index, "channel " + std::to_string(channel) + " appears twice in this motion");
+    if (motion_.seen[channel])
+      fail(index, "channel " + std::to_string(channel) + " appears twice in this motion");
     motion_.seen[channel] = true;
     motion_.pending_channel = static_cast<int>(channel);
     motion_.pending_line = index;
@@ -348,13 +355,15 @@ class LwsReader {
   void finish_pending_motion(int index) {
     if (!motion_.active) return;
     if (motion_.declared < 0) {
-      fail(index, "expected 'NumChannels <count>' after '" + std::string(trim_blanks(line(motion_.keyword_line))) +
-                      "' on line " + std::to_string(motion_.keyword_line + 1) + ", found " + quoted(line(index)));
+      fail(index, "expected 'NumChannels <count>' after '" +
+                      std::string(trim_blanks(line(motion_.keyword_line))) + "' on line " +
+                      std::to_string(motion_.keyword_line + 1) + ", found " + quoted(line(index)));
     }
     if (motion_.pending_channel >= 0 || motion_.read < motion_.declared) {
       fail(index, "expected 'Channel <number>' and its envelope (NumChannels on line " +
                       std::to_string(motion_.count_line + 1) + " says " + std::to_string(motion_.declared) +
-                      " channels, " + std::to_string(motion_.read) + " read so far), found " + quoted(line(index)));
+                      " channels, " + std::to_string(motion_.read) + " read so far), found " +
+                      quoted(line(index)));
     }
     motion_.active = false;
   }
@@ -376,10 +385,12 @@ class LwsReader {
     const int count_line = open + 1;
     long long declared = 0;
     {
-      const auto tokens = count_line < line_count_ ? split_tokens(line(count_line)) : std::vector<LineToken>{};
+      const auto tokens =
+          count_line < line_count_ ? split_tokens(line(count_line)) : std::vector<LineToken>{};
       if (tokens.size() != 1 || !parse_integer_token(tokens[0].text, declared) || declared < 0) {
-        fail(count_line, "expected the number of keys on the line after '{ Envelope', found " +
-                             (count_line < line_count_ ? quoted(line(count_line)) : std::string("the end of file")));
+        fail(count_line,
+             "expected the number of keys on the line after '{ Envelope', found " +
+                 (count_line < line_count_ ? quoted(line(count_line)) : std::string("the end of file")));
       }
       envelope.source.count_line = count_line;
       envelope.source.count_column = tokens[0].column;
@@ -403,10 +414,11 @@ class LwsReader {
         envelope.source.keys_end_line = index;
         behaviors_read = true;
       } else {
-        fail(index, std::string("expected ") +
-                        (behaviors_read ? "'}' after 'Behaviors'" : "'Key <value> <time> ...', 'Behaviors' or '}'") +
-                        " in the envelope of channel " + std::to_string(motion_.pending_channel) + ", found " +
-                        (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
+        fail(index,
+             std::string("expected ") +
+                 (behaviors_read ? "'}' after 'Behaviors'" : "'Key <value> <time> ...', 'Behaviors' or '}'") +
+                 " in the envelope of channel " + std::to_string(motion_.pending_channel) + ", found " +
+                 (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
       }
     }
     const auto listed = static_cast<long long>(envelope.source.keys.size());
@@ -425,8 +437,9 @@ class LwsReader {
 
   void read_key(int index, const std::vector<LineToken> &tokens, ParsedEnvelope &envelope) {
     if (tokens.size() != 1 + kKeyNumberCount) {
-      fail(index, "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
-                      std::to_string(tokens.size() - 1) + " numbers");
+      fail(index,
+           "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
+               std::to_string(tokens.size() - 1) + " numbers");
     }
     static const char *const kFieldNames[kKeyNumberCount] = {"value", "time", "span type", "p1", "p2",
                                                              "p3",    "p4",   "p5",        "p6"};
@@ -442,8 +455,9 @@ class LwsReader {
       fail(index, "expected a span type from 0 to 5, found '" + std::string(tokens[3].text) + "'");
     }
     if (!envelope.times_as_written.empty() && !(numbers[1] > envelope.times_as_written.back())) {
-      fail(index, "key time " + std::string(tokens[2].text) + " is not after the time of the key before it; "
-                  "expected keys in increasing time");
+      fail(index, "key time " + std::string(tokens[2].text) +
+                      " is not after the time of the key before it; "
+                      "expected keys in increasing time");
     }
     LwsSceneFile::KeySource key;
     key.line = index;
@@ -474,7 +488,8 @@ class LwsReader {
   // Display names are unique: a name already taken gets " (2)", " (3)", ...
   std::string unique_name(const std::string &name, std::set<std::string> &taken) const {
     std::string candidate = name;
-    for (int copy = 2; taken.count(candidate) != 0; ++copy) candidate = name + " (" + std::to_string(copy) + ")";
+    for (int copy = 2; taken.count(candidate) != 0; ++copy)
+      candidate = name + " (" + std::to_string(copy) + ")";
     taken.insert(candidate);
     return candidate;
   }
@@ -494,7 +509,8 @@ class LwsReader {
       try {
         item = &scene_.add_item(source.name, parsed.kind, parsed.id);
       } catch (const std::invalid_argument &) {
-        fail(parsed.declaration_line, "item id " + hex_id_text(parsed.id) + " is already used by an earlier item");
+        fail(parsed.declaration_line,
+             "item id " + hex_id_text(parsed.id) + " is already used by an earlier item");
       }
       for (int channel = 0; channel < kChannelCount; ++channel) {
         if (!parsed.envelopes[channel]) continue;
@@ -507,10 +523,39 @@ class LwsReader {
       const ParsedItem &parsed = items_[index];
       if (parsed.parent_line < 0) continue;
       if (scene_.find_item(parsed.parent_id) == nullptr) {
+        fail(parsed.parent_line,
+             "ParentItem " + hex_id_text(parsed.parent_id) +
+                 " names no item of this scene; expected the id of an item the file declares");
+      }
+      if (parsed.parent_id == file_.items_[index].id) {
         fail(parsed.parent_line, "ParentItem " + hex_id_text(parsed.parent_id) +
-                                     " names no item of this scene; expected the id of an item the file declares");
+                                     " names the item itself: an item cannot be its own parent");
       }
       scene_.find_item(file_.items_[index].id)->parent_id = parsed.parent_id;
+    }
+    reject_parent_cycles();
+  }
+
+  // A chain of parents that comes back to an item it passed never reaches a
+  // root. Each item is walked once: a chain stops at an item already known
+  // to reach a root.
+  void reject_parent_cycles() const {
+    enum : int { kUnseen = 0, kOnChain = 1, kReachesRoot = 2 };
+    std::map<std::uint32_t, int> state;
+    for (std::size_t index = 0; index < items_.size(); ++index) {
+      std::vector<std::uint32_t> chain;
+      for (const Item *at = scene_.find_item(file_.items_[index].id); at != nullptr;
+           at = at->parent_id != 0 ? scene_.find_item(at->parent_id) : nullptr) {
+        int &seen = state[at->id];
+        if (seen == kReachesRoot) break;
+        if (seen == kOnChain) {
+          fail(items_[index].parent_line,
+               "the parents of '" + file_.items_[index].name + "' go round in a circle");
+        }
+        seen = kOnChain;
+        chain.push_back(at->id);
+      }
+      for (std::uint32_t id : chain) state[id] = kReachesRoot;
     }
   }
 

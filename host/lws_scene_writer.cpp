@@ -22,7 +22,8 @@ struct LineEdit {
   std::string text;
 };
 
-std::string replace_column(std::string line, std::size_t column, std::size_t length, const std::string &text) {
+std::string replace_column(std::string line, std::size_t column, std::size_t length,
+                           const std::string &text) {
   return line.replace(column, length, text);
 }
 
@@ -64,7 +65,8 @@ class LwsEnvelopeWriter {
   LwsEnvelopeWriter(const LwsSceneFile &file, double fps, std::map<int, LineEdit> &edits)
       : file_(file), fps_(fps), edits_(edits) {}
 
-  void write(const std::string &item_name, const LwsSceneFile::EnvelopeSource &source, const Envelope &envelope) {
+  void write(const std::string &item_name, const LwsSceneFile::EnvelopeSource &source,
+             const Envelope &envelope) {
     std::string ending = line_ending(source.count_line);
     const std::string indent =
         leading_blanks(file_.line_text(source.keys.empty() ? source.count_line : source.keys.front().line));
@@ -76,8 +78,8 @@ class LwsEnvelopeWriter {
     for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
       require_finite(item_name, source, *key);
       const auto index = key->source_index;
-      const bool from_file =
-          index >= 0 && static_cast<std::size_t>(index) < source.keys.size() && !kept[static_cast<std::size_t>(index)];
+      const bool from_file = index >= 0 && static_cast<std::size_t>(index) < source.keys.size() &&
+                             !kept[static_cast<std::size_t>(index)];
       if (!from_file) {
         region += indent + new_key_text(*key) + ending;
         changed = true;
@@ -95,7 +97,8 @@ class LwsEnvelopeWriter {
         changed = true;
       }
       if (value_changed(original.value, key->value)) {
-        line = replace_column(line, original.value_column, original.value_length, shortest_double_text(key->value));
+        line = replace_column(line, original.value_column, original.value_length,
+                              shortest_double_text(key->value));
         changed = true;
       }
       region += line + line_ending(original.line);
@@ -146,8 +149,8 @@ std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *wa
   for (const ItemSource &source : items_) {
     const Item *item = scene.find_item(source.id);
     if (item == nullptr) {
-      throw std::invalid_argument("LwsSceneFile::write: the scene has no item with id " + hex_id_text(source.id) +
-                                  " ('" + source.name + "' of " + file_name_ + ")");
+      throw std::invalid_argument("LwsSceneFile::write: the scene has no item with id " +
+                                  hex_id_text(source.id) + " ('" + source.name + "' of " + file_name_ + ")");
     }
     for (int channel = 0; channel < kChannelCount; ++channel) {
       const Envelope *envelope = item->envelope(kChannelNames[channel]);

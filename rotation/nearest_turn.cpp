@@ -63,6 +63,11 @@ double nearest_turn(double x, double r) {
     return place_far(x, r);
   }
   if (x <= r) {
+    // Within half a turn no turn shrinks the distance. The result is still
+    // formed as x + 0·2π, which turns -0 into +0 as the stepping search does.
+    if (delta >= -kPi) {
+      return x + 0.0;
+    }
     // Moving up: s(n) = n·2π + delta rises; it has crossed once s(n) > -1e-14.
     double j = std::floor(-delta * kInvTwoPi) + 1.0;
     if (j > kMaxSteppedTurns + 2.0) {
@@ -75,7 +80,7 @@ double nearest_turn(double x, double r) {
       j -= 1.0;
     }
     if (j == 0.0) {
-      return x;
+      return x + 0.0;
     }
     // s(j - 1) ≤ -1e-14, so its magnitude is -s(j - 1); s(j) > -1e-14 counts as is.
     const double turns = up_distance(j, delta) >= -up_distance(j - 1.0, delta) ? j - 1.0 : j;
@@ -83,6 +88,9 @@ double nearest_turn(double x, double r) {
       return place_far(x, r);
     }
     return x + turns * kTwoPi;
+  }
+  if (delta <= kPi) {
+    return x;  // x − 0·2π
   }
   // Moving down: s(n) = delta − n·2π falls from delta > 0; it has crossed once
   // s(n) ≤ -1e-14.

@@ -1,12 +1,12 @@
 #include "scan/correct_angle_scan.h"
 
+#include <tbb/parallel_pipeline.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <new>
-
-#include <tbb/parallel_pipeline.h>
 
 #include "keys/collect_rotation_keys.h"
 #include "scan/input_filter.h"
@@ -35,8 +35,8 @@ void run_scan_pipeline(KeyInfo *info) {
       static_cast<std::size_t>(token_count),
       tbb::make_filter<void, ScanToken *>(tbb::filter_mode::serial_in_order,
                                           [&input](tbb::flow_control &control) { return input(control); }) &
-          tbb::make_filter<ScanToken *, ScanToken *>(tbb::filter_mode::parallel,
-                                                     [&transform](ScanToken *token) { return transform(token); }) &
+          tbb::make_filter<ScanToken *, ScanToken *>(
+              tbb::filter_mode::parallel, [&transform](ScanToken *token) { return transform(token); }) &
           tbb::make_filter<ScanToken *, void>(tbb::filter_mode::serial_in_order,
                                               [&output](ScanToken *token) { output(token); }));
 }

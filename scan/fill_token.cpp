@@ -85,11 +85,14 @@ void fill_token(KeyRecord &record, ScanToken &token) {
   for (; key != nullptr; previous = key, key = env->nextKey(pitch, key)) {
     const LWTime time = key_time(env, pitch, key);
     const LWEnvKeyframeID heading_key = env->findKey(heading, time);
-    const LWEnvKeyframeID heading_before = heading_key != nullptr ? env->prevKey(heading, heading_key) : nullptr;
+    const LWEnvKeyframeID heading_before =
+        heading_key != nullptr ? env->prevKey(heading, heading_key) : nullptr;
     const LWEnvKeyframeID bank_key = env->findKey(bank, time);
     const LWEnvKeyframeID bank_before = bank_key != nullptr ? env->prevKey(bank, bank_key) : nullptr;
     if (heading_before == nullptr || bank_before == nullptr || previous == nullptr) continue;  // skipped
-    if (previous == first) append_triple(env, record, KeyTriple{heading_before, previous, bank_before}, token);
+    if (previous == first) {
+      append_triple(env, record, KeyTriple{heading_before, previous, bank_before}, token);  // the anchor
+    }
     append_triple(env, record, KeyTriple{heading_key, key, bank_key}, token);
   }
 }

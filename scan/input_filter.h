@@ -1,9 +1,10 @@
 #pragma once
 
+#include <tbb/parallel_pipeline.h>
+
 #include <cstdint>
 #include <memory>
-
-#include <tbb/parallel_pipeline.h>
+#include <utility>
 
 #include "keys/key_info.h"
 #include "scan/scan_token.h"

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "host/command_interpreter.h"
+#include "host/master_handlers.h"
 #include "support/module_harness.h"
+#include "support/rotation_keys.h"
 
 namespace {
 
@@ -146,15 +150,49 @@ TEST(Activation, MasterHandlerRecordIsFilledOnlyWhereThereIsRoom) {
   EXPECT_EQ(handler.item, nullptr);
 }
 
-TEST(ModuleLifetime, LoadRunAndUnloadManyTimes) {
-  for (int round = 0; round < 200; ++round) {
-    ModuleHarness m;
-    host::Item &item = m.host.scene().add_item("Null");
-    item.envelope("Rotation.P")->create(0.0, 0.5);
-    item.envelope("Rotation.P")->create(1.0, 2.5);
-    m.host.scene().select_only(&item);
-    ASSERT_EQ(m.run("Tavorix:InferiorAngle"), AFUNC_OK);
-    ASSERT_EQ(m.run("Tavorix:Scan"), AFUNC_OK);
+int thread_count() {
+  int n = 0;
+  for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    (void)entry;
+    ++n;
+  }
+  return n;
+}
+
+// One round of a host's life with the module: load, every server (the
+// real-time watcher included, through a parallel correction of three items),
+// destroy, shut down, unload. No thread of the module may outlive the round.
+void run_every_server_once() {
+  ModuleHarness m;
+  host::Scene &scene = m.host.scene();
+  for (int i = 0; i < 3; ++i) {
+    host::Item &item = scene.add_item("Item" + std::to_string(i));
+    testing_support::set_rotation_key(item, 0.0, {0.1 * i, 0.5, 0.2});
+    testing_support::set_rotation_key(item, 1.0, {3.5, 2.9, 3.0});
+    scene.add_to_selection(&item);
+  }
+  ASSERT_EQ(m.run("Tavorix:InferiorAngle"), AFUNC_OK);
+  ASSERT_EQ(m.run("Tavorix:SuperiorAngle"), AFUNC_OK);
+  ASSERT_EQ(m.run("Tavorix:Scan"), AFUNC_OK);
+  {
+    host::MasterHandlers handlers(m.host);
+    host::CommandInterpreter interpreter(m.host, m.module.get(), &handlers);
+    handlers.add(*m.module, "Tavorix:RealTime");
+    const host::CommandResult result =
+        interpreter.run_script("AddRotation 5 0 0\nAddRotation 5 0 0\nAddRotation 5 0 0\nNextFrame\n");
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_EQ(interpreter.refresh_count(), 1u);
+  }
+  ASSERT_TRUE(m.host.services_balanced());
+}
+
+TEST(ModuleLifetime, LoadRunAndUnloadAThousandTimes) {
+  const int threads_before = thread_count();
+  for (int round = 0; round < 1000; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    run_every_server_once();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(thread_count(), threads_before) << "a thread outlived the module";
   }
 }
 

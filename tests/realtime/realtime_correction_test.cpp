@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -89,6 +90,23 @@ TEST_F(WatcherTest, ReferenceItemHoldingANonFiniteValueLeavesEveryKeyAlone) {
   EXPECT_TRUE(std::isnan(keys(a).heading));
   EXPECT_EQ(keys(b).heading, 0.1);
   EXPECT_TRUE(tracking());
+}
+
+std::size_t thread_count() {
+  const std::filesystem::directory_iterator tasks("/proc/self/task");
+  return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// The host may unload the module between two events, so a step must not leave
+// worker threads of its parallel part running after it returns.
+TEST_F(WatcherTest, StepLeavesNoWorkerThreadBehind) {
+  for (int i = 0; i < 64; ++i) selected_item("Item" + std::to_string(i), {0.01 * i, 0.2, 0.3});
+  const std::size_t before = thread_count();
+  for (int step = 0; step < 3; ++step) {
+    for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
+    EXPECT_EQ(thread_count(), before) << "after step " << step;
+  }
+  EXPECT_EQ(commands.refresh_count(), 3u);
 }
 
 // Steps of a few degrees from a random start, with the pitch driven back and

@@ -5,7 +5,6 @@
 #include <cfloat>
 #include <cmath>
 
-#include "rotation/nearest_turn.h"
 #include "rotation/rotation_frame.h"
 #include "rotation_test_support.h"
 

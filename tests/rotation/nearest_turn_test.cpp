@@ -51,13 +51,21 @@ TEST(NearestTurn, KnownValues) {
   };
   const Case cases[] = {
       {0, kPi, 0},  // a tie keeps the fewer turns
-      {0, -kPi, 0},  {0, 5, kTwoPi},  {7, 0, 7 - kTwoPi},
-      {1, 1, 1},     {-0.0, 0, -0.0}, {0.5, 100 * kTwoPi, 0.5 + 100 * kTwoPi},
-      {inf, 0, inf}, {-inf, 3, -inf}, {2, inf, 2},
+      {0, -kPi, 0},
+      {0, 5, kTwoPi},
+      {7, 0, 7 - kTwoPi},
+      {1, 1, 1},
+      {-0.0, 0, 0.0},
+      {-0.0, -1, -0.0},
+      {0.5, 100 * kTwoPi, 0.5 + 100 * kTwoPi},
+      {inf, 0, inf},
+      {-inf, 3, -inf},
+      {2, inf, 2},
       {2, -inf, 2},
   };
-  for (const Case &c : cases) {
-    EXPECT_EQ(nearest_turn(c.x, c.r), c.out) << c.x << " " << c.r;
+  for (const Case &c : cases) {  // bit for bit: -0 plus no turns is +0, as in the stepping search
+    const double out = nearest_turn(c.x, c.r);
+    EXPECT_TRUE(out == c.out && std::signbit(out) == std::signbit(c.out)) << c.x << " " << c.r << " " << out;
   }
   EXPECT_TRUE(std::isnan(nearest_turn(nan, 1.0)));
   EXPECT_EQ(nearest_turn(1.0, nan), 1.0);
@@ -79,7 +87,7 @@ TEST(NearestTurn, MatchesSteppingSearchOnRandomTiesAndThresholds) {
       case 1:  // around the magnitude rule's 1e-14 threshold after whole turns
         x = r + turns * kTwoPi + source.uniform(-3e-14, 3e-14);
         break;
-      case 2: x = r + turns * kTwoPi; break;
+      case 2: x = source.pick(8) == 0 ? -0.0 : r + turns * kTwoPi; break;
       default: x = r + source.uniform(-160.0, 160.0); break;
     }
     expect_same_bits(x, r);

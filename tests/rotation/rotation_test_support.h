@@ -10,6 +10,7 @@
 #include <ostream>
 #include <random>
 
+#include "support/orientation.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
 #include "rotation/rotation_frame.h"
@@ -35,23 +36,9 @@ inline bool is_finite(const AngleTriple &a) {
   return std::isfinite(a.heading) && std::isfinite(a.pitch) && std::isfinite(a.bank);
 }
 
-// How closely a frame read back into angles (and rebuilt) can match the frame
-// of `a`. Away from ±π/2 the read-back is good to 1e-9. The bank is
-// asin(right.y / sqrt(1 - forward.y²)) and 1 - forward.y² = cos² p carries an
-// absolute rounding error of a few 1e-16, so the bank error grows like
-// 1e-16 / (cos² p · |cos b|), and like its square root, capped near
-// 4e-8 / |cos p|, where the bank is near ±π/2 and the arcsine is flat. At the
-// batch gimbal limit the bank is folded into the heading, which costs the
-// frame about |cos p|. (Measured worst cases stay below these bounds.)
-inline double readback_tolerance(const AngleTriple &a) {
-  constexpr double kBase = 1e-9;
-  const double cos_p = std::fabs(std::cos(a.pitch));
-  const double cos_b = std::fabs(std::cos(a.bank));
-  if (std::fabs(std::sin(a.pitch)) > kBatchGimbalLimit) {
-    return kBase + 2.0 * cos_p;
-  }
-  return kBase + std::min(1e-15 / (cos_p * cos_p * cos_b), 4e-8 / cos_p);
-}
+// How closely a frame read back into angles (and rebuilt) can match the
+// frame of `a`: the model shared by every area's tests.
+inline double readback_tolerance(const AngleTriple &a) { return testing_support::orientation_tolerance(a); }
 
 // The band documented for read_angles: past the batch gimbal limit while
 // 1 - forward.y² still exceeds the zero test; heading and bank both hold the bank.

@@ -1,8 +1,10 @@
 // The scan's input side through the stand-in host's C envelope table: the
-// token fill (starting key, created keys, pairing, anchor, skipped keys), the
-// input stage's token ring, and the driver with no records.
-#include <gtest/gtest.h>
+// token fill (starting key, created keys, pairing, anchor) and the input
+// stage's token ring. Skipped keys and the anchor rule are covered end to end
+// in scan_command_test.cpp.
+#include "scan/fill_token.h"
 
+#include <gtest/gtest.h>
 #include <tbb/parallel_pipeline.h>
 
 #include <memory>
@@ -14,8 +16,6 @@
 #include "host/host.h"
 #include "keys/collect_rotation_keys.h"
 #include "module/host_services.h"
-#include "scan/correct_angle_scan.h"
-#include "scan/fill_token.h"
 #include "scan/input_filter.h"
 
 namespace {
@@ -72,7 +72,8 @@ struct FillTokenTest : ::testing::Test {
   }
 
   // The key triple at `times` (heading, pitch, bank), as handles.
-  static KeyTriple keys_at(const RotationEnvelopes &e, double heading_time, double pitch_time, double bank_time) {
+  static KeyTriple keys_at(const RotationEnvelopes &e, double heading_time, double pitch_time,
+                           double bank_time) {
     return {host::to_handle(e.heading->find(heading_time)), host::to_handle(e.pitch->find(pitch_time)),
             host::to_handle(e.bank->find(bank_time))};
   }
@@ -164,49 +165,6 @@ TEST_F(FillTokenTest, CreatedFirstPitchKeyStartsTheWalkAtTheKeyAfterIt) {
   for (host::Envelope *env : {e.heading, e.pitch, e.bank}) EXPECT_EQ(env->find(0.0), nullptr);
 }
 
-TEST_F(FillTokenTest, ItemWithoutKeysOrWithOnePitchKeyGivesAnEmptyToken) {
-  const RotationEnvelopes bare = add_item("Bare");
-  KeyRecord bare_record = record_at(bare, 5);
-  ScanToken bare_token;
-  KeyFrame::fill_token(bare_record, bare_token);
-  EXPECT_EQ(bare_token.keys.size(), 0u);
-  for (host::Envelope *env : {bare.heading, bare.pitch, bare.bank}) EXPECT_EQ(env->size(), 0u);
-
-  for (double now : {0.0, 4.0}) {
-    SCOPED_TRACE(now);
-    const RotationEnvelopes single = add_item("Single" + std::to_string(now));
-    key_all(single, {0});
-    KeyRecord record = record_at(single, now);
-    ScanToken token;
-    KeyFrame::fill_token(record, token);
-    EXPECT_EQ(token.keys.size(), 0u);
-    EXPECT_EQ(token.values.size(), 0u);
-    for (host::Envelope *env : {single.heading, single.pitch, single.bank}) EXPECT_EQ(env->size(), 1u);
-  }
-}
-
-TEST_F(FillTokenTest, PitchKeyWithoutHeadingOrBankKeyIsSkipped) {
-  const RotationEnvelopes e = add_item("A");
-  key_all(e, {0, 1, 3, 4});
-  e.pitch->create(2, 202);
-  e.heading->create(2, 102);  // no bank key at 2
-  ScanToken token;
-  KeyRecord record = record_at(e, 0);
-  KeyFrame::fill_token(record, token);
-  expect_token(token, {keys_at(e, 0), keys_at(e, 1), keys_at(e, 3), keys_at(e, 4)});
-}
-
-TEST_F(FillTokenTest, WhenTheFirstPitchKeyAfterTheStartIsSkippedTheFirstMatchIsTheAnchor) {
-  const RotationEnvelopes e = add_item("A");
-  key_all(e, {0, 2, 3});
-  e.pitch->create(1, 201);
-  e.bank->create(1, 301);  // no heading key at 1
-  ScanToken token;
-  KeyRecord record = record_at(e, 0);
-  KeyFrame::fill_token(record, token);
-  expect_token(token, {keys_at(e, 2), keys_at(e, 3)});
-}
-
 TEST_F(FillTokenTest, CreatedHeadingAndBankKeysLeaveTheCurrentPitchKeyUnpaired) {
   const RotationEnvelopes e = add_item("A");
   key_all(e, {0, 2, 3});
@@ -263,13 +221,6 @@ TEST_F(FillTokenTest, InputStageHandsOutEachTokenOnceInRingOrder) {
     }
     EXPECT_EQ(input.next_record, static_cast<std::uint64_t>(count));
   }
-}
-
-TEST_F(FillTokenTest, ScanWithoutRecordsCallsNothing) {
-  KeyFrame::KeyInfo info(KeyFrame::kModeScan);
-  host.record_envelope_calls(true);
-  KeyFrame::correct_angle_scan(&info);
-  EXPECT_TRUE(host.envelope_calls().empty());
 }
 
 }  // namespace

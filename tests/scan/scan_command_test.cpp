@@ -28,8 +28,8 @@ constexpr const char *kScan = "Tavorix:Scan";
 
 AngleTriple flipped(const AngleTriple &a) { return {a.heading + kPi, kPi - a.pitch, a.bank + kPi}; }
 
-#define EXPECT_TRIPLE_NEAR(actual, expected)                                                           \
-  EXPECT_LT(triple_distance((actual), (expected)), 1e-12)                                              \
+#define EXPECT_TRIPLE_NEAR(actual, expected)              \
+  EXPECT_LT(triple_distance((actual), (expected)), 1e-12) \
       << "got (" << (actual).heading << ", " << (actual).pitch << ", " << (actual).bank << ")"
 
 // Every key of the three rotation channels, (time, value) per channel.
@@ -308,7 +308,9 @@ TEST_F(ScanCommandTest, ItemsAreWrittenInRecordOrderWhateverOrderTheyFinishIn) {
 
   std::map<const host::Envelope *, int> owner;
   for (int i = 0; i < 4; ++i) {
-    for (const char *channel : {"Rotation.H", "Rotation.P", "Rotation.B"}) owner[items[i]->envelope(channel)] = i;
+    for (const char *channel : {"Rotation.H", "Rotation.P", "Rotation.B"}) {
+      owner[items[i]->envelope(channel)] = i;
+    }
   }
   std::vector<int> written_items;  // item index per run of writes
   std::size_t writes = 0;

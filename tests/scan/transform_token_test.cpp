@@ -1,5 +1,7 @@
 // The scan's transform on its own: one token's values aligned along the
 // chain, the anchor kept, damaged triples left alone.
+#include "scan/transform_token.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "scan/scan_token.h"
-#include "scan/transform_token.h"
 #include "support/rotation_keys.h"
 
 namespace {
@@ -33,8 +34,8 @@ void fill_values(ScanToken &token, const std::vector<AngleTriple> &values) {
 
 bool same_bits(const AngleTriple &a, const AngleTriple &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-#define EXPECT_TRIPLE_NEAR(actual, expected)                                                           \
-  EXPECT_LT(triple_distance((actual), (expected)), 1e-12)                                              \
+#define EXPECT_TRIPLE_NEAR(actual, expected)              \
+  EXPECT_LT(triple_distance((actual), (expected)), 1e-12) \
       << "got (" << (actual).heading << ", " << (actual).pitch << ", " << (actual).bank << ")"
 
 TEST(TransformToken, EmptyAndSingleTripleTokensAreLeftAlone) {

@@ -1,8 +1,9 @@
 // Key times read from files meet times set by frame.
 
+#include "host/frame_time.h"
+
 #include <gtest/gtest.h>
 
-#include "host/frame_time.h"
 #include "scene_file_fixtures.h"
 
 namespace {

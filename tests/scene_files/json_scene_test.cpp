@@ -99,20 +99,23 @@ TEST(JsonSceneFile, SnapsRoundedTimesToWholeFrames) {
 }
 
 TEST(JsonSceneFile, NamesThePathOfUnknownFields) {
-  expect_json_error(with_items("", ", \"colour\": 1"), "colour: unknown field; expected one of fps, frame, items, "
-                                                       "selection, time, version");
+  expect_json_error(with_items("", ", \"colour\": 1"),
+                    "colour: unknown field; expected one of fps, frame, items, "
+                    "selection, time, version");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"B\", \"kind\": \"null\", "
                                "\"colour\": \"red\"}"),
                     "items[1].colour: unknown field; expected one of channels, id, kind, name, parent");
-  expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"B\", \"kind\": \"null\"}, "
-                               "{\"name\": \"C\", \"kind\": \"null\", \"channels\": {\"Rotation.X\": []}}"),
-                    "items[2].channels.Rotation.X: unknown channel; expected one of Position.X, Position.Y, "
-                    "Position.Z, Rotation.H, Rotation.P, Rotation.B, Scale.X, Scale.Y, Scale.Z");
+  expect_json_error(
+      with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"B\", \"kind\": \"null\"}, "
+                 "{\"name\": \"C\", \"kind\": \"null\", \"channels\": {\"Rotation.X\": []}}"),
+      "items[2].channels.Rotation.X: unknown channel; expected one of Position.X, Position.Y, "
+      "Position.Z, Rotation.H, Rotation.P, Rotation.B, Scale.X, Scale.Y, Scale.Z");
 }
 
 TEST(JsonSceneFile, NamesThePathAndTheExpectedTypeOfWrongValues) {
   expect_json_error("[1, 2]", "expected an object (the scene), found an array");
-  expect_json_error("{\"fps\": \"thirty\", \"items\": []}", "fps: expected a number (the frame rate), found a string");
+  expect_json_error("{\"fps\": \"thirty\", \"items\": []}",
+                    "fps: expected a number (the frame rate), found a string");
   expect_json_error("{\"fps\": 0, \"items\": []}", "fps: expected a frame rate above 0, found 0");
   expect_json_error("{\"fps\": 30}", "items: missing: expected the list of items (it may be empty: [])");
   expect_json_error(with_items("{\"name\": 7, \"kind\": \"null\"}"),
@@ -121,17 +124,20 @@ TEST(JsonSceneFile, NamesThePathAndTheExpectedTypeOfWrongValues) {
                     "items[0].kind: expected object, null, bone, light or camera, found 'lamp'");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"light\", \"id\": \"10000000\"}"),
                     "items[0].id: expected a Light id: 8 hex digits beginning with 2, found '10000000'");
-  expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": "
-                               "[[0, 1], [\"1s\", 2]]}}"),
-                    "items[0].channels.Rotation.H[1][0]: expected a number (the key's time in seconds), found a "
-                    "string");
-  expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": [[0, 1, 2]]}}"),
-                    "items[0].channels.Rotation.H[0]: expected a key [time in seconds, value], found an array of 3");
+  expect_json_error(
+      with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": "
+                 "[[0, 1], [\"1s\", 2]]}}"),
+      "items[0].channels.Rotation.H[1][0]: expected a number (the key's time in seconds), found a "
+      "string");
+  expect_json_error(
+      with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": [[0, 1, 2]]}}"),
+      "items[0].channels.Rotation.H[0]: expected a key [time in seconds, value], found an array of 3");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": "
                                "[[0.0333333, 1], [0.03333334, 2]]}}"),
                     "items[0].channels.Rotation.H[1]: a second key at the same time (or frame)");
-  expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"A\", \"kind\": \"null\"}"),
-                    "items[1].name: a second item named 'A'");
+  expect_json_error(
+      with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"A\", \"kind\": \"null\"}"),
+      "items[1].name: a second item named 'A'");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"parent\": \"B\"}"),
                     "items[0].parent: no item is named 'B'");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"parent\": \"B\"}, "
@@ -141,11 +147,13 @@ TEST(JsonSceneFile, NamesThePathAndTheExpectedTypeOfWrongValues) {
                     "selection[1]: no item is named 'Z'");
   expect_json_error(with_items("", ", \"time\": 1, \"frame\": 30"),
                     "frame: give the current time either as \"time\" (seconds) or as \"frame\", not both");
-  expect_json_error(with_items("", ", \"version\": 2"), "version: expected 1, the only version of this format, found 2");
+  expect_json_error(with_items("", ", \"version\": 2"),
+                    "version: expected 1, the only version of this format, found 2");
 }
 
 TEST(JsonSceneFile, GivesTheLineOfASyntaxError) {
-  const host::SceneFileError error = json_error("{\n  \"fps\": 30,\n  \"items\": [\n    {\"name\": \"A\",}\n  ]\n}\n");
+  const host::SceneFileError error =
+      json_error("{\n  \"fps\": 30,\n  \"items\": [\n    {\"name\": \"A\",}\n  ]\n}\n");
   EXPECT_EQ(error.line(), 4);
   EXPECT_EQ(std::string(error.what()).rfind("bad.json:4: ", 0), 0u) << error.what();
   EXPECT_NE(std::string(error.what()).find("expected string literal"), std::string::npos) << error.what();

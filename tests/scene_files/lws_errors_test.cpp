@@ -45,7 +45,8 @@ TEST(LwsSceneFileErrors, RefusesVersionsOneAndTwoAsDegreeFormats) {
     const auto error = read_error(std::string("LWSC\n") + version + "\n\nFirstFrame 1\n");
     EXPECT_EQ(error.line(), 2);
     const std::string message = error.what();
-    EXPECT_NE(message.find(std::string("version ") + version + " is not supported"), std::string::npos) << message;
+    EXPECT_NE(message.find(std::string("version ") + version + " is not supported"), std::string::npos)
+        << message;
     EXPECT_NE(message.find("degrees"), std::string::npos) << message;
   }
   expect_error("LWSC\n6\n", 2, "expected scene format version 3, 4 or 5, found 6");
@@ -63,7 +64,8 @@ TEST(LwsSceneFileErrors, NamesTheLineOfAMalformedKey) {
   ASSERT_EQ(split_lines_keeping_endings(small_scene("  Key 0.5 0 3 0 0 0 0 0 0\n", 1))[29],
             "  Key 0.5 0 3 0 0 0 0 0 0\n");
   expect_error(with_line(30, "  Key 0.5 0 3 0 0 0 0 0"), 30, "(9 numbers), found 8 numbers");
-  expect_error(with_line(30, "  Key abc 0 3 0 0 0 0 0 0"), 30, "expected a number for the key's value, found 'abc'");
+  expect_error(with_line(30, "  Key abc 0 3 0 0 0 0 0 0"), 30,
+               "expected a number for the key's value, found 'abc'");
   expect_error(with_line(30, "  Key 0.5 1,5 3 0 0 0 0 0 0"), 30, "key's time, found '1,5'");
   expect_error(with_line(30, "  Key 0.5 0 9 0 0 0 0 0 0"), 30, "expected a span type from 0 to 5");
   expect_error(with_line(30, "  Kee 0.5 0 3 0 0 0 0 0 0"), 30, "expected 'Key <value> <time> ...'");
@@ -75,7 +77,8 @@ TEST(LwsSceneFileErrors, NamesTheLineOfAMalformedKey) {
 }
 
 TEST(LwsSceneFileErrors, NamesTheLineWhereTheMotionBlockGoesWrong) {
-  expect_error(with_line(8, "NumChannel 9"), 8, "expected 'NumChannels <count>' after 'ObjectMotion' on line 7");
+  expect_error(with_line(8, "NumChannel 9"), 8,
+               "expected 'NumChannels <count>' after 'ObjectMotion' on line 7");
   expect_error(with_line(8, "NumChannels 10"), 8, "expected a channel count from 0 to 9");
   expect_error(with_line(9, "Channel 9"), 9, "expected a channel number from 0 to 8");
   expect_error(with_line(16, "Envelope"), 16, "expected '{ Envelope' after 'Channel 1' on line 15");
@@ -86,15 +89,17 @@ TEST(LwsSceneFileErrors, NamesTheLineWhereTheMotionBlockGoesWrong) {
   std::string text = small_scene("  Key 0.5 0 3 0 0 0 0 0 0\n", 1);
   const std::size_t last_channel = text.find("Channel 8");
   text.erase(last_channel, text.find("}\n", last_channel) + 2 - last_channel);
-  expect_error(text, 58, "expected 'Channel <number>' (NumChannels on line 8 says 9 channels, 8 read so far)");
+  expect_error(text, 58,
+               "expected 'Channel <number>' (NumChannels on line 8 says 9 channels, 8 read so far)");
 }
 
 TEST(LwsSceneFileErrors, NamesUnbalancedBlocks) {
   expect_error("LWSC\n3\n{ Plugin\n  }\n}\n", 5, "this '}' closes no block");
   expect_error("LWSC\n3\nAddNullObject N\n{ Plugin\n  { Inner\n  }\n", 4, "is not closed");
-  expect_error("LWSC\n3\nAddNullObject N\nObjectMotion\nNumChannels 1\nChannel 0\n{ Envelope\n  1\n"
-               "  Key 0 0 0 0 0 0 0 0 0\n",
-               7, "the envelope opened here is not closed");
+  expect_error(
+      "LWSC\n3\nAddNullObject N\nObjectMotion\nNumChannels 1\nChannel 0\n{ Envelope\n  1\n"
+      "  Key 0 0 0 0 0 0 0 0 0\n",
+      7, "the envelope opened here is not closed");
 }
 
 TEST(LwsSceneFileErrors, NamesStatementsWithoutTheirItem) {
@@ -109,9 +114,11 @@ TEST(LwsSceneFileErrors, NamesStatementsWithoutTheirItem) {
 
 TEST(LwsSceneFileErrors, RefusesMissingOrWrongIdsInVersionsFourAndFive) {
   expect_error("LWSC\n4\nAddNullObject Null\n", 3, "expected 'AddNullObject <id> <name>'");
-  expect_error("LWSC\n4\nAddNullObject 20000000 Null\n", 3, "expected the Null's id (8 hex digits beginning with 1)");
+  expect_error("LWSC\n4\nAddNullObject 20000000 Null\n", 3,
+               "expected the Null's id (8 hex digits beginning with 1)");
   expect_error("LWSC\n5\nAddLight 10000000\n", 3, "expected the Light's id (8 hex digits beginning with 2)");
-  expect_error("LWSC\n5\nAddNullObject 10000000 A\nAddNullObject 10000000 B\n", 4, "item id 10000000 is already used");
+  expect_error("LWSC\n5\nAddNullObject 10000000 A\nAddNullObject 10000000 B\n", 4,
+               "item id 10000000 is already used");
   expect_error("LWSC\n4\nLoadObjectLayer 1 box.lwo\n", 3, "expected 'LoadObjectLayer <layer> <id> <file>'");
 }
 

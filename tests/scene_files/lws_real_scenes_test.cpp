@@ -90,7 +90,8 @@ TEST(LwsSceneFile, ReadsTheTakeoffCameraRigOfM02) {
 
 TEST(LwsSceneFile, LeavesPlugInEnvelopesOfM01OutOfTheMotion) {
   LoadedLws loaded(read_file(scene_path("M01.seq_takeoff_01.lws")));
-  EXPECT_EQ(key_values(loaded.envelope("Cam", kHeading)), (std::vector<double>{1.5865345, 0.044684544, -3.0390663}));
+  EXPECT_EQ(key_values(loaded.envelope("Cam", kHeading)),
+            (std::vector<double>{1.5865345, 0.044684544, -3.0390663}));
   // The morph mixer's nested envelopes follow this object's motion; none of
   // their keys may land in its channels.
   for (int channel = 0; channel < 9; ++channel) {

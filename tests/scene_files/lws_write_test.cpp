@@ -20,7 +20,7 @@ constexpr double kTwoPi = 6.283185307179586;
 // Lines of `after` that differ from `before`, as (line index, before, after);
 // both texts must have the same number of lines.
 std::vector<std::tuple<std::size_t, std::string, std::string>> changed_lines(const std::string &before,
-                                                                            const std::string &after) {
+                                                                             const std::string &after) {
   const auto old_lines = split_lines_keeping_endings(before);
   const auto new_lines = split_lines_keeping_endings(after);
   EXPECT_EQ(old_lines.size(), new_lines.size());
@@ -88,7 +88,8 @@ TEST_F(M02Scene, ANewKeyGetsALineInTimeOrderShapedLikeTheSpanItSplits) {
   const auto old_lines = split_lines_keeping_endings(text);
   const auto new_lines = split_lines_keeping_endings(written);
   ASSERT_EQ(new_lines.size(), old_lines.size() + 1);
-  const auto at = std::find(old_lines.begin(), old_lines.end(), "  Key 2.199209 2.8 3 0 0 0 -1.2495759 -2.3997223 0\r\n");
+  const auto at =
+      std::find(old_lines.begin(), old_lines.end(), "  Key 2.199209 2.8 3 0 0 0 -1.2495759 -2.3997223 0\r\n");
   ASSERT_NE(at, old_lines.end());
   const std::size_t insert_index = static_cast<std::size_t>(at - old_lines.begin());
   EXPECT_EQ(new_lines[insert_index], "  Key 2.25 2 3 0 0 0 -1.2495759 -2.3997223 0\r\n");
@@ -102,7 +103,8 @@ TEST_F(M02Scene, ANewKeyGetsALineInTimeOrderShapedLikeTheSpanItSplits) {
       EXPECT_EQ(new_lines[i], old_lines[i]) << i;
     }
   }
-  for (std::size_t i = insert_index; i < old_lines.size(); ++i) EXPECT_EQ(new_lines[i + 1], old_lines[i]) << i;
+  for (std::size_t i = insert_index; i < old_lines.size(); ++i)
+    EXPECT_EQ(new_lines[i + 1], old_lines[i]) << i;
 
   LoadedLws again(written);
   EXPECT_EQ(key_values(again.envelope("Cam", kHeading)),
@@ -120,7 +122,7 @@ TEST_F(M02Scene, AValueMovedOnlyByRoundingKeepsItsText) {
 
 TEST_F(M02Scene, NewKeyTimesOnAFrameAreWrittenAsLightWaveWritesThem) {
   cam_heading().create(host::frame_time(70, 30), 2.25);  // 2.3333333333333335 s
-  cam_heading().create(1.234567891, 2.2);               // between frames: exact
+  cam_heading().create(1.234567891, 2.2);                // between frames: exact
   const std::string written = loaded.file.write(loaded.scene);
   EXPECT_NE(written.find("  Key 2.25 2.3333333 3 "), std::string::npos);
   EXPECT_NE(written.find("  Key 2.2 1.234567891 3 "), std::string::npos);
@@ -146,7 +148,8 @@ TEST_F(M02Scene, ADeletedKeyLosesItsLineAndTheCountFollows) {
   ASSERT_EQ(new_lines.size() + 1, old_lines.size());
   EXPECT_EQ(written.find("  Key 2.3527682 0.93333334"), std::string::npos);
   LoadedLws again(written);
-  EXPECT_EQ(key_values(again.envelope("Cam", kHeading)), (std::vector<double>{3.5709419, 2.199209, -2.4466765}));
+  EXPECT_EQ(key_values(again.envelope("Cam", kHeading)),
+            (std::vector<double>{3.5709419, 2.199209, -2.4466765}));
 }
 
 TEST_F(M02Scene, AKeyMadeAndDeletedAgainLeavesTheFileAsItWas) {
@@ -188,7 +191,8 @@ TEST(LwsSceneFile, KeepsLfCrLfAndLoneCrEndingsLineByLine) {
     EXPECT_EQ(loaded.file.write(loaded.scene), text);
     loaded.envelope("Spinner", kHeading).create(1.0, -0.5);
     const std::string written = loaded.file.write(loaded.scene);
-    EXPECT_NE(written.find("  Key 0.5 0 3 0 0 0 0 0 0" + std::string(ending) + "  Key -0.5 1 3 0 0 0 0 0 0" + ending),
+    EXPECT_NE(written.find("  Key 0.5 0 3 0 0 0 0 0 0" + std::string(ending) + "  Key -0.5 1 3 0 0 0 0 0 0" +
+                           ending),
               std::string::npos);
     EXPECT_EQ(written.find(ending[0] == '\r' && ending[1] == '\0' ? "\n" : "\r\r"), std::string::npos);
   }
@@ -200,8 +204,8 @@ TEST(LwsSceneFile, AcceptsThreeAndTwoDigitExponents) {
 }
 
 TEST(NumberText, ShortestTextReadsBackTheSameDouble) {
-  const double samples[] = {0.0,         -0.0,    0.5,    1.0 / 3.0, -2.4466765 + kTwoPi, 3.5709419, 1e-300,
-                            5e-324,      1e300,   -1e-7,  kTwoPi,    0.1 + 0.2,           123456789.0};
+  const double samples[] = {0.0,    -0.0,  0.5,   1.0 / 3.0, -2.4466765 + kTwoPi, 3.5709419,  1e-300,
+                            5e-324, 1e300, -1e-7, kTwoPi,    0.1 + 0.2,           123456789.0};
   for (double value : samples) {
     const std::string text = host::shortest_double_text(value);
     double back = 1.0;

@@ -69,10 +69,12 @@ inline std::vector<std::string> split_lines_keeping_endings(const std::string &t
 
 // A small version 3 scene: one null with nine channels, its rotation keys
 // given as "Key" lines for channel 3 (heading).
-inline std::string small_scene(const std::string &heading_keys, int heading_count, const char *ending = "\n") {
+inline std::string small_scene(const std::string &heading_keys, int heading_count,
+                               const char *ending = "\n") {
   auto line = [&](const std::string &text) { return text + ending; };
   auto envelope = [&](const std::string &keys, int count) {
-    return line("{ Envelope") + line("  " + std::to_string(count)) + keys + line("  Behaviors 1 1") + line("}");
+    return line("{ Envelope") + line("  " + std::to_string(count)) + keys + line("  Behaviors 1 1") +
+           line("}");
   };
   std::string text = line("LWSC") + line("3") + line("") + line("FramesPerSecond 30") + line("") +
                      line("AddNullObject Spinner") + line("ObjectMotion") + line("NumChannels 9");

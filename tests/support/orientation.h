@@ -29,15 +29,21 @@ inline double frame_distance(const KeyFrame::AngleTriple &a, const KeyFrame::Ang
   return worst;
 }
 
-// Frame tolerance: 1e-9, loosened to 1e-7 where the pitch or the bank lies
-// within 1e-4 of a quarter turn, where an arcsine read-back loses precision.
+// How closely a key rewritten through a frame read-back can match the
+// orientation of `a`. Away from a quarter-turn pitch the read-back is good to
+// 1e-9. The bank is asin(right.y / sqrt(1 - forward.y^2)) and 1 - forward.y^2
+// = cos^2 p carries an absolute rounding error of a few 1e-16, so the bank
+// error grows like 1e-16 / (cos^2 p |cos b|), capped near 4e-8 / |cos p|
+// where the bank is near a quarter turn and the arcsine is flat. Within the
+// gimbal limit (|sin p| > 0.99999999999999) the bank is folded into the
+// heading, which costs the frame about |cos p|.
 inline double orientation_tolerance(const KeyFrame::AngleTriple &a) {
-  const double kQuarter = 1.5707963267948966;
-  auto near_quarter = [&](double x) {
-    const double r = std::remainder(x, 2 * 3.141592653589793);
-    return std::fabs(std::fabs(r) - kQuarter) < 1e-4;
-  };
-  return near_quarter(a.pitch) || near_quarter(a.bank) ? 1e-7 : 1e-9;
+  constexpr double kBase = 1e-9;
+  constexpr double kGimbalLimit = 0.99999999999999;
+  const double cos_p = std::fabs(std::cos(a.pitch));
+  const double cos_b = std::fabs(std::cos(a.bank));
+  if (std::fabs(std::sin(a.pitch)) > kGimbalLimit) return kBase + 2.0 * cos_p;
+  return kBase + std::fmin(1e-15 / (cos_p * cos_p * cos_b), 4e-8 / cos_p);
 }
 
 }  // namespace testing_support

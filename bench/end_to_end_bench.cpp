@@ -1,0 +1,336 @@
+// End to end through the built tavorix.p in the stand-in host: "Tavorix:Scan",
+// "Tavorix:InferiorAngle", "Tavorix:SuperiorAngle" and one real-time
+// correction of "Tavorix:RealTime", for scenes of 1, 100 and 10,000 selected
+// items with 10, 1,000, 10,000 and 100,000 keys per rotation channel (scenes
+// above 10^7 keys per channel are left out).
+//
+// Names: <Command>/items:<I>/keys:<K>. The rate "keys/s" counts key triples
+// (one key in each rotation channel) that the command rewrote: items × keys
+// for a scan, one per item for the other commands, which act at the current
+// time only.
+//
+// ScanThreads/threads:<T> runs the scan of 100 items × 10,000 keys with the
+// process limited to T threads by a tbb::global_control, which the module's
+// own task scheduler obeys (it shares the task library with the host
+// process). "worker_cpu" is the share of the scan's CPU time spent on threads
+// other than the host's, so a limit of 1 shows 0 there.
+//
+// Memory: operator new is counted in this program (the module resolves it
+// here too). Each Scan reports the bytes its scene's keys occupy
+// ("scene_MB") and the most a scan allocated on top of what was already
+// allocated ("scan_peak_MB"), and their ratio ("peak/scene").
+//
+// Real time: scan and the angle commands run work on the task scheduler's
+// threads, so their time is wall-clock time. The real-time correction is
+// timed by hand around the one command, of every N with N items tracked,
+// that carries the step; the other N - 1 commands are only counted by the
+// module and are not timed.
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <tbb/global_control.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "host/host.h"
+#include "host/master_handlers.h"
+#include "host/module_loader.h"
+#include "host/scene.h"
+
+// ---- Counting operator new ---------------------------------------------------
+
+namespace {
+
+std::atomic<std::int64_t> g_allocated_bytes{0};
+std::atomic<std::int64_t> g_peak_bytes{0};
+
+void note_allocation(void *p) {
+  if (p == nullptr) return;
+  const auto size = static_cast<std::int64_t>(malloc_usable_size(p));
+  const std::int64_t now = g_allocated_bytes.fetch_add(size, std::memory_order_relaxed) + size;
+  std::int64_t peak = g_peak_bytes.load(std::memory_order_relaxed);
+  while (now > peak && !g_peak_bytes.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+  }
+}
+
+void note_release(void *p) {
+  if (p == nullptr) return;
+  g_allocated_bytes.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)), std::memory_order_relaxed);
+}
+
+void *counted_allocate(std::size_t size) {
+  void *p = std::malloc(size == 0 ? 1 : size);
+  if (p == nullptr) throw std::bad_alloc();
+  note_allocation(p);
+  return p;
+}
+
+void *counted_allocate(std::size_t size, std::align_val_t alignment) {
+  const auto align = static_cast<std::size_t>(alignment);
+  void *p = nullptr;
+  if (posix_memalign(&p, align < sizeof(void *) ? sizeof(void *) : align, size == 0 ? 1 : size) != 0) {
+    throw std::bad_alloc();
+  }
+  note_allocation(p);
+  return p;
+}
+
+void counted_free(void *p) noexcept {
+  note_release(p);
+  std::free(p);
+}
+
+}  // namespace
+
+void *operator new(std::size_t size) { return counted_allocate(size); }
+void *operator new[](std::size_t size) { return counted_allocate(size); }
+void *operator new(std::size_t size, std::align_val_t a) { return counted_allocate(size, a); }
+void *operator new[](std::size_t size, std::align_val_t a) { return counted_allocate(size, a); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+  try {
+    return counted_allocate(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept {
+  try {
+    return counted_allocate(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void operator delete(void *p) noexcept { counted_free(p); }
+void operator delete[](void *p) noexcept { counted_free(p); }
+void operator delete(void *p, std::size_t) noexcept { counted_free(p); }
+void operator delete[](void *p, std::size_t) noexcept { counted_free(p); }
+void operator delete(void *p, std::align_val_t) noexcept { counted_free(p); }
+void operator delete[](void *p, std::align_val_t) noexcept { counted_free(p); }
+void operator delete(void *p, std::size_t, std::align_val_t) noexcept { counted_free(p); }
+void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { counted_free(p); }
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kMegabyte = 1024.0 * 1024.0;
+constexpr const char *kRotationStep = "AddRotation 0.5 0.25 0.125";
+
+// ---- Scenes ------------------------------------------------------------------
+
+// A slow spin, every third key stored as its flipped twin and every fifth a
+// whole turn away, so every command has work on every item. Keys every frame
+// from time 0, the current time.
+void add_selected_items(host::Scene &scene, int items, int keys) {
+  for (int i = 0; i < items; ++i) {
+    host::Item &item = scene.add_item("Item" + std::to_string(i));
+    host::Envelope *heading = item.envelope("Rotation.H");
+    host::Envelope *pitch = item.envelope("Rotation.P");
+    host::Envelope *bank = item.envelope("Rotation.B");
+    for (int k = 0; k < keys; ++k) {
+      double h = 0.01 * k + 0.1 * i, p = 0.5 * std::sin(0.003 * k + 0.01 * i), b = -0.02 * k;
+      if (k % 3 == 1) {
+        h += kPi;
+        p = kPi - p;
+        b += kPi;
+      }
+      if (k % 5 == 2) h += 2 * kPi;
+      const double time = k / 30.0;
+      heading->create(time, h);
+      pitch->create(time, p);
+      bank->create(time, b);
+    }
+    scene.add_to_selection(&item);
+  }
+}
+
+// One scene with the module loaded, kept from one benchmark to the next while
+// they ask for the same size: building the largest scenes takes longer than
+// measuring them.
+struct Stage {
+  Stage(int item_count, int key_count) : items(item_count), keys(key_count) {
+    const std::int64_t before = g_allocated_bytes.load();
+    add_selected_items(host.scene(), items, keys);
+    scene_bytes = g_allocated_bytes.load() - before;
+    module = host::LoadedModule::load(TAVORIX_MODULE_PATH);
+  }
+  int run(const char *server) { return host::run_generic(*module, host, server); }
+
+  int items;
+  int keys;
+  std::int64_t scene_bytes = 0;  // the items, their channels and keys
+  host::Host host;
+  std::unique_ptr<host::LoadedModule> module;
+};
+
+std::unique_ptr<Stage> &current_stage() {
+  static std::unique_ptr<Stage> stage;
+  return stage;
+}
+
+Stage &stage_for(int items, int keys) {
+  std::unique_ptr<Stage> &stage = current_stage();
+  if (!stage || stage->items != items || stage->keys != keys) {
+    stage.reset();  // frees the previous scene first
+    stage = std::make_unique<Stage>(items, keys);
+  }
+  return *stage;
+}
+
+void run_or_throw(Stage &stage, const char *server) {
+  if (stage.run(server) != AFUNC_OK) throw std::runtime_error(std::string(server) + " failed");
+}
+
+double thread_cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+double process_cpu_seconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval &t) {
+    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void set_key_rate(benchmark::State &state, double triples_per_iteration) {
+  state.counters["keys/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * triples_per_iteration, benchmark::Counter::kIsRate);
+}
+
+// ---- Benchmarks --------------------------------------------------------------
+
+void Scan(benchmark::State &state, int items, int keys) {
+  Stage &stage = stage_for(items, keys);
+  run_or_throw(stage, "Tavorix:Scan");  // removes the flips; later scans do the same work
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(stage.run("Tavorix:Scan"));
+    state.PauseTiming();
+    stage.host.clear_monitor_calls();
+    state.ResumeTiming();
+  }
+  set_key_rate(state, static_cast<double>(items) * keys);
+
+  // One more scan, untimed, for its memory.
+  const std::int64_t before = g_allocated_bytes.load();
+  g_peak_bytes.store(before);
+  run_or_throw(stage, "Tavorix:Scan");
+  const std::int64_t peak = g_peak_bytes.load() - before;
+  stage.host.clear_monitor_calls();
+  state.counters["scene_MB"] = static_cast<double>(stage.scene_bytes) / kMegabyte;
+  state.counters["scan_peak_MB"] = static_cast<double>(peak) / kMegabyte;
+  state.counters["peak/scene"] = static_cast<double>(peak) / static_cast<double>(stage.scene_bytes);
+}
+
+void AngleCommand(benchmark::State &state, int items, int keys, const char *server) {
+  Stage &stage = stage_for(items, keys);
+  for (auto _ : state) benchmark::DoNotOptimize(stage.run(server));
+  set_key_rate(state, items);
+}
+
+void RealTime(benchmark::State &state, int items, int keys) {
+  Stage &stage = stage_for(items, keys);
+  host::MasterHandlers handlers(stage.host);  // goes before the module is unloaded
+  handlers.add(*stage.module, "Tavorix:RealTime");
+  // Starts tracking (the collection) and completes the first group.
+  for (int i = 0; i < items; ++i) handlers.command(kRotationStep);
+  for (auto _ : state) {
+    for (int i = 1; i < items; ++i) handlers.command(kRotationStep);
+    const auto start = std::chrono::steady_clock::now();
+    handlers.command(kRotationStep);
+    const auto end = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    stage.host.clear_commands();  // the recorded "RefreshNow"
+  }
+  set_key_rate(state, items);
+}
+
+void ScanThreads(benchmark::State &state, int items, int keys) {
+  const auto threads = static_cast<std::size_t>(state.range(0));
+  Stage &stage = stage_for(items, keys);
+  tbb::global_control limit(tbb::global_control::max_allowed_parallelism, threads);
+  run_or_throw(stage, "Tavorix:Scan");
+  double process_cpu = 0.0, host_thread_cpu = 0.0;
+  for (auto _ : state) {
+    const double process_start = process_cpu_seconds(), thread_start = thread_cpu_seconds();
+    benchmark::DoNotOptimize(stage.run("Tavorix:Scan"));
+    process_cpu += process_cpu_seconds() - process_start;
+    host_thread_cpu += thread_cpu_seconds() - thread_start;
+    state.PauseTiming();
+    stage.host.clear_monitor_calls();
+    state.ResumeTiming();
+  }
+  set_key_rate(state, static_cast<double>(items) * keys);
+  state.counters["worker_cpu"] = process_cpu > 0.0 ? (process_cpu - host_thread_cpu) / process_cpu : 0.0;
+}
+
+struct Size {
+  int items;
+  int keys;
+};
+
+// Every combination of 1, 100, 10,000 items and 10 to 100,000 keys up to 10^7
+// keys per channel, grouped by scene so each is built once.
+constexpr Size kSizes[] = {{1, 10},     {1, 1000},    {1, 10000},    {1, 100000}, {100, 10},
+                           {100, 1000}, {100, 10000}, {100, 100000}, {10000, 10}, {10000, 1000}};
+
+std::string size_name(const char *command, const Size &size) {
+  return std::string(command) + "/items:" + std::to_string(size.items) + "/keys:" + std::to_string(size.keys);
+}
+
+bool register_end_to_end() {
+  for (const Size &size : kSizes) {
+    const int items = size.items, keys = size.keys;
+    benchmark::RegisterBenchmark(size_name("Scan", size).c_str(),
+                                 [=](benchmark::State &s) { Scan(s, items, keys); })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(
+        size_name("InferiorAngle", size).c_str(),
+        [=](benchmark::State &s) { AngleCommand(s, items, keys, "Tavorix:InferiorAngle"); })
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(
+        size_name("SuperiorAngle", size).c_str(),
+        [=](benchmark::State &s) { AngleCommand(s, items, keys, "Tavorix:SuperiorAngle"); })
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(size_name("RealTime", size).c_str(),
+                                 [=](benchmark::State &s) { RealTime(s, items, keys); })
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
+    if (items == 100 && keys == 10000) {
+      benchmark::RegisterBenchmark("ScanThreads/items:100/keys:10000",
+                                   [=](benchmark::State &s) { ScanThreads(s, items, keys); })
+          ->ArgName("threads")
+          ->Arg(1)
+          ->Arg(2)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
+  }
+  // The same on a small scene, for the smoke run of the build.
+  benchmark::RegisterBenchmark("ScanThreadsSmoke", [](benchmark::State &s) { ScanThreads(s, 2, 100); })
+      ->Arg(1)
+      ->Arg(2)
+      ->UseRealTime();
+  return true;
+}
+
+[[maybe_unused]] const bool registered = register_end_to_end();
+
+}  // namespace

@@ -1,0 +1,127 @@
+// Our key kernels side by side with the same chain work done with Imath, the
+// peer library: for each key, build the rotation from its Euler triple,
+// extract the Euler triple back from the matrix and make it near the previous
+// key (Imath::Euler::makeNear). Our triples map to
+// Imath::Eulerd(V3d(pitch, heading, bank), ZXY, XYZLayout), as
+// tests/peer/imath_mapping_test.cpp checks.
+//
+// ImathChain and ImathToReference are ns per key on their own, for the
+// table. PeerSideBySide/* time ours and Imath's in turn in the same
+// iterations and report "imath/ours": how many times faster ours is.
+//   AlignKeyChain: our scan kernel, each key aligned to the one before it.
+//   CorrectKey: our batch kernel (inferior mode) against a reference per key,
+//   against makeNear towards the same reference.
+
+#include <Imath/ImathEuler.h>
+#include <Imath/ImathMatrix.h>
+#include <Imath/ImathVec.h>
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <random>
+#include <vector>
+
+#include "bench/side_by_side.h"
+#include "rotation/angle_constants.h"
+#include "rotation/angle_triple.h"
+#include "rotation/key_kernels.h"
+
+namespace {
+
+using KeyFrame::AngleTriple;
+
+constexpr std::size_t kInputs = 4096;  // a power of two: indices wrap with a mask
+
+// The same inputs as the rotation benchmarks: keys spread over two turns and
+// references over three.
+std::vector<AngleTriple> random_triples(unsigned seed, double spread) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> angle(-spread, spread);
+  std::vector<AngleTriple> out(kInputs);
+  for (AngleTriple &a : out) a = {angle(rng), angle(rng), angle(rng)};
+  return out;
+}
+
+const std::vector<AngleTriple> &keys() {
+  static const std::vector<AngleTriple> k = random_triples(1, 2 * KeyFrame::kTwoPi);
+  return k;
+}
+
+const std::vector<AngleTriple> &references() {
+  static const std::vector<AngleTriple> r = random_triples(2, 3 * KeyFrame::kTwoPi);
+  return r;
+}
+
+Imath::Eulerd to_imath(const AngleTriple &a) {
+  return Imath::Eulerd(Imath::V3d(a.pitch, a.heading, a.bank), Imath::Eulerd::ZXY, Imath::Eulerd::XYZLayout);
+}
+
+// One key through Imath: rotation from the triple, triple from the rotation,
+// placed near `target`.
+Imath::Eulerd imath_key(const AngleTriple &key, const Imath::Eulerd &target) {
+  const Imath::M33d rotation = to_imath(key).toMatrix33();
+  Imath::Eulerd e(Imath::Eulerd::ZXY);
+  e.extract(rotation);
+  e.makeNear(target);
+  return e;
+}
+
+// A pass over all inputs; both chains restart from zero at each pass, so the
+// references never drift whole turns away.
+Imath::Eulerd imath_chain_pass() {
+  Imath::Eulerd previous = to_imath({0, 0, 0});
+  for (const AngleTriple &key : keys()) previous = imath_key(key, previous);
+  return previous;
+}
+
+AngleTriple align_chain_pass() {
+  AngleTriple previous{0, 0, 0};
+  for (const AngleTriple &in : keys()) {
+    AngleTriple key = in;
+    KeyFrame::align_key(previous, key);
+    previous = key;
+  }
+  return previous;
+}
+
+void imath_reference_pass() {
+  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &ref = references();
+  for (std::size_t i = 0; i < kInputs; ++i) benchmark::DoNotOptimize(imath_key(in[i], to_imath(ref[i])));
+}
+
+void correct_key_pass() {
+  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &ref = references();
+  for (std::size_t i = 0; i < kInputs; ++i) {
+    AngleTriple key = in[i];
+    KeyFrame::correct_key(KeyFrame::kInferiorCorrection, ref[i], key);
+    benchmark::DoNotOptimize(key);
+  }
+}
+
+void ImathChain(benchmark::State &state) {
+  for (auto _ : state) benchmark::DoNotOptimize(imath_chain_pass());
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kInputs));
+}
+BENCHMARK(ImathChain);
+
+void ImathToReference(benchmark::State &state) {
+  for (auto _ : state) imath_reference_pass();
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kInputs));
+}
+BENCHMARK(ImathToReference);
+
+void PeerSideBySide_AlignKeyChain(benchmark::State &state) {
+  bench_support::side_by_side(
+      state, kInputs, "ours", "imath", [] { benchmark::DoNotOptimize(align_chain_pass()); },
+      [] { benchmark::DoNotOptimize(imath_chain_pass()); });
+}
+BENCHMARK(PeerSideBySide_AlignKeyChain);
+
+void PeerSideBySide_CorrectKey(benchmark::State &state) {
+  bench_support::side_by_side(state, kInputs, "ours", "imath", correct_key_pass, imath_reference_pass);
+}
+BENCHMARK(PeerSideBySide_CorrectKey);
+
+}  // namespace

@@ -1,0 +1,272 @@
+// The real-time watcher fed arbitrary event streams: a "Tavorix:RealTime"
+// handler instance, made through the module's own activation, in a stand-in
+// host scene of a few items with keys, receives command events of any text
+// ("AddRotation " steps with numbers of every kind among them), time and
+// selection events, unknown codes and null texts, while the host deletes
+// keys, damages values, withholds services and replaces the instance.
+//
+// What must hold:
+// - nothing crashes (AddressSanitizer, UndefinedBehaviorSanitizer);
+// - no event makes a key that held a finite value non-finite, nor leaves a
+//   key the watcher created holding a non-finite value;
+// - once every instance is destroyed, each scene service was released as
+//   often as it was acquired.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "host/host.h"
+#include "host/master_handlers.h"
+#include "host/scene.h"
+#include "lwhost.h"
+#include "module/servers.h"
+
+namespace {
+
+constexpr int kMaxItems = 4;
+constexpr int kMaxEvents = 96;
+constexpr double kFrame = 1.0 / 30.0;
+const char *const kRotationChannels[3] = {"Rotation.H", "Rotation.P", "Rotation.B"};
+const char *const kSceneServices[4] = {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
+                                       LWENVELOPEFUNCS_GLOBAL};
+
+// Command words the watcher reacts to, and some it must ignore.
+const char *const kCommandWords[] = {
+    "AddRotation ",         "AddRotation",         "LocalCoordinateSystem", "WorldCoordinateSystem",
+    "ParentCoordinateSystem", "PivotRotation",     "RecordPivotRotation",   "RotatePivotTool",
+    "Reset",                "Generic_Tavorix:Scan", "RefreshNow",           "DeleteKey 0",
+    "CreateKey 0",          "Rotation 0 0 0",      "AutoKey 0",             "",
+};
+
+// Texts for one amount of an "AddRotation" command.
+std::string amount_text(fuzz_input::Bytes &in) {
+  static const char *const kWords[] = {"inf", "-inf", "nan", "-nan", "1e999", "-1e999", "0x1p3", "1e-400",
+                                       "",    " ",    "+",   "-",    ".",     "1e",     "0x",    "infinity"};
+  char text[64];
+  switch (in.byte() % 4) {
+    case 0: std::snprintf(text, sizeof text, "%.17g", in.number()); return text;
+    case 1: std::snprintf(text, sizeof text, "%g", in.number()); return text;
+    case 2: return kWords[in.byte() % (sizeof kWords / sizeof kWords[0])];
+    default: std::snprintf(text, sizeof text, "%a", in.number()); return text;
+  }
+}
+
+std::string rotation_command(fuzz_input::Bytes &in) {
+  std::string text = "AddRotation ";
+  const int amounts = in.byte() % 5;
+  for (int i = 0; i < amounts; ++i) {
+    if (i > 0) text += in.byte() % 8 == 0 ? "  " : " ";
+    text += amount_text(in);
+  }
+  return text;
+}
+
+// A key's identity across an event: its envelope and time. Key addresses
+// can be reused once the watcher destroys a key it created.
+using KeyPlace = std::pair<const host::Envelope *, double>;
+using KeyValues = std::map<KeyPlace, double>;
+
+KeyValues rotation_keys(const host::Scene &scene) {
+  KeyValues values;
+  for (const auto &item : scene.items()) {
+    for (const char *name : kRotationChannels) {
+      const host::Envelope *envelope = item->envelope(name);
+      if (envelope == nullptr) continue;
+      for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
+        values[{envelope, key->time}] = key->value;
+      }
+    }
+  }
+  return values;
+}
+
+[[noreturn]] void fail(const char *what, double time, double before, double after) {
+  std::fprintf(stderr, "command watcher: %s (key at t=%.17g: %.17g -> %.17g)\n", what, time, before, after);
+  std::abort();
+}
+
+// No key that held a finite value holds another now; no new key holds one.
+void check_no_spread(const KeyValues &before, const KeyValues &after) {
+  for (const auto &[place, value] : after) {
+    if (std::isfinite(value)) continue;
+    const auto old = before.find(place);
+    if (old == before.end()) fail("a key the watcher created holds a non-finite value", place.second, 0.0, value);
+    if (std::isfinite(old->second)) fail("a finite key became non-finite", place.second, old->second, value);
+  }
+}
+
+// The scene: up to kMaxItems items keyed at frames 0 to 2. A shape byte per
+// item says which frames are keyed, whether the values come from the input
+// (any double) or are ordinary angles, whether the item lacks rotation
+// channels, and whether it is selected.
+void build_scene(fuzz_input::Bytes &in, host::Scene &scene) {
+  const int count = 1 + in.byte() % kMaxItems;
+  std::vector<host::Item *> selected;
+  for (int i = 0; i < count; ++i) {
+    const std::uint8_t shape = in.byte();
+    const std::string name = "Item" + std::to_string(i);
+    host::Item *item = nullptr;
+    if (shape & 0x10) {
+      item = &scene.add_item_with_channels(name, host::ItemKind::Null, {"Position.X", "Rotation.H", "Rotation.P"});
+    } else {
+      item = &scene.add_item(name);
+    }
+    for (int frame = 0; frame < 3; ++frame) {
+      if ((shape & (1 << frame)) == 0) continue;
+      for (int c = 0; c < 3; ++c) {
+        host::Envelope *envelope = item->envelope(kRotationChannels[c]);
+        if (envelope == nullptr) continue;
+        const double value = (shape & 0x08) ? in.number() : 0.3 * (i + 1) - 0.2 * c + 0.1 * frame;
+        envelope->create(frame * kFrame, value);
+      }
+    }
+    if ((shape & 0x40) == 0) selected.push_back(item);
+  }
+  scene.select(selected);
+}
+
+// A time near the keyed frames: on them, between them, one ulp off, or any double.
+double event_time(fuzz_input::Bytes &in) {
+  switch (in.byte() % 6) {
+    case 0: return 0.0;
+    case 1: return kFrame;
+    case 2: return 2 * kFrame;
+    case 3: return std::nextafter(kFrame, 1.0);
+    case 4: return 0.5 * kFrame;
+    default: return in.number();
+  }
+}
+
+class WatcherRun {
+ public:
+  explicit WatcherRun(fuzz_input::Bytes &in) : in_(in) {
+    host_.set_print_messages(false);
+    build_scene(in_, host_.scene());
+    add_instance();
+  }
+
+  void run() {
+    for (int event = 0; event < kMaxEvents && !in_.empty(); ++event) step();
+  }
+
+  void finish() {
+    // Restore the services so a destroy that needs none still balances.
+    for (const char *name : kSceneServices) host_.withhold(name, false);
+    handlers_.reset();
+    if (!host_.services_balanced()) {
+      std::fprintf(stderr, "command watcher: scene services not released as often as acquired\n");
+      std::abort();
+    }
+  }
+
+ private:
+  void add_instance() {
+    id_ = handlers_->add(KeyFrame::activate_realtime, nullptr, "Tavorix:RealTime");
+  }
+
+  // A module event, with the finiteness check around it.
+  template <typename Send>
+  void module_event(Send send) {
+    const KeyValues before = rotation_keys(host_.scene());
+    send();
+    check_no_spread(before, rotation_keys(host_.scene()));
+  }
+
+  void command(const std::string &text) {
+    module_event([&] { handlers_->command(text); });
+  }
+
+  void step() {
+    host::Scene &scene = host_.scene();
+    switch (in_.byte() % 12) {
+      case 0:
+      case 1:
+      case 2: command(rotation_command(in_)); break;
+      case 3: {
+        const char *word = kCommandWords[in_.byte() % (sizeof kCommandWords / sizeof kCommandWords[0])];
+        command(word + in_.text(in_.byte() % 8));
+        break;
+      }
+      case 4: {
+        // Any bytes, any length; the watcher sees the text up to its first NUL.
+        const std::size_t length = in_.byte() % 2 == 0 ? in_.byte() : in_.u16() % 4096;
+        command(in_.text(length));
+        break;
+      }
+      case 5:
+        scene.set_current_time(event_time(in_));
+        module_event([&] { handlers_->time_changed(); });
+        break;
+      case 6: {
+        host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
+        bool selected = false;
+        for (host::Item *s : scene.selection()) selected = selected || s == item;
+        if (selected) {
+          scene.remove_from_selection(item);
+        } else {
+          scene.add_to_selection(item);
+        }
+        module_event([&] { handlers_->selection_changed(); });
+        break;
+      }
+      case 7: {
+        const std::uint8_t which = in_.byte();
+        void *data = which % 2 == 0 ? nullptr : const_cast<char *>("AddRotation 1 2 3");
+        const int code = which % 3 == 0 ? LWEVNT_COMMAND : static_cast<int>(in_.u16()) - 32768;
+        module_event([&] { handlers_->send(code, data); });
+        break;
+      }
+      case 8: {
+        // The host deletes one rotation key at the current time, as a
+        // "DeleteKey" does, before the next event tells anything.
+        host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
+        host::Envelope *envelope = item->envelope(kRotationChannels[in_.byte() % 3]);
+        if (envelope == nullptr) break;
+        host::Key *key = envelope->find(scene.current_time());
+        if (key != nullptr) envelope->destroy(key);
+        break;
+      }
+      case 9: {
+        // The host puts any value (NaN, infinity, 1e300, ...) into a key.
+        host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
+        host::Envelope *envelope = item->envelope(kRotationChannels[in_.byte() % 3]);
+        if (envelope == nullptr || envelope->first() == nullptr) break;
+        host::Key *key = in_.byte() % 2 == 0 ? envelope->first() : envelope->last();
+        key->value = in_.number();
+        break;
+      }
+      case 10: {
+        const char *name = kSceneServices[in_.byte() % 4];
+        host_.withhold(name, in_.byte() % 2 == 0);
+        break;
+      }
+      default:
+        // The host drops the instance and makes a new one.
+        module_event([&] { handlers_->remove(id_); });
+        add_instance();
+        break;
+    }
+  }
+
+  fuzz_input::Bytes &in_;
+  host::Host host_;
+  std::unique_ptr<host::MasterHandlers> handlers_ = std::make_unique<host::MasterHandlers>(host_);
+  host::MasterHandlers::Id id_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  fuzz_input::Bytes in(data, size);
+  WatcherRun run(in);
+  run.run();
+  run.finish();
+  return 0;
+}

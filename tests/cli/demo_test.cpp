@@ -1,0 +1,166 @@
+// tavorix demo: its summary, its plot, and check/scan on the demo scene.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "program_runner.h"
+
+namespace {
+
+using namespace cli_testing;
+
+// Whether the SVG's tags nest properly (start and end tags pair up, the
+// root is <svg>); on failure `problem` says where.
+bool tags_nest(const std::string &svg, std::string &problem) {
+  std::vector<std::string> open;
+  std::size_t at = 0;
+  bool saw_root = false;
+  while ((at = svg.find('<', at)) != std::string::npos) {
+    const std::size_t end = svg.find('>', at);
+    if (end == std::string::npos) {
+      problem = "unclosed '<' at " + std::to_string(at);
+      return false;
+    }
+    const std::string tag = svg.substr(at + 1, end - at - 1);
+    at = end + 1;
+    if (tag.empty() || tag[0] == '?' || tag[0] == '!') continue;
+    if (tag[0] == '/') {
+      const std::string name = tag.substr(1);
+      if (open.empty() || open.back() != name) {
+        problem =
+            "</" + name + "> closes " + (open.empty() ? std::string("nothing") : "<" + open.back() + ">");
+        return false;
+      }
+      open.pop_back();
+      continue;
+    }
+    const std::string name = tag.substr(0, tag.find_first_of(" \n/"));
+    if (!saw_root && name != "svg") {
+      problem = "root element is <" + name + ">";
+      return false;
+    }
+    saw_root = true;
+    if (tag.back() != '/') open.push_back(name);
+  }
+  if (!open.empty()) problem = "<" + open.back() + "> is never closed";
+  return open.empty() && saw_root;
+}
+
+std::size_t count(const std::string &text, const std::string &part) {
+  std::size_t found = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+    ++found;
+  return found;
+}
+
+// The text of each <g class="item" ...> ... </g> panel, by item name.
+std::vector<std::pair<std::string, std::string>> panels(const std::string &svg) {
+  std::vector<std::pair<std::string, std::string>> found;
+  const std::regex start("<g class=\"item\" data-item=\"([^\"]*)\">");
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), start); it != std::sregex_iterator(); ++it) {
+    const std::size_t begin = static_cast<std::size_t>(it->position(0));
+    const std::size_t end = svg.find("</g>", begin);
+    found.emplace_back((*it)[1].str(), svg.substr(begin, end - begin));
+  }
+  return found;
+}
+
+class Demo : public testing::Test {
+ protected:
+  TemporaryFolder folder;
+};
+
+TEST_F(Demo, PrintsItsSummaryAndWritesItsPlotHere) {
+  const ProgramResult result = tavorix({"demo"}, folder.path());
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_TRUE(contains(result.out, "tavorix demo: Tavorix:Scan on the built-in scene (4 items"))
+      << result.out;
+  // Per item: keys, rewritten, flips before → after, largest step before → after.
+  EXPECT_TRUE(std::regex_search(result.out, std::regex("Turntable +93 +15 +4 → 0 +371.0° → 11.0°\n")))
+      << result.out;
+  EXPECT_TRUE(std::regex_search(result.out, std::regex("Camera +93 +9 +12 → 0 +183.3° → 3.3°\n")));
+  EXPECT_TRUE(std::regex_search(result.out, std::regex("Flyer +93 +33 +4 → 0 +181.0° → -11.5°\n")));
+  EXPECT_TRUE(std::regex_search(result.out, std::regex("Lamp +3 +0 +0 → 0 +0.0° → 0.0°\n")));
+  EXPECT_TRUE(contains(result.out, "57 rotation keys rewritten; flips: 20 before, 0 after")) << result.out;
+  EXPECT_TRUE(contains(result.out, "plot written to tavorix-demo.svg")) << result.out;
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"tavorix-demo.svg"}));
+}
+
+TEST_F(Demo, PlotHasThreeCurvesBeforeAndAfterPerItemWithFlipsShaded) {
+  ASSERT_EQ(tavorix({"demo", "-o", "plot.svg", "--quiet"}, folder.path()).exit_code, 0);
+  const std::string svg = read_file(folder.file("plot.svg"));
+  EXPECT_EQ(
+      svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"", 0),
+      0u);
+  std::string problem;
+  EXPECT_TRUE(tags_nest(svg, problem)) << problem;
+  EXPECT_FALSE(contains(svg, "<script")) << "self-contained and inert";
+  EXPECT_FALSE(contains(svg, "href")) << "no external resources";
+  for (const char *label : {">heading<", ">pitch<", ">bank<", ">before<", ">frame<", ">degrees<"}) {
+    EXPECT_TRUE(contains(svg, label)) << label;
+  }
+
+  const auto found = panels(svg);
+  ASSERT_EQ(found.size(), 3u);  // the static Lamp has nothing to draw
+  EXPECT_EQ(found[0].first, "Turntable");
+  EXPECT_EQ(found[1].first, "Camera");
+  EXPECT_EQ(found[2].first, "Flyer");
+  for (const auto &[name, panel] : found) {
+    for (const char *channel : {"heading", "pitch", "bank"}) {
+      EXPECT_EQ(count(panel, std::string("class=\"curve before ") + channel + "\""), 1u) << name << channel;
+      EXPECT_EQ(count(panel, std::string("class=\"curve after ") + channel + "\""), 1u) << name << channel;
+    }
+    EXPECT_EQ(count(panel, "class=\"key after\""), 93u) << name;
+    EXPECT_GE(count(panel, "class=\"flip\""), 2u) << name;
+  }
+  EXPECT_EQ(count(found[0].second, "class=\"beyond-turn\""), 1u);  // the 415° key
+}
+
+TEST_F(Demo, PlotRendersToAnImage) {
+  if (system("command -v rsvg-convert > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "rsvg-convert is not installed";
+  ASSERT_EQ(tavorix({"demo", "--quiet"}, folder.path()).exit_code, 0);
+  const ProgramResult render =
+      run_program("/bin/sh", {"-c", "rsvg-convert tavorix-demo.svg -o demo.png"}, folder.path());
+  ASSERT_EQ(render.exit_code, 0) << render.err;
+  const std::string png = read_file(folder.file("demo.png"));
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  const auto be32 = [&](std::size_t at) {
+    return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+           (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+  };
+  EXPECT_EQ(be32(16), 960);           // width
+  EXPECT_EQ(be32(20), 96 + 3 * 250);  // header and three panels
+}
+
+TEST_F(Demo, CheckFindsThePlantedFlipsAndNoneAfterAScan) {
+  ASSERT_EQ(tavorix({"demo", "--quiet", "--save-scene", "demo.json"}, folder.path()).exit_code, 0);
+  const ProgramResult before = tavorix({"check", "demo.json"}, folder.path());
+  EXPECT_EQ(before.exit_code, 1) << before.out << before.err;
+  for (const char *flipped : {"Turntable", "Camera", "Flyer"}) {
+    EXPECT_TRUE(std::regex_search(before.out, std::regex(std::string("\n  ") + flipped + " .*FLIPS\n")))
+        << flipped;
+  }
+  EXPECT_TRUE(std::regex_search(before.out, std::regex("\n  Lamp .* ok\n"))) << before.out;
+  EXPECT_TRUE(contains(before.out, "heading at frame 20 is 415.0°, beyond a whole turn: flip")) << before.out;
+  EXPECT_TRUE(contains(before.out,
+                       "heading jumps -349.0° from frame 64 to 68 (176.0° → -173.0°): flip by whole "
+                       "turns; the short way is +11.0°"))
+      << before.out;
+  EXPECT_TRUE(contains(before.out,
+                       "pitch jumps +163.0° from frame 24 to 28 (9.0° → 172.0°): flip between the two "
+                       "Euler triples of an orientation; within one triple the step is -1.0°"))
+      << before.out;
+  EXPECT_TRUE(contains(before.out, "20 flips in 3 items")) << before.out;
+
+  const ProgramResult scan = tavorix({"scan", "demo.json", "-o", "fixed.json"}, folder.path());
+  ASSERT_EQ(scan.exit_code, 0) << scan.err;
+  const ProgramResult after = tavorix({"check", "fixed.json"}, folder.path());
+  EXPECT_EQ(after.exit_code, 0) << after.out;
+  EXPECT_TRUE(contains(after.out, "clean: no jump over a quarter turn and no key beyond a whole turn"));
+  EXPECT_EQ(tavorix({"check", "--quiet", "fixed.json"}, folder.path()).out, "");
+}
+
+}  // namespace
