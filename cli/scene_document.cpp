@@ -1,5 +1,7 @@
 #include "cli/scene_document.h"
 
+#include <cctype>
+
 #include "cli/cli_failure.h"
 #include "cli/file_io.h"
 #include "host/json_scene_file.h"

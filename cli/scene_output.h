@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "cli/common_options.h"
+#include "cli/option_values.h"
 #include "cli/scene_document.h"
 
 namespace cli {

@@ -8,15 +8,20 @@
 // What must hold:
 // - nothing crashes (AddressSanitizer, UndefinedBehaviorSanitizer);
 // - no event makes a key that held a finite value non-finite, nor leaves a
-//   key the watcher created holding a non-finite value;
+//   key the watcher created holding a non-finite value; a key triple with a
+//   non-finite component is left exactly as it was; no key that existed
+//   before an event is gone after it;
 // - once every instance is destroyed, each scene service was released as
 //   often as it was acquired.
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,10 +44,22 @@ const char *const kSceneServices[4] = {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL
 
 // Command words the watcher reacts to, and some it must ignore.
 const char *const kCommandWords[] = {
-    "AddRotation ",         "AddRotation",         "LocalCoordinateSystem", "WorldCoordinateSystem",
-    "ParentCoordinateSystem", "PivotRotation",     "RecordPivotRotation",   "RotatePivotTool",
-    "Reset",                "Generic_Tavorix:Scan", "RefreshNow",           "DeleteKey 0",
-    "CreateKey 0",          "Rotation 0 0 0",      "AutoKey 0",             "",
+    "AddRotation ",
+    "AddRotation",
+    "LocalCoordinateSystem",
+    "WorldCoordinateSystem",
+    "ParentCoordinateSystem",
+    "PivotRotation",
+    "RecordPivotRotation",
+    "RotatePivotTool",
+    "Reset",
+    "Generic_Tavorix:Scan",
+    "RefreshNow",
+    "DeleteKey 0",
+    "CreateKey 0",
+    "Rotation 0 0 0",
+    "AutoKey 0",
+    "",
 };
 
 // Texts for one amount of an "AddRotation" command.
@@ -73,32 +90,77 @@ std::string rotation_command(fuzz_input::Bytes &in) {
 using KeyPlace = std::pair<const host::Envelope *, double>;
 using KeyValues = std::map<KeyPlace, double>;
 
-KeyValues rotation_keys(const host::Scene &scene) {
+// The rotation keys of the scene, and per envelope the other two rotation
+// envelopes of its item (null where the item lacks one).
+struct RotationKeys {
   KeyValues values;
+  std::map<const host::Envelope *, std::array<const host::Envelope *, 3>> triples;
+};
+
+RotationKeys rotation_keys(const host::Scene &scene) {
+  RotationKeys keys;
   for (const auto &item : scene.items()) {
-    for (const char *name : kRotationChannels) {
-      const host::Envelope *envelope = item->envelope(name);
+    std::array<const host::Envelope *, 3> triple{};
+    for (int c = 0; c < 3; ++c) triple[c] = item->envelope(kRotationChannels[c]);
+    for (const host::Envelope *envelope : triple) {
       if (envelope == nullptr) continue;
+      keys.triples[envelope] = triple;
       for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
-        values[{envelope, key->time}] = key->value;
+        keys.values[{envelope, key->time}] = key->value;
       }
     }
   }
-  return values;
+  return keys;
 }
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 [[noreturn]] void fail(const char *what, double time, double before, double after) {
   std::fprintf(stderr, "command watcher: %s (key at t=%.17g: %.17g -> %.17g)\n", what, time, before, after);
   std::abort();
 }
 
-// No key that held a finite value holds another now; no new key holds one.
-void check_no_spread(const KeyValues &before, const KeyValues &after) {
-  for (const auto &[place, value] : after) {
+// What a module event may do to the keys:
+// - no key that existed before it is gone (the watcher removes only keys it
+//   planted in the same event);
+// - no key that held a finite value holds another now, no new key holds one;
+// - a key triple (an item's three rotation keys at one time) with a
+//   non-finite component keeps every key it had, bit for bit. Triples the
+//   host wrote into while the watcher may have been tracking (`host_writes`)
+//   are exempt: the watcher holds the values it collected and writes them
+//   without reading the keys again, by design, as it overwrites the host's
+//   own write of each rotation step.
+void check_keys(const RotationKeys &before, const RotationKeys &after,
+                const std::set<KeyPlace> &host_writes) {
+  for (const auto &[place, value] : before.values) {
+    const auto now = after.values.find(place);
+    if (now == after.values.end())
+      fail("a key that existed before the event is gone", place.second, value, 0.0);
+  }
+  for (const auto &[place, value] : after.values) {
     if (std::isfinite(value)) continue;
-    const auto old = before.find(place);
-    if (old == before.end()) fail("a key the watcher created holds a non-finite value", place.second, 0.0, value);
+    const auto old = before.values.find(place);
+    if (old == before.values.end()) {
+      fail("a key the watcher created holds a non-finite value", place.second, 0.0, value);
+    }
     if (std::isfinite(old->second)) fail("a finite key became non-finite", place.second, old->second, value);
+  }
+  for (const auto &[place, value] : before.values) {
+    if (std::isfinite(value)) continue;
+    const auto &triple = before.triples.at(place.first);
+    bool written_by_host = false;
+    for (const host::Envelope *envelope : triple)
+      written_by_host |= host_writes.count({envelope, place.second}) != 0;
+    if (written_by_host) continue;
+    for (const host::Envelope *envelope : triple) {
+      if (envelope == nullptr) continue;
+      const auto old = before.values.find({envelope, place.second});
+      if (old == before.values.end()) continue;
+      const double now = after.values.at({envelope, place.second});
+      if (!same_bits(old->second, now)) {
+        fail("a key of a triple with a non-finite component changed", place.second, old->second, now);
+      }
+    }
   }
 }
 
@@ -114,7 +176,8 @@ void build_scene(fuzz_input::Bytes &in, host::Scene &scene) {
     const std::string name = "Item" + std::to_string(i);
     host::Item *item = nullptr;
     if (shape & 0x10) {
-      item = &scene.add_item_with_channels(name, host::ItemKind::Null, {"Position.X", "Rotation.H", "Rotation.P"});
+      item = &scene.add_item_with_channels(name, host::ItemKind::Null,
+                                           {"Position.X", "Rotation.H", "Rotation.P"});
     } else {
       item = &scene.add_item(name);
     }
@@ -167,16 +230,14 @@ class WatcherRun {
   }
 
  private:
-  void add_instance() {
-    id_ = handlers_->add(KeyFrame::activate_realtime, nullptr, "Tavorix:RealTime");
-  }
+  void add_instance() { id_ = handlers_->add(KeyFrame::activate_realtime, nullptr, "Tavorix:RealTime"); }
 
   // A module event, with the finiteness check around it.
   template <typename Send>
   void module_event(Send send) {
-    const KeyValues before = rotation_keys(host_.scene());
+    const RotationKeys before = rotation_keys(host_.scene());
     send();
-    check_no_spread(before, rotation_keys(host_.scene()));
+    check_keys(before, rotation_keys(host_.scene()), host_writes_);
   }
 
   void command(const std::string &text) {
@@ -203,6 +264,7 @@ class WatcherRun {
       case 5:
         scene.set_current_time(event_time(in_));
         module_event([&] { handlers_->time_changed(); });
+        host_writes_.clear();  // tracking has ended
         break;
       case 6: {
         host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
@@ -214,6 +276,7 @@ class WatcherRun {
           scene.add_to_selection(item);
         }
         module_event([&] { handlers_->selection_changed(); });
+        host_writes_.clear();  // tracking has ended
         break;
       }
       case 7: {
@@ -240,6 +303,7 @@ class WatcherRun {
         if (envelope == nullptr || envelope->first() == nullptr) break;
         host::Key *key = in_.byte() % 2 == 0 ? envelope->first() : envelope->last();
         key->value = in_.number();
+        host_writes_.insert({envelope, key->time});
         break;
       }
       case 10: {
@@ -250,6 +314,7 @@ class WatcherRun {
       default:
         // The host drops the instance and makes a new one.
         module_event([&] { handlers_->remove(id_); });
+        host_writes_.clear();
         add_instance();
         break;
     }
@@ -259,6 +324,9 @@ class WatcherRun {
   host::Host host_;
   std::unique_ptr<host::MasterHandlers> handlers_ = std::make_unique<host::MasterHandlers>(host_);
   host::MasterHandlers::Id id_ = 0;
+  // Keys the host gave a value since the watcher last certainly dropped what
+  // it collected.
+  std::set<KeyPlace> host_writes_;
 };
 
 }  // namespace

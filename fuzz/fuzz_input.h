@@ -58,8 +58,8 @@ class Bytes {
       case 3: {
         double value = special(byte());
         const int steps = static_cast<std::int8_t>(byte());
-        const double towards = steps < 0 ? -std::numeric_limits<double>::infinity()
-                                         : std::numeric_limits<double>::infinity();
+        const double towards =
+            steps < 0 ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
         for (int i = 0; i < std::abs(steps); ++i) value = std::nextafter(value, towards);
         return value;
       }

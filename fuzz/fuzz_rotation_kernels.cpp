@@ -60,17 +60,19 @@ bool below(const AngleTriple &a, double limit) {
   std::fprintf(stderr,
                "%s: %s\n  in    (%.17g, %.17g, %.17g)\n  other (%.17g, %.17g, %.17g)\n"
                "  out   (%.17g, %.17g, %.17g)\n",
-               kernel, what, in.heading, in.pitch, in.bank, other.heading, other.pitch, other.bank, out.heading,
-               out.pitch, out.bank);
+               kernel, what, in.heading, in.pitch, in.bank, other.heading, other.pitch, other.bank,
+               out.heading, out.pitch, out.bank);
   std::abort();
 }
 
 // Distance from v to the nearest whole number of turns, radians.
-double off_whole_turns(double v) { return std::fabs(v - std::round(v / KeyFrame::kTwoPi) * KeyFrame::kTwoPi); }
+double off_whole_turns(double v) {
+  return std::fabs(v - std::round(v / KeyFrame::kTwoPi) * KeyFrame::kTwoPi);
+}
 
 // A rewritten key: finite, same orientation, heading and bank placed near ref.
-void check_rewritten(const char *kernel, const AngleTriple &key, const AngleTriple &ref, const AngleTriple &out,
-                     double pitch_reach) {
+void check_rewritten(const char *kernel, const AngleTriple &key, const AngleTriple &ref,
+                     const AngleTriple &out, double pitch_reach) {
   if (!finite(key) || !finite(ref)) return;
   if (!finite(out)) fail(kernel, "finite key and reference gave a non-finite result", key, ref, out);
   if (!below(key, kPreciseAngle) || !below(ref, kPreciseAngle)) return;
@@ -108,14 +110,17 @@ void check_align_key(const AngleTriple &key, const AngleTriple &ref) {
 void check_rotation_offset(const AngleTriple &key, const AngleTriple &offset) {
   const AngleTriple out = KeyFrame::apply_rotation_offset(key, offset);
   if (!finite(key) || !finite(offset)) return;
-  if (!finite(out)) fail("apply_rotation_offset", "finite key and offset gave a non-finite result", key, offset, out);
+  if (!finite(out))
+    fail("apply_rotation_offset", "finite key and offset gave a non-finite result", key, offset, out);
   if (!below(key, kPreciseAngle) || !below(offset, kSmallStep)) return;
   const AngleTriple sum{key.heading + offset.heading, key.pitch + offset.pitch, key.bank + offset.bank};
-  if (std::fabs(std::sin(key.pitch)) >= kOffsetPitchLimit || std::fabs(std::sin(sum.pitch)) >= kOffsetPitchLimit) {
+  if (std::fabs(std::sin(key.pitch)) >= kOffsetPitchLimit ||
+      std::fabs(std::sin(sum.pitch)) >= kOffsetPitchLimit) {
     return;
   }
   if (!(testing_support::frame_distance(sum, out) <= kOffsetTolerance)) {
-    fail("apply_rotation_offset", "a small step gave another orientation than key + offset", key, offset, out);
+    fail("apply_rotation_offset", "a small step gave another orientation than key + offset", key, offset,
+         out);
   }
 }
 
@@ -124,7 +129,8 @@ void check_nearest_turn(double x, double r) {
   const AngleTriple report{x, r, out};
   if (!std::isfinite(x) || !std::isfinite(r)) {
     // Not finite: x comes back as it is (bit for bit up to NaN payloads).
-    if (!(out == x || (std::isnan(out) && std::isnan(x)))) fail("nearest_turn", "non-finite input changed", report, {}, {});
+    if (!(out == x || (std::isnan(out) && std::isnan(x))))
+      fail("nearest_turn", "non-finite input changed", report, {}, {});
     return;
   }
   if (!std::isfinite(out)) fail("nearest_turn", "finite input gave a non-finite result", report, {}, {});
@@ -132,7 +138,8 @@ void check_nearest_turn(double x, double r) {
   // Rounding of x ± n·2π: a few ulps of the largest magnitude involved.
   const double scale = std::fmax(std::fmax(std::fabs(x), std::fabs(r)), std::fabs(out)) + 1.0;
   const double rounding = 8.0 * scale * 2.220446049250313e-16;
-  if (!(off_whole_turns(x - out) <= rounding)) fail("nearest_turn", "moved by other than whole turns", report, {}, {});
+  if (!(off_whole_turns(x - out) <= rounding))
+    fail("nearest_turn", "moved by other than whole turns", report, {}, {});
   if (!(std::fabs(out - r) <= KeyFrame::kPi + rounding)) {
     fail("nearest_turn", "result not within half a turn of r", report, {}, {});
   }

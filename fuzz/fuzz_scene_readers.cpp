@@ -49,7 +49,8 @@ std::string scene_difference(const host::Scene &a, const host::Scene &b) {
     for (const auto &channel : x.channels) {
       const host::Envelope *other = y.envelope(channel->name);
       const bool keyed = channel->envelope.size() != 0;
-      if (keyed && (other == nullptr || !same_keys(channel->envelope, *other))) return where + ": " + channel->name;
+      if (keyed && (other == nullptr || !same_keys(channel->envelope, *other)))
+        return where + ": " + channel->name;
     }
     for (const auto &channel : y.channels) {
       const host::Envelope *other = x.envelope(channel->name);
@@ -79,7 +80,8 @@ void check_json_round_trip(const host::Scene &scene) {
     fail("the JSON written for a scene does not read back", std::string(error.what()) + "\n" + json);
   }
   const std::string difference = scene_difference(scene, back);
-  if (!difference.empty()) fail("the JSON written for a scene reads back as another scene", difference + "\n" + json);
+  if (!difference.empty())
+    fail("the JSON written for a scene reads back as another scene", difference + "\n" + json);
 }
 
 void run_lws(const std::string &text) {

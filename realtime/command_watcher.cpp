@@ -30,6 +30,7 @@ constexpr EndingCommand kEndingCommands[] = {
 void end_tracking(RealTimeInstance &instance, std::int32_t next_state) {
   instance.state = next_state;
   stop_tracking(&instance.key_info);
+  instance.scheduler.reset();
 }
 
 // The counting step, and on the last command of a group the rotation step.
@@ -61,6 +62,7 @@ void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, con
   }
   if (!start_tracking(&info)) return;  // a scene service is missing: stay armed
   instance.state = kTracking;
+  instance.scheduler.emplace();
   try {
     count_and_step(info, access, command);
   } catch (...) {

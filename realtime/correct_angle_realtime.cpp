@@ -8,13 +8,14 @@
 
 #include "keys/finite_angles.h"
 #include "module/host_services.h"
-#include "module/scheduler_scope.h"
 #include "rotation/rotation_offset.h"
 
 namespace KeyFrame {
 namespace {
 
 void write_record(const LWEnvelopeFuncs *env, KeyRecord &record) {
+  // A damaged triple was never shifted: its keys are left as the host has them.
+  if (!is_finite(record.angles)) return;
   env->keySet(record.heading_envelope, record.heading_key, LWKEY_VALUE, &record.angles.heading);
   env->keySet(record.pitch_envelope, record.pitch_key, LWKEY_VALUE, &record.angles.pitch);
   env->keySet(record.bank_envelope, record.bank_key, LWKEY_VALUE, &record.angles.bank);
@@ -25,9 +26,12 @@ void write_record(const LWEnvelopeFuncs *env, KeyRecord &record) {
 void shift_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end, const AngleTriple &change) {
   for (std::uint64_t i = begin; i < end; ++i) {
     AngleTriple &angles = info->records[i].angles;
-    angles.heading += change.heading;
-    angles.pitch += change.pitch;
-    angles.bank += change.bank;
+    // A triple with a non-finite component is data not to spread: shifting
+    // it would rewrite its finite components around the damaged one.
+    if (!is_finite(angles)) continue;
+    const AngleTriple shifted{angles.heading + change.heading, angles.pitch + change.pitch,
+                              angles.bank + change.bank};
+    if (is_finite(shifted)) angles = shifted;
   }
 }
 
@@ -48,9 +52,6 @@ void correct_angle_realtime(KeyInfo *info) {
   // failure inside the loop (out of memory) leaves every key as it was. The
   // host still receives its writes in record order.
   if (count > 1) {
-    // The host may unload the module between two events: the scope makes the
-    // loop's worker threads end before the call returns.
-    SchedulerScope scheduler;
     // Grain size 1 with the automatic partitioner: the body is three
     // additions per record, and the partitioner groups records into chunks
     // as large as load balance allows.

@@ -16,14 +16,17 @@ namespace KeyFrame {
 // record 1, and so on. No key value is read from the host.
 //
 // When A or N holds a value that is not a finite number, no record and no key
-// changes. If the parallel step fails (out of memory), the exception leaves
+// changes. A following record whose angles hold a value that is not a finite
+// number keeps them and its keys are not written; one whose shifted angles
+// would not be finite keeps its angles. If the parallel step fails (out of memory), the exception leaves
 // some following records shifted and no key written; the caller then drops
 // the records. Needs the envelope service in host_services and records that hold
 // `item_count` entries (the collection's result).
 void correct_angle_realtime(KeyInfo *info);
 
 // The in-memory half for the following items: adds `change` to the angles of
-// records [begin, end), in index order.
+// records [begin, end), in index order, except where the angles or their sum
+// are not all finite numbers.
 void shift_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end, const AngleTriple &change);
 
 }  // namespace KeyFrame

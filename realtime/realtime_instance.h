@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "keys/key_info.h"
+#include "module/scheduler_scope.h"
 
 namespace KeyFrame {
 
@@ -30,6 +32,11 @@ struct RealTimeInstance {
 
   std::int32_t state = kArmed;
   KeyInfo key_info;
+  // The task scheduler, held while tracking: the corrections of one tracking
+  // period share its worker threads instead of starting and ending them at
+  // every step, and leaving tracking (or destroying the instance, which the
+  // host does before it may unload the module) ends them.
+  std::optional<SchedulerScope> scheduler;
 };
 
 }  // namespace KeyFrame

@@ -128,16 +128,4 @@ TEST(RealTimeInstance, DestroyReleasesTheServicesOnlyWhenTracking) {
   }
 }
 
-TEST(RealTimeInstance, InstancesWatchIndependently) {
-  WatcherScene t;
-  t.selected_item("A", {0.1, 0.2, 0.3});
-  const host::MasterHandlers::Id second = t.handlers.add(*t.m.module, "Tavorix:RealTime");
-  t.run("AutoKey 0\n" + add_rotation(1, 0, 0));
-  EXPECT_EQ(t.m.host.use_of(LWINTERFACEINFO_GLOBAL).acquire, 2);
-  t.handlers.remove(second);  // ends its tracking only
-  EXPECT_EQ(t.services_held(), 1);
-  t.run("Reset");
-  EXPECT_EQ(t.services_held(), 0);
-}
-
 }  // namespace

@@ -99,14 +99,19 @@ std::size_t thread_count() {
 
 // The host may unload the module between two events, so a step must not leave
 // worker threads of its parallel part running after it returns.
-TEST_F(WatcherTest, StepLeavesNoWorkerThreadBehind) {
+// The steps of one tracking period share the scheduler's worker threads;
+// leaving tracking ends them, so none outlives the period.
+TEST_F(WatcherTest, TrackingPeriodLeavesNoWorkerThreadBehind) {
   for (int i = 0; i < 64; ++i) selected_item("Item" + std::to_string(i), {0.01 * i, 0.2, 0.3});
   const std::size_t before = thread_count();
-  for (int step = 0; step < 3; ++step) {
-    for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
-    EXPECT_EQ(thread_count(), before) << "after step " << step;
+  for (int period = 0; period < 3; ++period) {
+    for (int step = 0; step < 3; ++step) {
+      for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
+    }
+    handlers.time_changed();
+    EXPECT_EQ(thread_count(), before) << "after period " << period;
   }
-  EXPECT_EQ(commands.refresh_count(), 3u);
+  EXPECT_EQ(commands.refresh_count(), 9u);
 }
 
 // Steps of a few degrees from a random start, with the pitch driven back and

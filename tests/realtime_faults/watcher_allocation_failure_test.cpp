@@ -74,8 +74,8 @@ void sweep_first_command(int item_count, std::uint64_t &swept) {
     std::vector<Snapshot> before;
     for (const host::Item *item : items) before.push_back(rotation_keys_of(*item));
 
-    // The event is called directly so that only the module's allocations and
-    // those of the host services it calls are counted.
+    // The event is called directly, without the host's command machinery
+    // around it, so that the allocations counted are the module's.
     char text[] = "AddRotation 5 0 0 and words enough to leave the short-string buffer";
     const LWMasterAccess access{LWEVNT_COMMAND, text, nullptr, count_refresh};
     refreshes = 0;
@@ -117,7 +117,7 @@ TEST(WatcherOutOfMemory, FirstStepFailingAtAnyAllocation) {
     SCOPED_TRACE(std::to_string(item_count) + " items");
     std::uint64_t swept = 0;
     sweep_first_command(item_count, swept);
-    EXPECT_GT(swept, 2u);
+    EXPECT_GT(swept, 1u);
   }
 }
 

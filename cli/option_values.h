@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace cli {
+
+// Values of the options that several subcommands share (common_options.h
+// declares them to the command-line parser).
+
+struct ModuleOptions {
+  std::string module_path;  // --module PATH
+  bool quiet = false;       // --quiet
+};
+
+struct OutputOptions {
+  std::string output;     // -o OUT
+  bool in_place = false;  // --in-place
+  std::string plot;       // --plot FILE.svg
+};
+
+struct TimeOptions {
+  std::optional<double> time;   // --time T, seconds
+  std::optional<double> frame;  // --frame F
+};
+
+}  // namespace cli
