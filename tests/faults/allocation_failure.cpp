@@ -17,6 +17,7 @@ std::atomic<bool> armed{false};
 std::atomic<std::uint64_t> count{0};
 std::atomic<std::uint64_t> fail_number{0};
 std::atomic<bool> fired{false};
+std::atomic<bool> aligned_only{false};
 
 // Allocations of the task library's own internals are left alone: a failure
 // injected inside its scheduler leaves it unable to shut its workers down
@@ -28,8 +29,9 @@ bool exempt(void *caller) {
   return dladdr(caller, &info) != 0 && info.dli_fname != nullptr && std::strstr(info.dli_fname, "libtbb") != nullptr;
 }
 
-void maybe_fail(void *caller) {
+void maybe_fail(void *caller, bool aligned) {
   if (!armed.load(std::memory_order_relaxed)) return;
+  if (!aligned && aligned_only.load(std::memory_order_relaxed)) return;
   if (exempt(caller)) return;
   if (count.fetch_add(1) + 1 == fail_number.load()) {
     fired = true;
@@ -38,7 +40,7 @@ void maybe_fail(void *caller) {
 }
 
 __attribute__((always_inline)) inline void *allocate(std::size_t size, std::size_t alignment) {
-  maybe_fail(__builtin_return_address(0));
+  maybe_fail(__builtin_return_address(0), alignment != 0);
   if (size == 0) size = 1;
   void *p = nullptr;
   if (alignment <= alignof(std::max_align_t)) {
@@ -52,7 +54,8 @@ __attribute__((always_inline)) inline void *allocate(std::size_t size, std::size
 
 }  // namespace
 
-void AllocationFailure::fail_at(std::uint64_t n) {
+void AllocationFailure::fail_at(std::uint64_t n, Counted counted) {
+  aligned_only = counted == Counted::AlignedOnly;
   count = 0;
   fired = false;
   fail_number = n;

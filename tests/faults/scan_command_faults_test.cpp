@@ -5,94 +5,20 @@
 // (items whose keys were written before the failure keep the rewritten,
 // equivalent values).
 //
-// The allocation functions of this program are replaced; the module, loaded
-// with dlopen, binds to them because test programs export their symbols.
-// Only the module's own allocations are made to fail. The host's callbacks
-// are left alone (their failures are the host's to handle), and so are the
-// task library's internals: it does not survive that itself (with oneTBB
-// 2021.8 a failed allocation inside a pipeline's set-up leaves tbb::finalize
-// waiting forever, module or not).
-#include <dlfcn.h>
+// Only the module's own allocations are made to fail (see
+// allocation_failure.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
-#include <cstdlib>
-#include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "host/host_call_scope.h"
+#include "faults/allocation_failure.h"
 #include "host/progress_monitor.h"
 #include "support/module_harness.h"
 #include "support/rotation_keys.h"
 #include "support/scene_builders.h"
-
-namespace {
-
-// While armed, the allocation that brings the countdown to zero throws.
-std::atomic<long> countdown{0};
-std::atomic<bool> fired{false};
-// Aligned allocations (the module's working set) always count; plain ones
-// only when this is set.
-std::atomic<bool> count_plain{false};
-
-// Whether the code at `caller` belongs to the task library.
-bool called_from_task_library(const void *caller) {
-  Dl_info info;
-  return dladdr(caller, &info) != 0 && info.dli_fname != nullptr &&
-         std::strstr(info.dli_fname, "libtbb") != nullptr;
-}
-
-bool fail_this_allocation(bool aligned, const void *caller) {
-  if (!aligned && !count_plain.load(std::memory_order_relaxed)) return false;
-  if (countdown.load(std::memory_order_relaxed) <= 0) return false;
-  if (host::HostCallScope::active() || called_from_task_library(caller)) return false;
-  long left = countdown.load(std::memory_order_relaxed);
-  while (left > 0) {
-    if (countdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
-      if (left != 1) return false;
-      fired.store(true, std::memory_order_relaxed);
-      return true;
-    }
-  }
-  return false;
-}
-
-void *plain_allocation(std::size_t size, const void *caller) {
-  if (fail_this_allocation(false, caller)) throw std::bad_alloc();
-  if (void *p = std::malloc(size != 0 ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-
-void *aligned_allocation(std::size_t size, std::align_val_t alignment, const void *caller) {
-  if (fail_this_allocation(true, caller)) throw std::bad_alloc();
-  const auto align = static_cast<std::size_t>(alignment);
-  const std::size_t rounded = (size + align - 1) / align * align;
-  if (void *p = std::aligned_alloc(align, rounded != 0 ? rounded : align)) return p;
-  throw std::bad_alloc();
-}
-
-}  // namespace
-
-void *operator new(std::size_t size) { return plain_allocation(size, __builtin_return_address(0)); }
-void *operator new[](std::size_t size) { return plain_allocation(size, __builtin_return_address(0)); }
-void *operator new(std::size_t size, std::align_val_t alignment) {
-  return aligned_allocation(size, alignment, __builtin_return_address(0));
-}
-void *operator new[](std::size_t size, std::align_val_t alignment) {
-  return aligned_allocation(size, alignment, __builtin_return_address(0));
-}
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
-void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -151,13 +77,13 @@ struct Outcome {
 };
 
 Outcome run_failing_at(ModuleHarness &m, long allocation, bool plain_too) {
-  count_plain.store(plain_too);
-  fired.store(false);
-  countdown.store(allocation);
+  using testing_support::AllocationFailure;
+  AllocationFailure::fail_at(static_cast<std::uint64_t>(allocation),
+                             plain_too ? AllocationFailure::Counted::All : AllocationFailure::Counted::AlignedOnly);
   Outcome outcome;
   outcome.result = m.run("Tavorix:Scan");
-  countdown.store(0);
-  outcome.fired = fired.load();
+  AllocationFailure::disarm();
+  outcome.fired = AllocationFailure::triggered();
   return outcome;
 }
 
