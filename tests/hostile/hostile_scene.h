@@ -1,0 +1,184 @@
+#pragma once
+
+// The built module in a stand-in host that answers with edge values, and the
+// rules every server must keep with them: a key that held a finite value
+// still holds one, no key the module created holds a non-finite one, and
+// the servers leave the scene's services balanced.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/master_handlers.h"
+#include "support/module_harness.h"
+#include "support/orientation.h"
+#include "support/rotation_keys.h"
+#include "support/scene_builders.h"
+
+namespace hostile {
+
+using KeyFrame::AngleTriple;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kPi = 3.141592653589793;
+constexpr double kFrame = 1.0 / 30.0;
+const char *const kRotationChannels[3] = {"Rotation.H", "Rotation.P", "Rotation.B"};
+
+enum class Server { Scan, Inferior, Superior, RealTime };
+constexpr Server kAllServers[] = {Server::Scan, Server::Inferior, Server::Superior, Server::RealTime};
+
+inline const char *server_name(Server server) {
+  switch (server) {
+    case Server::Scan: return "Tavorix:Scan";
+    case Server::Inferior: return "Tavorix:InferiorAngle";
+    case Server::Superior: return "Tavorix:SuperiorAngle";
+    case Server::RealTime: return "Tavorix:RealTime";
+  }
+  return "";
+}
+
+// For test names: "Scan", "InferiorAngle", ...
+inline std::string server_label(Server server) { return std::string(server_name(server)).substr(8); }
+
+inline std::uint64_t bits_of(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// Bit for bit: NaN payloads and the sign of zero count.
+inline bool same_bits(const AngleTriple &a, const AngleTriple &b) {
+  return bits_of(a.heading) == bits_of(b.heading) && bits_of(a.pitch) == bits_of(b.pitch) &&
+         bits_of(a.bank) == bits_of(b.bank);
+}
+
+inline bool is_finite(const AngleTriple &a) {
+  return std::isfinite(a.heading) && std::isfinite(a.pitch) && std::isfinite(a.bank);
+}
+
+inline std::string text(const AngleTriple &a) {
+  char out[96];
+  std::snprintf(out, sizeof out, "(%.17g, %.17g, %.17g)", a.heading, a.pitch, a.bank);
+  return out;
+}
+
+// The key triple of `item` at exactly `time`; fails the test when a channel
+// has no key there.
+inline AngleTriple key_at(const host::Item &item, double time) {
+  const auto found = testing_support::rotation_key(item, time);
+  EXPECT_TRUE(found.has_value()) << item.name << " has no rotation key triple at t=" << time;
+  return found.value_or(AngleTriple{});
+}
+
+// Every rotation key of a scene, by envelope and time, as bits.
+using KeyBits = std::map<std::pair<const host::Envelope *, double>, std::uint64_t>;
+
+inline KeyBits rotation_key_bits(const host::Scene &scene) {
+  KeyBits keys;
+  for (const auto &item : scene.items()) {
+    for (const char *name : kRotationChannels) {
+      const host::Envelope *envelope = item->envelope(name);
+      if (envelope == nullptr) continue;
+      for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
+        keys[{envelope, key->time}] = bits_of(key->value);
+      }
+    }
+  }
+  return keys;
+}
+
+// Where a server spread a non-finite value: a key that held a finite value
+// and holds another now, or a new key holding one. Empty when there is none.
+inline std::string spread_fault(const KeyBits &before, const KeyBits &after) {
+  for (const auto &[place, bits] : after) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) continue;
+    const auto old = before.find(place);
+    if (old == before.end()) return "a created key at t=" + std::to_string(place.second) + " holds " + std::to_string(value);
+    double old_value;
+    std::memcpy(&old_value, &old->second, sizeof old_value);
+    if (std::isfinite(old_value)) {
+      return "the key at t=" + std::to_string(place.second) + " went from " + std::to_string(old_value) + " to " +
+             std::to_string(value);
+    }
+  }
+  return "";
+}
+
+// Whether a rewritten key describes the orientation it had, within the
+// read-back tolerance model.
+inline bool same_orientation(const AngleTriple &before, const AngleTriple &after) {
+  return testing_support::frame_distance(before, after) <= testing_support::orientation_tolerance(before);
+}
+
+// A stand-in host with the module loaded. Runs any of the four servers the
+// way the host would: a generic server through its activation, the real-time
+// watcher as one handler instance that sees one rotation step (one
+// "AddRotation" command per tracked item, the host writing no key itself)
+// and is then destroyed.
+struct HostileScene {
+  HostileScene() { m.host.set_print_messages(false); }
+
+  testing_support::ModuleHarness m;
+  host::MasterHandlers handlers{m.host};
+
+  host::Scene &scene() { return m.host.scene(); }
+
+  host::Item &selected_item(const std::string &name, const std::vector<testing_support::TimedRotation> &keys) {
+    host::Item &item = testing_support::add_rotating_item(scene(), name, keys);
+    scene().add_to_selection(&item);
+    return item;
+  }
+
+  // The selected items the watcher tracks: those with all three rotation
+  // channels, of angle type.
+  std::size_t trackable_items() {
+    std::size_t count = 0;
+    for (const host::Item *item : scene().selection()) {
+      bool rotating = true;
+      for (const char *name : kRotationChannels) {
+        const host::Channel *channel = item->channel(name);
+        rotating = rotating && channel != nullptr && channel->type == LWET_ANGLE;
+      }
+      count += rotating ? 1 : 0;
+    }
+    return count;
+  }
+
+  // The amounts, degrees, of the real-time rotation step.
+  std::string step_command = "AddRotation 2 -1 0.5";
+
+  int run(Server server) {
+    if (server != Server::RealTime) return m.run(server_name(server));
+    const host::MasterHandlers::Id id = handlers.add(*m.module, server_name(server));
+    const std::size_t commands = std::max<std::size_t>(1, trackable_items());
+    for (std::size_t i = 0; i < commands; ++i) handlers.command(step_command);
+    handlers.remove(id);
+    return AFUNC_OK;
+  }
+
+  // Runs `server` and checks the rules that hold whatever the data: a
+  // successful result, no non-finite value spread, the services balanced.
+  void run_and_check(Server server) {
+    const KeyBits before = rotation_key_bits(scene());
+    ASSERT_EQ(run(server), AFUNC_OK) << server_name(server);
+    const std::string fault = spread_fault(before, rotation_key_bits(scene()));
+    EXPECT_TRUE(fault.empty()) << server_name(server) << ": " << fault;
+    EXPECT_TRUE(m.host.services_balanced()) << server_name(server);
+  }
+};
+
+struct HostileTest : ::testing::Test, HostileScene {};
+
+}  // namespace hostile
