@@ -13,7 +13,7 @@ namespace KeyFrame {
 void correct_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end) {
   for (std::uint64_t i = begin; i < end; ++i) {
     KeyRecord &record = info->records[i];
-    if (!is_finite(record.reference) || !is_finite(record.angles)) continue;
+    if (!is_placeable(record.reference) || !is_placeable(record.angles)) continue;
     correct_key(info->mode, record.reference, record.angles);
   }
 }
@@ -35,7 +35,9 @@ void correct_angle_batch(KeyInfo *info) {
     // automatic partitioner groups records as load balance allows.
     tbb::parallel_for(
         tbb::blocked_range<std::uint64_t>(0, info->item_count, 1),
-        [info](const tbb::blocked_range<std::uint64_t> &range) { correct_records(info, range.begin(), range.end()); },
+        [info](const tbb::blocked_range<std::uint64_t> &range) {
+          correct_records(info, range.begin(), range.end());
+        },
         tbb::auto_partitioner());
   }
   write_back_records(info, 0);

@@ -7,8 +7,9 @@ namespace KeyFrame {
 // Rewrites every record's `angles` with correct_key (the KeyInfo's mode, the
 // record's `reference`) in parallel, then writes all of them into the host's
 // keys on the calling thread, in record order, heading, pitch, bank. A record
-// holding a value that is not a finite number (key or reference) keeps its
-// angles unchanged. Needs the envelope service in host_services.
+// holding a value that is not a finite number, or lies beyond
+// kLargestPlacedAngle (key or reference), keeps its angles unchanged. Needs the envelope service in
+// host_services.
 void correct_angle_batch(KeyInfo *info);
 
 // The in-memory half alone: records [begin, end) corrected in index order.

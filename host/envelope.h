@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace host {
 
@@ -16,20 +17,31 @@ struct KeyShape {
 // One key of an envelope. Its address is the key handle the host hands out:
 // it stays valid until the key is destroyed. Keys of one envelope form a
 // doubly linked list in time order.
-struct Key {
+//
+// The fields a walk along the keys reads (time, value and the links) come
+// first, and keys are 32-byte aligned (96 bytes each), so those 32 bytes
+// always lie in one cache line.
+struct alignas(32) Key {
   double time = 0.0;   // seconds
   double value = 0.0;  // radians for angle channels
+  Key *prev = nullptr;
+  Key *next = nullptr;
   KeyShape shape;
   // Scene files: index of the key in the envelope as it was read, or -1 for a
   // key created since. Lets a writer tell changed, new and deleted keys apart.
   std::int64_t source_index = -1;
-  Key *prev = nullptr;
-  Key *next = nullptr;
 };
 
 // An animation curve: keys ordered by time, at most one key per exact time.
 // Not internally locked: calls on different envelopes may run on different
-// threads at once, calls on one envelope must not.
+// threads at once, calls on one envelope must not (find included: it moves
+// the finger below).
+//
+// Layout, for the module's scans: the keys live in blocks owned by the
+// envelope, so a walk along the links reads one envelope's keys from
+// contiguous memory; a time index (a balanced tree) gives O(log n) lookups
+// and insertions anywhere. find first tries the key it found or created
+// last and the one after it, so walking times in order costs O(1) a step.
 class Envelope {
  public:
   Envelope() = default;
@@ -37,7 +49,9 @@ class Envelope {
   Envelope &operator=(const Envelope &) = delete;
   ~Envelope();
 
-  // The key at exactly `time`, or null. O(log n).
+  // The key at exactly `time`, or null (always null for a time that is not
+  // finite). O(log n); O(1) when it is the key found or created last or the
+  // one after that.
   Key *find(double time) const;
   // Creates a key at `time` holding `value`, linked into time order, and
   // returns it. A key already at that exact time is given the value and
@@ -56,7 +70,7 @@ class Envelope {
 
   Key *first() const { return first_; }
   Key *last() const { return last_; }
-  std::size_t size() const { return keys_.size(); }
+  std::size_t size() const { return index_.size(); }
   void clear();
 
   // Value of the curve at `time` (linear between keys, constant outside);
@@ -68,15 +82,35 @@ class Envelope {
   int post_behavior = 1;
 
  private:
-  using KeyMap = std::map<double, std::unique_ptr<Key>>;
+  using KeyIndex = std::map<double, Key *>;
   // Fills the prev/next links of the key at `where` and of its neighbours.
-  void link(KeyMap::iterator where);
-  // Takes `key` out of the linked list (not out of keys_).
+  void link(KeyIndex::iterator where);
+  // Takes `key` out of the linked list (not out of index_).
   void unlink(Key *key);
+  // A slot for a new key, default-initialised: from the free list, else the
+  // last block, else a new block (which may throw std::bad_alloc).
+  Key *allocate_key();
+  // Gives a slot back to the free list.
+  void release_key(Key *key);
 
-  KeyMap keys_;
+  // Key storage. Blocks never move or shrink until clear() or destruction;
+  // they double in size up to kMaxBlockKeys. Free slots are chained through
+  // Key::next.
+  static constexpr std::size_t kFirstBlockKeys = 2;
+  static constexpr std::size_t kMaxBlockKeys = 1024;
+  std::vector<std::unique_ptr<Key[]>> blocks_;
+  std::size_t last_block_size_ = 0;
+  std::size_t last_block_used_ = 0;
+  Key *free_keys_ = nullptr;
+
+  KeyIndex index_;
   Key *first_ = nullptr;
   Key *last_ = nullptr;
+  // The key find() answered or create() made last (null when unknown), where
+  // the next find starts looking, and its time, so that asking for that key
+  // again reads nothing but the envelope.
+  mutable Key *finger_ = nullptr;
+  mutable double finger_time_ = 0.0;
 };
 
 }  // namespace host

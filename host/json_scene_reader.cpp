@@ -58,6 +58,21 @@ std::string parse_error_reason(const std::string &what) {
   return colon == std::string::npos ? what : what.substr(colon + 2);
 }
 
+// The error for a number the library could not hold, from its message
+// "... number overflow parsing 'TEXT'".
+SceneFileError number_overflow_error(const std::string &text, const std::string &file_name,
+                                     const std::string &what) {
+  constexpr std::size_t kShownLength = 40;
+  const std::size_t open = what.find('\'');
+  const std::size_t close = what.rfind('\'');
+  const std::string number =
+      open != std::string::npos && close > open ? what.substr(open + 1, close - open - 1) : "";
+  const std::size_t at = number.empty() ? std::string::npos : text.find(number);
+  const int line = at == std::string::npos ? 0 : line_of_byte(text, at + 1);
+  const std::string shown = number.size() > kShownLength ? number.substr(0, kShownLength) + "..." : number;
+  return SceneFileError(file_name, line, "expected a number a double can hold, found '" + shown + "'");
+}
+
 class JsonSceneReader {
  public:
   JsonSceneReader(const std::string &file_name, Scene &scene) : file_name_(file_name), scene_(scene) {}
@@ -254,6 +269,10 @@ void read_json_scene(const std::string &text, const std::string &file_name, Scen
     root = Json::parse(text);
   } catch (const Json::parse_error &error) {
     throw SceneFileError(file_name, line_of_byte(text, error.byte), parse_error_reason(error.what()));
+  } catch (const Json::out_of_range &error) {
+    // A number beyond the range of a double ("1e999"): the library names the
+    // number but not where it is, so the line is that of its first occurrence.
+    throw number_overflow_error(text, file_name, error.what());
   }
   JsonSceneReader(file_name, scene).read(root);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "lwhost.h"
 
@@ -146,10 +147,14 @@ void Scene::select_only(Item *item) {
 void Scene::select(const std::vector<Item *> &items) {
   std::vector<Item *> chosen;
   chosen.reserve(items.size());
+  // Repeats are found through a set, so that selecting a whole large scene
+  // (100,000 items) takes linear time rather than quadratic.
+  std::unordered_set<const Item *> seen;
+  seen.reserve(items.size());
   for (Item *item : items) {
     if (item == nullptr) continue;
     require_own_item(item, "select");
-    if (std::find(chosen.begin(), chosen.end(), item) == chosen.end()) chosen.push_back(item);
+    if (seen.insert(item).second) chosen.push_back(item);
   }
   selection_ = std::move(chosen);
 }

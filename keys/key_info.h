@@ -20,7 +20,12 @@ enum Mode : std::int32_t {
 
 // One selected item's rotation keys at the current time. Handles belong to
 // the host and are never freed here; the record is trivially copyable.
-struct KeyRecord {
+//
+// Aligned to 128 bytes (its 112 bytes of fields padded to two whole cache
+// lines, on the records vector's 128-byte boundaries): parallel passes write
+// the angles of neighbouring records from different threads, and no two
+// records share a line, nor a pair of lines fetched together.
+struct alignas(128) KeyRecord {
   LWEnvelopeID heading_envelope = nullptr;
   LWEnvelopeID pitch_envelope = nullptr;
   LWEnvelopeID bank_envelope = nullptr;

@@ -15,7 +15,7 @@ namespace {
 
 void write_record(const LWEnvelopeFuncs *env, KeyRecord &record) {
   // A damaged triple was never shifted: its keys are left as the host has them.
-  if (!is_finite(record.angles)) return;
+  if (!is_placeable(record.angles)) return;
   env->keySet(record.heading_envelope, record.heading_key, LWKEY_VALUE, &record.angles.heading);
   env->keySet(record.pitch_envelope, record.pitch_key, LWKEY_VALUE, &record.angles.pitch);
   env->keySet(record.bank_envelope, record.bank_key, LWKEY_VALUE, &record.angles.bank);
@@ -27,11 +27,12 @@ void shift_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end, const 
   for (std::uint64_t i = begin; i < end; ++i) {
     AngleTriple &angles = info->records[i].angles;
     // A triple with a non-finite component is data not to spread: shifting
-    // it would rewrite its finite components around the damaged one.
-    if (!is_finite(angles)) continue;
+    // it would rewrite its finite components around the damaged one. Beyond
+    // kLargestPlacedAngle the sum would round the change away.
+    if (!is_placeable(angles)) continue;
     const AngleTriple shifted{angles.heading + change.heading, angles.pitch + change.pitch,
                               angles.bank + change.bank};
-    if (is_finite(shifted)) angles = shifted;
+    if (is_placeable(shifted)) angles = shifted;
   }
 }
 
@@ -40,11 +41,11 @@ void correct_angle_realtime(KeyInfo *info) {
   if (count == 0) return;
   KeyRecord &first = info->records[0];
   const AngleTriple start = first.angles;
-  if (!is_finite(start)) return;
+  if (!is_placeable(start)) return;
   // Only the reference item goes through the orientation math; the others
   // follow it by the same change of angles.
   const AngleTriple turned = apply_rotation_offset(start, info->rotation_offset);
-  if (!is_finite(turned)) return;
+  if (!is_placeable(turned)) return;
   const AngleTriple change{turned.heading - start.heading, turned.pitch - start.pitch,
                            turned.bank - start.bank};
 

@@ -15,13 +15,15 @@ namespace KeyFrame {
 // calling thread in record order: heading, pitch, bank of record 0, then of
 // record 1, and so on. No key value is read from the host.
 //
-// When A or N holds a value that is not a finite number, no record and no key
-// changes. A following record whose angles hold a value that is not a finite
-// number keeps them and its keys are not written; one whose shifted angles
-// would not be finite keeps its angles. If the parallel step fails (out of memory), the exception leaves
-// some following records shifted and no key written; the caller then drops
-// the records. Needs the envelope service in host_services and records that hold
-// `item_count` entries (the collection's result).
+// When A or N holds a value that is not a finite number, or one beyond
+// kLargestPlacedAngle (where the turned key would round off to another
+// orientation), no record and no key changes. A following record whose angles
+// hold such a value keeps them and its keys are not written; one whose
+// shifted angles would hold one keeps its angles. If the parallel step fails
+// (out of memory), the exception leaves some following records shifted and no
+// key written; the caller then drops the records. Needs the envelope service
+// in host_services and records that hold `item_count` entries (the
+// collection's result).
 void correct_angle_realtime(KeyInfo *info);
 
 // The in-memory half for the following items: adds `change` to the angles of

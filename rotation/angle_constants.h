@@ -37,4 +37,12 @@ constexpr double kLiveDeadBand = 0.0005;
 // by the key correction kernels.
 constexpr double kSameAngleTolerance = 1e-6;
 
+// The largest magnitude, radians, of a key angle the corrections rewrite or
+// place another key's turns towards: 2^31 whole turns, the range of the
+// 32-bit turn count. A placed angle is a read-back plus whole turns, summed
+// in double precision, so it is off by a few parts in 1e16 of its magnitude:
+// at this limit a few 1e-6 rad, beyond it soon whole radians (doubles are 1
+// apart from 2^53), which is another orientation.
+constexpr double kLargestPlacedAngle = 2147483648.0 * kTwoPi;
+
 }  // namespace KeyFrame

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <tbb/concurrent_vector.h>
+#include <vector>
 
 #include "keys/cache_aligned_allocator.h"
 #include "rotation/angle_triple.h"
@@ -8,8 +8,11 @@
 
 namespace KeyFrame {
 
-using TokenKeys = tbb::concurrent_vector<KeyTriple, CacheAlignedAllocator<KeyTriple>>;
-using TokenValues = tbb::concurrent_vector<AngleTriple, CacheAlignedAllocator<AngleTriple>>;
+// Plain vectors: a token is only ever in one stage at a time, so nothing is
+// shared, and the fill reserves its exact size before appending, so they
+// never reallocate.
+using TokenKeys = std::vector<KeyTriple, CacheAlignedAllocator<KeyTriple>>;
+using TokenValues = std::vector<AngleTriple, CacheAlignedAllocator<AngleTriple>>;
 
 // One item's part of a scan: its key triples in time order of their pitch
 // keys and, at the same index, their values. Element 0 is the anchor (read,

@@ -11,10 +11,10 @@ void transform_token(ScanToken &token) {
   TokenValues &values = token.values;
   const std::size_t count = values.size();
   // The last finite triple so far, the reference of the next one.
-  const AngleTriple *reference = count != 0 && is_finite(values[0]) ? &values[0] : nullptr;
+  const AngleTriple *reference = count != 0 && is_placeable(values[0]) ? &values[0] : nullptr;
   for (std::size_t i = 1; i < count; ++i) {
     AngleTriple &key = values[i];
-    if (!is_finite(key)) continue;
+    if (!is_placeable(key)) continue;
     if (reference != nullptr) align_key(*reference, key);
     reference = &key;
   }

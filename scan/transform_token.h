@@ -15,7 +15,9 @@ namespace KeyFrame {
 // against the last finite one before it, so one damaged key neither spreads
 // nor stops the rest of the item from being cleaned. While no finite triple
 // has been seen (the anchor itself is damaged), the first finite one is kept
-// as it is and carries the chain on, as the anchor would have.
+// as it is and carries the chain on, as the anchor would have. A triple with
+// a component beyond kLargestPlacedAngle is treated as damaged in the same
+// way: no triple placed near it could hold its orientation.
 void transform_token(ScanToken &token);
 
 }  // namespace KeyFrame

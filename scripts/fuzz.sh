@@ -5,8 +5,9 @@
 # Usage:
 #   scripts/fuzz.sh smoke                  every target for 20 s (CI)
 #   scripts/fuzz.sh run SECONDS [TARGET]   every target, or TARGET, for SECONDS each
-#   scripts/fuzz.sh merge [TARGET]         merges the inputs of the last runs that add
-#                                          coverage into the seed corpus fuzz/corpus/TARGET
+#   scripts/fuzz.sh merge [TARGET]         adds to the seed corpus fuzz/corpus/TARGET the
+#                                          inputs of the runs so far that reach code it
+#                                          does not (one input per new edge, so it stays small)
 #
 # Each run starts from the seed corpus fuzz/corpus/TARGET and keeps what it
 # finds in $BUILD_DIR/corpus/TARGET. A finding (crash, leak, hang, failed
@@ -95,7 +96,7 @@ case "$mode" in
     build
     for target in "${chosen[@]}"; do
       # shellcheck disable=SC2046
-      "$build_dir/fuzz/$target" $(fuzz_options "$target") -merge=1 "fuzz/corpus/$target" \
+      "$build_dir/fuzz/$target" $(fuzz_options "$target") -merge=1 -use_counters=0 "fuzz/corpus/$target" \
         "$build_dir/corpus/$target" >"$build_dir/merge-$target.log" 2>&1
       echo "== $target: seed corpus $(find "fuzz/corpus/$target" -type f | wc -l) files," \
         "$(du -sh "fuzz/corpus/$target" | cut -f1)"

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <map>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +49,9 @@ inline const char *server_name(Server server) {
 
 // For test names: "Scan", "InferiorAngle", ...
 inline std::string server_label(Server server) { return std::string(server_name(server)).substr(8); }
+inline std::string server_test_name(const ::testing::TestParamInfo<Server> &param) {
+  return server_label(param.param);
+}
 
 inline std::uint64_t bits_of(double value) {
   std::uint64_t bits;
@@ -80,37 +83,84 @@ inline AngleTriple key_at(const host::Item &item, double time) {
   return found.value_or(AngleTriple{});
 }
 
-// Every rotation key of a scene, by envelope and time, as bits.
-using KeyBits = std::map<std::pair<const host::Envelope *, double>, std::uint64_t>;
+// The rotation keys of one envelope, in time order: time and value bits.
+struct EnvelopeKeys {
+  const host::Envelope *envelope = nullptr;
+  std::vector<std::pair<double, std::uint64_t>> keys;
+
+  bool operator==(const EnvelopeKeys &other) const {
+    return envelope == other.envelope && keys == other.keys;
+  }
+};
+
+inline void PrintTo(const EnvelopeKeys &keys, std::ostream *out) { *out << keys.keys.size() << " keys"; }
+
+// Every rotation key of a scene, envelope by envelope in item and channel
+// order. Vectors rather than a map: the large scenes hold millions of keys.
+using KeyBits = std::vector<EnvelopeKeys>;
 
 inline KeyBits rotation_key_bits(const host::Scene &scene) {
-  KeyBits keys;
+  KeyBits all;
   for (const auto &item : scene.items()) {
     for (const char *name : kRotationChannels) {
       const host::Envelope *envelope = item->envelope(name);
       if (envelope == nullptr) continue;
+      EnvelopeKeys keys{envelope, {}};
+      keys.keys.reserve(envelope->size());
       for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
-        keys[{envelope, key->time}] = bits_of(key->value);
+        keys.keys.emplace_back(key->time, bits_of(key->value));
       }
+      all.push_back(std::move(keys));
     }
   }
-  return keys;
+  return all;
+}
+
+inline std::size_t key_count(const KeyBits &all) {
+  std::size_t count = 0;
+  for (const EnvelopeKeys &keys : all) count += keys.keys.size();
+  return count;
+}
+
+// `all` without the rotation keys of `item` at `time`.
+inline KeyBits without_keys_at(KeyBits all, const host::Item &item, double time) {
+  for (EnvelopeKeys &keys : all) {
+    bool of_item = false;
+    for (const char *name : kRotationChannels) of_item = of_item || keys.envelope == item.envelope(name);
+    if (!of_item) continue;
+    keys.keys.erase(std::remove_if(keys.keys.begin(), keys.keys.end(),
+                                   [time](const auto &key) { return key.first == time; }),
+                    keys.keys.end());
+  }
+  return all;
+}
+
+inline double value_of(std::uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
 }
 
 // Where a server spread a non-finite value: a key that held a finite value
 // and holds another now, or a new key holding one. Empty when there is none.
+// `before` and `after` are snapshots of the same scene's items.
 inline std::string spread_fault(const KeyBits &before, const KeyBits &after) {
-  for (const auto &[place, bits] : after) {
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    if (std::isfinite(value)) continue;
-    const auto old = before.find(place);
-    if (old == before.end()) return "a created key at t=" + std::to_string(place.second) + " holds " + std::to_string(value);
-    double old_value;
-    std::memcpy(&old_value, &old->second, sizeof old_value);
-    if (std::isfinite(old_value)) {
-      return "the key at t=" + std::to_string(place.second) + " went from " + std::to_string(old_value) + " to " +
-             std::to_string(value);
+  if (before.size() != after.size()) return "the scene's envelopes changed";
+  for (std::size_t e = 0; e < after.size(); ++e) {
+    const auto &old_keys = before[e].keys;
+    std::size_t o = 0;
+    for (const auto &[time, bits] : after[e].keys) {
+      while (o < old_keys.size() && old_keys[o].first < time) ++o;
+      const double value = value_of(bits);
+      if (std::isfinite(value)) continue;
+      if (o == old_keys.size() || old_keys[o].first != time) {
+        return "a created key at t=" + std::to_string(time) + " holds " + std::to_string(value);
+      }
+      const double old_value = value_of(old_keys[o].second);
+      if (std::isfinite(old_value)) {
+        return "the key at t=" + std::to_string(time) + " went from " + std::to_string(old_value) + " to " +
+               std::to_string(value);
+      }
     }
   }
   return "";
@@ -135,7 +185,8 @@ struct HostileScene {
 
   host::Scene &scene() { return m.host.scene(); }
 
-  host::Item &selected_item(const std::string &name, const std::vector<testing_support::TimedRotation> &keys) {
+  host::Item &selected_item(const std::string &name,
+                            const std::vector<testing_support::TimedRotation> &keys) {
     host::Item &item = testing_support::add_rotating_item(scene(), name, keys);
     scene().add_to_selection(&item);
     return item;

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "host/command_interpreter.h"
 #include "hostile_scene.h"
 #include "rotation/rotation_offset.h"
 
@@ -59,7 +60,8 @@ TEST_P(DamagedKeyTest, IsLeftExactlyAsItWasWhileTheGoodItemIsHandled) {
 
   switch (server) {
     case Server::Scan:
-      EXPECT_LT(testing_support::triple_distance(key_at(good, kFrame), good1), 1e-9) << text(key_at(good, kFrame));
+      EXPECT_LT(testing_support::triple_distance(key_at(good, kFrame), good1), 1e-9)
+          << text(key_at(good, kFrame));
       break;
     case Server::Inferior:
     case Server::Superior:
@@ -67,8 +69,9 @@ TEST_P(DamagedKeyTest, IsLeftExactlyAsItWasWhileTheGoodItemIsHandled) {
       EXPECT_TRUE(same_orientation(good0, key_at(good, 0.0))) << text(key_at(good, 0.0));
       break;
     case Server::RealTime:
-      EXPECT_LT(testing_support::triple_distance(key_at(good, 0.0), KeyFrame::apply_rotation_offset(good0, kStep)),
-                1e-12)
+      EXPECT_LT(
+          testing_support::triple_distance(key_at(good, 0.0), KeyFrame::apply_rotation_offset(good0, kStep)),
+          1e-12)
           << text(key_at(good, 0.0));
       break;
   }
@@ -82,8 +85,8 @@ std::string damage_case_name(const ::testing::TestParamInfo<DamageCase> &info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryServer, DamagedKeyTest,
-                         ::testing::Combine(::testing::ValuesIn(hostile::kAllServers), ::testing::Values(0, 1, 2),
-                                            ::testing::Values(kNaN, kInf, -kInf)),
+                         ::testing::Combine(::testing::ValuesIn(hostile::kAllServers),
+                                            ::testing::Values(0, 1, 2), ::testing::Values(kNaN, kInf, -kInf)),
                          damage_case_name);
 
 // ---- The real-time watcher: record 0 and the following records --------------
@@ -111,9 +114,31 @@ TEST_F(HostileTest, RealTimeStepLeavesADamagedFollowingItemExactlyAsItWas) {
   const AngleTriple turned = KeyFrame::apply_rotation_offset({0.3, -0.2, 0.1}, kStep);
   EXPECT_TRUE(same_bits(key_at(good, 0.0), turned));
   const AngleTriple change{turned.heading - 0.3, turned.pitch + 0.2, turned.bank - 0.1};
-  EXPECT_LT(testing_support::triple_distance(key_at(other, 0.0), {1.0 + change.heading, 0.2 + change.pitch,
-                                                                  0.4 + change.bank}),
+  EXPECT_LT(testing_support::triple_distance(key_at(other, 0.0),
+                                             {1.0 + change.heading, 0.2 + change.pitch, 0.4 + change.bank}),
             1e-15);
+}
+
+// The watcher as the host drives it: each command run by the host's command
+// interpreter, which reports it to the handlers. AutoKey is off, so the
+// watcher alone writes keys.
+TEST_F(HostileTest, RealTimeThroughTheCommandInterpreter) {
+  const AngleTriple start{0.3, -0.2, 0.1};
+  host::Item &good = selected_item("Good", {{0.0, start}});
+  const AngleTriple damaged{kInf, 0.4, -0.3};
+  host::Item &bad = selected_item("Bad", {{0.0, damaged}});
+  const host::MasterHandlers::Id watcher = handlers.add(*m.module, "Tavorix:RealTime");
+  {
+    host::CommandInterpreter commands(m.host, m.module.get(), &handlers);
+    const host::CommandResult result =
+        commands.run_script("AutoKey 0\nAddRotation 2 -1 0.5\nAddRotation 2 -1 0.5\n");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(commands.refresh_count(), 1u);
+  }
+  EXPECT_TRUE(same_bits(key_at(bad, 0.0), damaged)) << text(key_at(bad, 0.0));
+  EXPECT_TRUE(same_bits(key_at(good, 0.0), KeyFrame::apply_rotation_offset(start, kStep)));
+  handlers.remove(watcher);
+  EXPECT_TRUE(m.host.services_balanced());
 }
 
 // ---- Non-finite neighbours ----------------------------------------------------
@@ -139,8 +164,8 @@ TEST_P(NonFiniteNeighbourTest, CreatedKeyNextToADamagedNeighbourKeepsZero) {
   EXPECT_TRUE(same_bits(key_at(item, kFrame), (AngleTriple{0.0, 0.4, 0.0}))) << text(key_at(item, kFrame));
 }
 
-INSTANTIATE_TEST_SUITE_P(BatchCommands, NonFiniteNeighbourTest, ::testing::Values(Server::Inferior, Server::Superior),
-                         [](const auto &info) { return hostile::server_label(info.param); });
+INSTANTIATE_TEST_SUITE_P(BatchCommands, NonFiniteNeighbourTest,
+                         ::testing::Values(Server::Inferior, Server::Superior), hostile::server_test_name);
 
 TEST_F(HostileTest, RealTimeKeyCreatedNextToADamagedNeighbourIsFinite) {
   host::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}});

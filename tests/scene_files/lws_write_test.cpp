@@ -152,6 +152,15 @@ TEST_F(M02Scene, ADeletedKeyLosesItsLineAndTheCountFollows) {
             (std::vector<double>{3.5709419, 2.199209, -2.4466765}));
 }
 
+TEST_F(M02Scene, AKeyMadeAfterADeletionIsNewNotTheDeletedOne) {
+  ASSERT_TRUE(cam_heading().destroy(cam_heading().first()->next));
+  host::Key *added = cam_heading().create(host::frame_time(100, 30), 1.5);
+  EXPECT_EQ(added->source_index, -1);
+  LoadedLws again(loaded.file.write(loaded.scene));
+  EXPECT_EQ(key_values(again.envelope("Cam", kHeading)),
+            (std::vector<double>{3.5709419, 2.199209, 1.5, -2.4466765}));
+}
+
 TEST_F(M02Scene, AKeyMadeAndDeletedAgainLeavesTheFileAsItWas) {
   host::Key *temporary = cam_heading().create(host::frame_time(87, 30), 0.0);
   cam_heading().destroy(temporary);
