@@ -10,11 +10,14 @@ namespace KeyFrame {
 void transform_token(ScanToken &token) {
   TokenValues &values = token.values;
   const std::size_t count = values.size();
-  // The last finite triple so far, the reference of the next one.
+  // The previous triple, the reference of the next one; null after a damaged one.
   const AngleTriple *reference = count != 0 && is_placeable(values[0]) ? &values[0] : nullptr;
   for (std::size_t i = 1; i < count; ++i) {
     AngleTriple &key = values[i];
-    if (!is_placeable(key)) continue;
+    if (!is_placeable(key)) {
+      reference = nullptr;
+      continue;
+    }
     if (reference != nullptr) align_key(*reference, key);
     reference = &key;
   }

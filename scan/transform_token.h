@@ -11,13 +11,12 @@ namespace KeyFrame {
 // touches nothing but its values.
 //
 // A triple with a component that is not a finite number is left exactly as
-// it is and is never used as a reference: the next finite triple is aligned
-// against the last finite one before it, so one damaged key neither spreads
-// nor stops the rest of the item from being cleaned. While no finite triple
-// has been seen (the anchor itself is damaged), the first finite one is kept
-// as it is and carries the chain on, as the anchor would have. A triple with
-// a component beyond kLargestPlacedAngle is treated as damaged in the same
-// way: no triple placed near it could hold its orientation.
+// it is and is never used as a reference; the triple after it is kept as it
+// is too (it has no usable predecessor) and starts the chain again, as an
+// anchor does, so one damaged key neither spreads nor stops the rest of the
+// item from being cleaned. A triple with a component beyond
+// kLargestPlacedAngle is treated as damaged in the same way: no triple placed
+// near it could hold its orientation.
 void transform_token(ScanToken &token);
 
 }  // namespace KeyFrame

@@ -66,7 +66,7 @@ run_target() {
   local runs
   runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$log" | tail -n 1)
   echo "== $target: ${seconds} s, ${runs:-?} runs, no finding; corpus $(find "$corpus" -type f | wc -l) files," \
-    "$(du -sh "$corpus" | cut -f1)"
+    "$(du -sh --apparent-size "$corpus" | cut -f1)"
 }
 
 case "$mode" in
@@ -99,7 +99,7 @@ case "$mode" in
       "$build_dir/fuzz/$target" $(fuzz_options "$target") -merge=1 -use_counters=0 "fuzz/corpus/$target" \
         "$build_dir/corpus/$target" >"$build_dir/merge-$target.log" 2>&1
       echo "== $target: seed corpus $(find "fuzz/corpus/$target" -type f | wc -l) files," \
-        "$(du -sh "fuzz/corpus/$target" | cut -f1)"
+        "$(du -sh --apparent-size "fuzz/corpus/$target" | cut -f1)"
     done
     ;;
   *)

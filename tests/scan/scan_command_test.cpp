@@ -277,18 +277,22 @@ TEST_F(ScanCommandTest, TheCurrentTimeDoesNotChangeTheResultOrLeaveKeys) {
   }
 }
 
-TEST_F(ScanCommandTest, NonFiniteKeyIsLeftAndTheChainGoesOnFromTheLastFiniteKey) {
+TEST_F(ScanCommandTest, NonFiniteKeyAndTheKeyAfterItAreLeftAndTheChainStartsAgain) {
   host::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, flipped({0, 0.2, 0}));
   set_rotation_key(item, 2.0, {std::nan(""), 0.5, 0.5});
   set_rotation_key(item, 3.0, flipped({0.1, 0.2, 0}));
+  set_rotation_key(item, 4.0, {0.2, 0.2, 0});
   ASSERT_EQ(m.run(kScan), AFUNC_OK);
+  EXPECT_TRIPLE_NEAR(*rotation_key(item, 1.0), (AngleTriple{0, 0.2, 0}));
   const AngleTriple damaged = *rotation_key(item, 2.0);
   EXPECT_TRUE(std::isnan(damaged.heading));
   EXPECT_EQ(damaged.pitch, 0.5);
   EXPECT_EQ(damaged.bank, 0.5);
-  EXPECT_TRIPLE_NEAR(*rotation_key(item, 3.0), (AngleTriple{0.1, 0.2, 0}));
+  // No usable predecessor: kept as it is, and the anchor of what follows.
+  EXPECT_TRIPLE_NEAR(*rotation_key(item, 3.0), flipped({0.1, 0.2, 0}));
+  EXPECT_TRIPLE_NEAR(*rotation_key(item, 4.0), flipped({0.2, 0.2, 0}));
 }
 
 TEST_F(ScanCommandTest, ItemsAreWrittenInRecordOrderWhateverOrderTheyFinishIn) {

@@ -77,14 +77,16 @@ TEST(TransformToken, TheAnchorIsNeverChangedAndTheChainFollowsIt) {
   EXPECT_TRIPLE_NEAR(token.values[1], flipped({0, 0.25, 0}));
 }
 
-TEST(TransformToken, NonFiniteTripleIsKeptAndSkippedAsReference) {
+TEST(TransformToken, NonFiniteTripleAndTheOneAfterItAreKept) {
   const AngleTriple damaged{kNaN, 1.0, 2.0};
+  const AngleTriple after_damage = flipped({0.1, 0.2, 0});
   ScanToken token;
-  fill_values(token, {{0, 0, 0}, flipped({0, 0.2, 0}), damaged, flipped({0.1, 0.2, 0})});
+  fill_values(token, {{0, 0, 0}, flipped({0, 0.2, 0}), damaged, after_damage, {0.2, 0.2, 0}});
   KeyFrame::transform_token(token);
   EXPECT_TRUE(same_bits(token.values[2], damaged));
-  // Aligned against the last finite triple, as rewritten.
-  EXPECT_TRIPLE_NEAR(token.values[3], (AngleTriple{0.1, 0.2, 0}));
+  // Its predecessor is damaged: kept, and the chain starts again from it.
+  EXPECT_TRUE(same_bits(token.values[3], after_damage));
+  EXPECT_TRIPLE_NEAR(token.values[4], flipped({0.2, 0.2, 0}));
 }
 
 TEST(TransformToken, DamagedAnchorHandsTheChainToTheFirstFiniteTriple) {
