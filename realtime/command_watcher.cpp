@@ -14,6 +14,8 @@ namespace {
 constexpr const char *kRotationStep = "AddRotation ";
 constexpr const char *kLocalSystem = "LocalCoordinateS";
 constexpr const char *kWorldSystem = "WorldCoordinateS";
+// The command the watcher issues after each step; the host reports it back.
+constexpr const char *kRefresh = "RefreshNow";
 
 // Commands that end a rotation context while tracking, in the order they are
 // tested, and the state each leaves. "Rotat" covers every "RotatePiv..."
@@ -42,7 +44,7 @@ void count_and_step(KeyInfo &info, const LWMasterAccess &access, const std::stri
     if (is_finite(offset)) {
       info.rotation_offset = offset;
       correct_angle_realtime(&info);
-      if (access.evaluate != nullptr) access.evaluate(access.data, "RefreshNow");
+      if (access.evaluate != nullptr) access.evaluate(access.data, kRefresh);
     }
   }
   if (++info.command_counter == info.item_count) info.command_counter = 0;
@@ -51,10 +53,14 @@ void count_and_step(KeyInfo &info, const LWMasterAccess &access, const std::stri
 void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, const std::string &command) {
   KeyInfo &info = instance.key_info;
   const bool step_due = info.command_counter == info.item_count - 1;
-  if (instance.state > kArmed && step_due && !tracked_keys_present(&info)) {
-    // A tracked key was deleted since the collection: its handle must not be
-    // written through. Start over from the keys the scene has now.
-    end_tracking(instance, kArmed);
+  if (instance.state > kArmed && step_due && !instance.keys_verified) {
+    if (tracked_keys_present(&info)) {
+      instance.keys_verified = true;
+    } else {
+      // A tracked key was deleted since the collection: its handle must not
+      // be written through. Start over from the keys the scene has now.
+      end_tracking(instance, kArmed);
+    }
   }
   if (instance.state > kArmed) {
     count_and_step(info, access, command);
@@ -62,6 +68,7 @@ void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, con
   }
   if (!start_tracking(&info)) return;  // a scene service is missing: stay armed
   instance.state = kTracking;
+  instance.keys_verified = true;
   instance.scheduler.emplace();
   try {
     count_and_step(info, access, command);
@@ -78,6 +85,7 @@ void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, con
 
 void watch_event(RealTimeInstance &instance, const LWMasterAccess &access) {
   if (access.eventCode != LWEVNT_COMMAND) {
+    instance.keys_verified = false;
     const bool scene_changed = access.eventCode == LWEVNT_SELECT || access.eventCode == LWEVNT_TIME;
     if (instance.state > kArmed && scene_changed) end_tracking(instance, kArmed);
     return;
@@ -95,6 +103,7 @@ void watch_event(RealTimeInstance &instance, const LWMasterAccess &access) {
     rotation_step(instance, access, command);
     return;
   }
+  if (command != kRefresh) instance.keys_verified = false;
   if (instance.state > kArmed) {
     for (const EndingCommand &ending : kEndingCommands) {
       if (begins_with(command, ending.prefix)) {
