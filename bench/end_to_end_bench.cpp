@@ -54,7 +54,11 @@
 
 // ---- Counting operator new ---------------------------------------------------
 
+#include "flipping_scene.h"
+
 namespace {
+
+using bench_support::add_selected_items;
 
 std::atomic<std::int64_t> g_allocated_bytes{0};
 std::atomic<std::int64_t> g_peak_bytes{0};
@@ -126,37 +130,10 @@ void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { counte
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kMegabyte = 1024.0 * 1024.0;
 constexpr const char *kRotationStep = "AddRotation 0.5 0.25 0.125";
 
 // ---- Scenes ------------------------------------------------------------------
-
-// A slow spin, every third key stored as its flipped twin and every fifth a
-// whole turn away, so every command has work on every item. Keys every frame
-// from time 0, the current time.
-void add_selected_items(host::Scene &scene, int items, int keys) {
-  for (int i = 0; i < items; ++i) {
-    host::Item &item = scene.add_item("Item" + std::to_string(i));
-    host::Envelope *heading = item.envelope("Rotation.H");
-    host::Envelope *pitch = item.envelope("Rotation.P");
-    host::Envelope *bank = item.envelope("Rotation.B");
-    for (int k = 0; k < keys; ++k) {
-      double h = 0.01 * k + 0.1 * i, p = 0.5 * std::sin(0.003 * k + 0.01 * i), b = -0.02 * k;
-      if (k % 3 == 1) {
-        h += kPi;
-        p = kPi - p;
-        b += kPi;
-      }
-      if (k % 5 == 2) h += 2 * kPi;
-      const double time = k / 30.0;
-      heading->create(time, h);
-      pitch->create(time, p);
-      bank->create(time, b);
-    }
-    scene.add_to_selection(&item);
-  }
-}
 
 // One scene with the module loaded, kept from one benchmark to the next while
 // they ask for the same size: building the largest scenes takes longer than

@@ -15,38 +15,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "flipping_scene.h"
 #include "host/host.h"
 #include "host/module_loader.h"
 #include "host/scene.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
-// A slow spin with every third key stored as its flipped twin and every
-// fifth a whole turn away, so the first scan has work on every item.
-void add_selected_items(host::Scene &scene, int items, int keys) {
-  for (int i = 0; i < items; ++i) {
-    host::Item &item = scene.add_item("Item" + std::to_string(i));
-    host::Envelope *heading = item.envelope("Rotation.H");
-    host::Envelope *pitch = item.envelope("Rotation.P");
-    host::Envelope *bank = item.envelope("Rotation.B");
-    for (int k = 0; k < keys; ++k) {
-      double h = 0.01 * k + 0.1 * i, p = 0.5 * std::sin(0.003 * k), b = -0.02 * k;
-      if (k % 3 == 1) {
-        h += kPi;
-        p = kPi - p;
-        b += kPi;
-      }
-      if (k % 5 == 2) h += 2 * kPi;
-      const double time = k / 30.0;
-      heading->create(time, h);
-      pitch->create(time, p);
-      bank->create(time, b);
-    }
-    scene.add_to_selection(&item);
-  }
-}
+using bench_support::add_selected_items;
 
 void run_scans(benchmark::State &state, int items, int keys) {
   host::Host host;
