@@ -1,12 +1,11 @@
 #include "host/host.h"
 
-#include "host/host_call_scope.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <exception>
 
 #include "host/handles.h"
+#include "host/host_call_scope.h"
 #include "host/service_tables.h"
 
 namespace host {

@@ -1,7 +1,5 @@
 #include "host/progress_monitor.h"
 
-#include "host/host_call_scope.h"
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 #include <utility>
 
 #include "host/host.h"
+#include "host/host_call_scope.h"
 
 namespace host {
 namespace {

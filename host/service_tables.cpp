@@ -77,13 +77,16 @@ void show_message(const char *kind, const char *line1, const char *line2) {
 
 void message_info(const char *line1, const char *line2) {
   HostCallScope host_code;
-  show_message("info", line1, line2); }
+  show_message("info", line1, line2);
+}
 void message_error(const char *line1, const char *line2) {
   HostCallScope host_code;
-  show_message("error", line1, line2); }
+  show_message("error", line1, line2);
+}
 void message_warning(const char *line1, const char *line2) {
   HostCallScope host_code;
-  show_message("warning", line1, line2); }
+  show_message("warning", line1, line2);
+}
 
 const LWItemInfo kItemInfo = {item_channel_group};
 const LWChannelInfo kChannelInfo = {next_channel, channel_type, channel_name, channel_envelope};

@@ -35,8 +35,8 @@ double key_value(LWEnvelopeID envelope, LWEnvKeyframeID key) {
 
 // Finds or creates the key of one channel at `time`. `reference` receives the
 // neighbour's value (modes other than scan).
-void key_step(LWEnvelopeID envelope, LWTime time, bool scan_mode, LWEnvKeyframeID &key,
-              std::uint8_t &created, double &reference) {
+void key_step(LWEnvelopeID envelope, LWTime time, bool scan_mode, LWEnvKeyframeID &key, std::uint8_t &created,
+              double &reference) {
   const LWEnvelopeFuncs *env = host_services.envelope_funcs;
   key = env->findKey(envelope, time);
   created = key == nullptr ? 1 : 0;
@@ -57,7 +57,8 @@ void key_step(LWEnvelopeID envelope, LWTime time, bool scan_mode, LWEnvKeyframeI
 
 void remove_created_keys(const KeyRecord &record) {
   const LWEnvelopeFuncs *env = host_services.envelope_funcs;
-  if (record.heading_created && record.heading_key) env->destroyKey(record.heading_envelope, record.heading_key);
+  if (record.heading_created && record.heading_key)
+    env->destroyKey(record.heading_envelope, record.heading_key);
   if (record.pitch_created && record.pitch_key) env->destroyKey(record.pitch_envelope, record.pitch_key);
   if (record.bank_created && record.bank_key) env->destroyKey(record.bank_envelope, record.bank_key);
 }
@@ -80,7 +81,8 @@ void collect_rotation_keys(KeyInfo *info) {
   if (selected != nullptr) {
     while (selected[selected_count] != nullptr) ++selected_count;
   }
-  if (drive_monitor) monitor_funcs->init(monitor, static_cast<unsigned int>(2 * selected_count), "Scanning...");
+  if (drive_monitor)
+    monitor_funcs->init(monitor, static_cast<unsigned int>(2 * selected_count), "Scanning...");
 
   info->command_counter = 0;
   info->item_count = 0;
@@ -107,7 +109,8 @@ void collect_rotation_keys(KeyInfo *info) {
              record.reference.heading);
     key_step(record.pitch_envelope, time, scan_mode, record.pitch_key, record.pitch_created,
              record.reference.pitch);
-    key_step(record.bank_envelope, time, scan_mode, record.bank_key, record.bank_created, record.reference.bank);
+    key_step(record.bank_envelope, time, scan_mode, record.bank_key, record.bank_created,
+             record.reference.bank);
     if (record.heading_key == nullptr || record.pitch_key == nullptr || record.bank_key == nullptr) {
       // The host refused a key (a time it cannot store): leave the item as it was.
       remove_created_keys(record);

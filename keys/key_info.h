@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
-
 #include <tbb/concurrent_vector.h>
+
+#include <cstdint>
 
 #include "keys/cache_aligned_allocator.h"
 #include "lwhost.h"

@@ -5,8 +5,8 @@
 namespace KeyFrame {
 namespace {
 
-constexpr const char *kSceneServiceNames[] = {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL,
-                                              LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL};
+constexpr const char *kSceneServiceNames[] = {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
+                                              LWENVELOPEFUNCS_GLOBAL};
 
 void release_first(int count) {
   for (int i = 0; i < count; ++i) host_services.global(kSceneServiceNames[i], GFUSE_RELEASE);

@@ -22,8 +22,8 @@ using testing_support::triple_distance;
 constexpr double kPi = 3.141592653589793;
 constexpr double kTolerance = 1e-12;
 
-#define EXPECT_TRIPLE_NEAR(actual, expected)                                                  \
-  EXPECT_LT(triple_distance((actual), (expected)), kTolerance)                                \
+#define EXPECT_TRIPLE_NEAR(actual, expected)                   \
+  EXPECT_LT(triple_distance((actual), (expected)), kTolerance) \
       << "got (" << (actual).heading << ", " << (actual).pitch << ", " << (actual).bank << ")"
 
 constexpr const char *kInferior = "Tavorix:InferiorAngle";
@@ -196,7 +196,8 @@ TEST_F(AngleCommandTest, RandomScenesKeepEveryOrientation) {
     ASSERT_EQ(m.run(server), AFUNC_OK);
     for (std::size_t i = 0; i < items.size(); ++i) {
       const AngleTriple after = *rotation_key(*items[i], 1.0);
-      EXPECT_LT(testing_support::frame_distance(after, before[i]), testing_support::orientation_tolerance(after))
+      EXPECT_LT(testing_support::frame_distance(after, before[i]),
+                testing_support::orientation_tolerance(after))
           << server << " item " << i;
     }
   }

@@ -26,7 +26,8 @@ std::atomic<bool> aligned_only{false};
 bool exempt(void *caller) {
   if (host::HostCallScope::active()) return true;
   Dl_info info;
-  return dladdr(caller, &info) != 0 && info.dli_fname != nullptr && std::strstr(info.dli_fname, "libtbb") != nullptr;
+  return dladdr(caller, &info) != 0 && info.dli_fname != nullptr &&
+         std::strstr(info.dli_fname, "libtbb") != nullptr;
 }
 
 void maybe_fail(void *caller, bool aligned) {
@@ -75,8 +76,12 @@ using testing_support::allocate;
 
 void *operator new(std::size_t size) { return allocate(size, 0); }
 void *operator new[](std::size_t size) { return allocate(size, 0); }
-void *operator new(std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
-void *operator new[](std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
+void *operator new(std::size_t size, std::align_val_t a) {
+  return allocate(size, static_cast<std::size_t>(a));
+}
+void *operator new[](std::size_t size, std::align_val_t a) {
+  return allocate(size, static_cast<std::size_t>(a));
+}
 void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
   try {
     return allocate(size, 0);

@@ -26,7 +26,8 @@ class AllocationFailure {
 // Arms for one scope.
 class ScopedAllocationFailure {
  public:
-  explicit ScopedAllocationFailure(std::uint64_t n, AllocationFailure::Counted counted = AllocationFailure::Counted::All) {
+  explicit ScopedAllocationFailure(std::uint64_t n,
+                                   AllocationFailure::Counted counted = AllocationFailure::Counted::All) {
     AllocationFailure::fail_at(n, counted);
   }
   ~ScopedAllocationFailure() { AllocationFailure::disarm(); }

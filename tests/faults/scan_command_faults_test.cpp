@@ -9,10 +9,9 @@
 // allocation_failure.h).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -80,8 +79,9 @@ struct Outcome {
 
 Outcome run_failing_at(ModuleHarness &m, long allocation, bool plain_too) {
   using testing_support::AllocationFailure;
-  AllocationFailure::fail_at(static_cast<std::uint64_t>(allocation),
-                             plain_too ? AllocationFailure::Counted::All : AllocationFailure::Counted::AlignedOnly);
+  AllocationFailure::fail_at(
+      static_cast<std::uint64_t>(allocation),
+      plain_too ? AllocationFailure::Counted::All : AllocationFailure::Counted::AlignedOnly);
   Outcome outcome;
   outcome.result = m.run("Tavorix:Scan");
   AllocationFailure::disarm();

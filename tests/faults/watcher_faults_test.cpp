@@ -4,9 +4,8 @@
 // a half-made change.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 

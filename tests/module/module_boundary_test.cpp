@@ -17,7 +17,7 @@ namespace {
 
 using testing_support::ModuleHarness;
 
-const char *const kAllServices[] = {LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,    LWINTERFACEINFO_GLOBAL,
+const char *const kAllServices[] = {LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,   LWINTERFACEINFO_GLOBAL,
                                     LWITEMINFO_GLOBAL,     LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL};
 
 int total_requests(const host::Host &h) {
@@ -99,8 +99,8 @@ TEST(Activation, WithoutMessageServiceEveryServerAnswersBadGlobal) {
   LWInstanceFuncs inst{};
   LWMasterHandler handler{};
   handler.inst = &inst;
-  EXPECT_EQ(m.module->activate(LWMASTER_HCLASS, "Tavorix:RealTime", LWMASTER_VERSION, m.host.global_function(),
-                               &handler),
+  EXPECT_EQ(m.module->activate(LWMASTER_HCLASS, "Tavorix:RealTime", LWMASTER_VERSION,
+                               m.host.global_function(), &handler),
             AFUNC_BADGLOBAL);
   EXPECT_EQ(handler.event, nullptr);
 }
@@ -112,8 +112,8 @@ TEST(Activation, OneShotServersBalanceTheServicesTheyAcquire) {
     SCOPED_TRACE(server);
     m.host.reset_service_counts();
     EXPECT_EQ(m.run(server), AFUNC_OK);
-    for (const char *name : {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
-                             LWENVELOPEFUNCS_GLOBAL}) {
+    for (const char *name :
+         {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL}) {
       EXPECT_EQ(m.host.use_of(name).acquire, 1) << name;
       EXPECT_EQ(m.host.use_of(name).release, 1) << name;
     }
@@ -122,8 +122,8 @@ TEST(Activation, OneShotServersBalanceTheServicesTheyAcquire) {
 }
 
 TEST(Activation, MissingSceneServiceIsReportedAndReleasesTheRest) {
-  for (const char *missing : {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
-                              LWENVELOPEFUNCS_GLOBAL}) {
+  for (const char *missing :
+       {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL}) {
     SCOPED_TRACE(missing);
     ModuleHarness m;
     host::Item &item = m.host.scene().add_item("Null");
@@ -140,8 +140,8 @@ TEST(Activation, MissingSceneServiceIsReportedAndReleasesTheRest) {
 TEST(Activation, MasterHandlerRecordIsFilledOnlyWhereThereIsRoom) {
   ModuleHarness m;
   LWMasterHandler handler{};
-  EXPECT_EQ(m.module->activate(LWMASTER_HCLASS, "Tavorix:RealTime", LWMASTER_VERSION, m.host.global_function(),
-                               &handler),
+  EXPECT_EQ(m.module->activate(LWMASTER_HCLASS, "Tavorix:RealTime", LWMASTER_VERSION,
+                               m.host.global_function(), &handler),
             AFUNC_OK);
   EXPECT_EQ(handler.type, 1);
   EXPECT_NE(handler.event, nullptr);

@@ -10,10 +10,10 @@
 #include <ostream>
 #include <random>
 
-#include "support/orientation.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
 #include "rotation/rotation_frame.h"
+#include "support/orientation.h"
 
 namespace KeyFrame {
 
