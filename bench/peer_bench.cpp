@@ -21,6 +21,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/random_triples.h"
 #include "bench/side_by_side.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
@@ -28,19 +29,9 @@
 
 namespace {
 
+using bench_support::kInputs;
+using bench_support::random_triples;
 using KeyFrame::AngleTriple;
-
-constexpr std::size_t kInputs = 4096;  // a power of two: indices wrap with a mask
-
-// The same inputs as the rotation benchmarks: keys spread over two turns and
-// references over three.
-std::vector<AngleTriple> random_triples(unsigned seed, double spread) {
-  std::mt19937_64 rng(seed);
-  std::uniform_real_distribution<double> angle(-spread, spread);
-  std::vector<AngleTriple> out(kInputs);
-  for (AngleTriple &a : out) a = {angle(rng), angle(rng), angle(rng)};
-  return out;
-}
 
 const std::vector<AngleTriple> &keys() {
   static const std::vector<AngleTriple> k = random_triples(1, 2 * KeyFrame::kTwoPi);

@@ -29,15 +29,7 @@ constexpr double kTolerance = 1e-12;
 constexpr const char *kInferior = "Tavorix:InferiorAngle";
 constexpr const char *kSuperior = "Tavorix:SuperiorAngle";
 
-struct AngleCommandTest : ::testing::Test {
-  ModuleHarness m;
-  host::Scene &scene() { return m.host.scene(); }
-  host::Item &selected_item(const std::string &name) {
-    host::Item &item = scene().add_item(name);
-    scene().add_to_selection(&item);
-    return item;
-  }
-};
+using AngleCommandTest = testing_support::ModuleTest;
 
 TEST_F(AngleCommandTest, KeyAtCurrentTimeIsFoundAndCorrectedAgainstThePreviousKey) {
   host::Item &item = selected_item("A");

@@ -39,14 +39,7 @@ RotationKeys rotation_keys_of(const host::Item &item) {
           keys_of(*item.envelope("Rotation.B"))};
 }
 
-struct ScanCommandTest : ::testing::Test {
-  ModuleHarness m;
-  host::Scene &scene() { return m.host.scene(); }
-  host::Item &selected_item(const std::string &name) {
-    host::Item &item = scene().add_item(name);
-    scene().add_to_selection(&item);
-    return item;
-  }
+struct ScanCommandTest : testing_support::ModuleTest {
   int key_sets() const {
     int n = 0;
     for (const host::EnvelopeCall &call : m.host.envelope_calls()) n += call.op == "keySet" ? 1 : 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -17,6 +19,19 @@ struct ModuleHarness {
 
   host::Host host;
   std::unique_ptr<host::LoadedModule> module;
+};
+
+// A test with the module loaded into a fresh host, and items added to the
+// selection as they are made.
+struct ModuleTest : ::testing::Test {
+  host::Scene &scene() { return m.host.scene(); }
+  host::Item &selected_item(const std::string &name) {
+    host::Item &item = scene().add_item(name);
+    scene().add_to_selection(&item);
+    return item;
+  }
+
+  ModuleHarness m;
 };
 
 }  // namespace testing_support
