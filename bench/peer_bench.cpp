@@ -23,6 +23,7 @@
 
 #include "bench/random_triples.h"
 #include "bench/side_by_side.h"
+#include "bench/trig_floor.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
 #include "rotation/key_kernels.h"
@@ -109,6 +110,17 @@ void PeerSideBySide_AlignKeyChain(benchmark::State &state) {
       [] { benchmark::DoNotOptimize(imath_chain_pass()); });
 }
 BENCHMARK(PeerSideBySide_AlignKeyChain);
+
+// The Imath chain against the library calls our kernels make for the same
+// keys: "imath/floor" is the most any chain making those calls can gain on
+// Imath, however little it does around them.
+void PeerSideBySide_ImathVsTrigFloor(benchmark::State &state) {
+  static const std::vector<bench_support::TrigArguments> args = bench_support::trig_arguments_for(keys());
+  bench_support::side_by_side(
+      state, kInputs, "floor", "imath", [] { bench_support::trig_floor_pass(args); },
+      [] { benchmark::DoNotOptimize(imath_chain_pass()); });
+}
+BENCHMARK(PeerSideBySide_ImathVsTrigFloor);
 
 void PeerSideBySide_CorrectKey(benchmark::State &state) {
   bench_support::side_by_side(state, kInputs, "ours", "imath", correct_key_pass, imath_reference_pass);

@@ -15,6 +15,7 @@
 
 #include "bench/random_triples.h"
 #include "bench/side_by_side.h"
+#include "bench/trig_floor.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
 #include "rotation/euler_readback.h"
@@ -62,51 +63,18 @@ void BM_FrameAndReadAngles(benchmark::State &state) {
 }
 BENCHMARK(BM_FrameAndReadAngles);
 
-// The arguments of the library calls build_frame + read_angles make for one
-// key. The six normalisations take square roots of sums of squares of unit
-// vectors (1 within rounding; the cost of sqrt does not depend on the value).
-struct TrigArguments {
-  AngleTriple angles;
-  double asin_pitch, asin_bank, atan2_y, atan2_x, sqrt_s;
-};
-
-const std::vector<TrigArguments> &trig_arguments() {
-  static const std::vector<TrigArguments> args = [] {
-    std::vector<TrigArguments> out;
-    for (const AngleTriple &a : keys()) {
-      const KeyFrame::RotationFrame f = KeyFrame::build_frame(a);
-      const double s = 1.0 - f.forward.y * f.forward.y;
-      const bool up_down = f.up.y <= -KeyFrame::kZeroTolerance;
-      // Random keys never reach the gimbal branches of read_heading.
-      out.push_back(
-          {a, f.forward.y, f.right.y / std::sqrt(s), f.forward.x, up_down ? -f.forward.z : f.forward.z, s});
-    }
-    return out;
-  }();
+const std::vector<bench_support::TrigArguments> &trig_arguments() {
+  static const std::vector<bench_support::TrigArguments> args = bench_support::trig_arguments_for(keys());
   return args;
 }
 
-// The library calls of one key; `one` is 1.0, hidden from the optimiser.
-inline void trig_floor_calls(const TrigArguments &t, double one) {
-  benchmark::DoNotOptimize(std::cos(t.angles.heading) + std::sin(t.angles.heading));
-  benchmark::DoNotOptimize(std::cos(t.angles.pitch) + std::sin(t.angles.pitch));
-  benchmark::DoNotOptimize(std::cos(t.angles.bank) + std::sin(t.angles.bank));
-  for (int k = 0; k < 6; ++k) {
-    benchmark::DoNotOptimize(std::sqrt(one));
-  }
-  benchmark::DoNotOptimize(std::atan2(t.atan2_y, t.atan2_x));
-  benchmark::DoNotOptimize(std::asin(t.asin_pitch));
-  benchmark::DoNotOptimize(std::sqrt(t.sqrt_s));
-  benchmark::DoNotOptimize(std::asin(t.asin_bank));
-}
-
 void BM_TrigFloor(benchmark::State &state) {
-  const std::vector<TrigArguments> &in = trig_arguments();
+  const std::vector<bench_support::TrigArguments> &in = trig_arguments();
   std::size_t i = 0;
   double one = 1.0;
   benchmark::DoNotOptimize(one);
   for (auto _ : state) {
-    trig_floor_calls(in[i], one);
+    bench_support::trig_floor_calls(in[i], one);
     i = (i + 1) & (kInputs - 1);
   }
   state.SetItemsProcessed(state.iterations());
@@ -117,15 +85,10 @@ BENCHMARK(BM_TrigFloor);
 // iterations: "frame/floor" is the cost of build_frame + read_angles in units
 // of the library calls they make.
 void BM_FrameVsTrigFloor(benchmark::State &state) {
-  const std::vector<TrigArguments> &args = trig_arguments();
+  const std::vector<bench_support::TrigArguments> &args = trig_arguments();
   const std::vector<AngleTriple> &in = keys();
-  double one = 1.0;
-  benchmark::DoNotOptimize(one);
   bench_support::side_by_side(
-      state, kInputs, "floor", "frame",
-      [&] {
-        for (const TrigArguments &t : args) trig_floor_calls(t, one);
-      },
+      state, kInputs, "floor", "frame", [&] { bench_support::trig_floor_pass(args); },
       [&] {
         for (const AngleTriple &a : in)
           benchmark::DoNotOptimize(KeyFrame::read_angles(KeyFrame::build_frame(a)));

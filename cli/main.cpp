@@ -7,8 +7,10 @@
 
 #include "cli/cli_failure.h"
 #include "cli/subcommands.h"
+#include "host/process_memory.h"
 
 int main(int argc, char **argv) {
+  host::tune_allocator_for_large_scenes();
   CLI::App program(
       "tavorix: keeps the Euler rotation keys (heading, pitch, bank) of LightWave scenes free of "
       "flips, by running the module tavorix.p outside Layout.",

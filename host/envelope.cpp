@@ -91,6 +91,7 @@ bool Envelope::destroy(Key *key) {
   }
   unlink(key);
   index_.erase(key->time);
+  origins_.erase(key);
   release_key(key);
   return true;
 }
@@ -118,6 +119,7 @@ bool Envelope::set_time(Key *key, double time) {
 
 void Envelope::clear() {
   index_.clear();
+  origins_.clear();
   blocks_.clear();
   last_block_size_ = 0;
   last_block_used_ = 0;
@@ -126,6 +128,13 @@ void Envelope::clear() {
   last_ = nullptr;
   finger_ = nullptr;
 }
+
+const KeyOrigin *Envelope::origin(const Key *key) const {
+  auto it = origins_.find(key);
+  return it == origins_.end() ? nullptr : &it->second;
+}
+
+void Envelope::set_origin(const Key *key, const KeyOrigin &origin) { origins_[key] = origin; }
 
 double Envelope::value_at(double time) const {
   if (index_.empty()) return 0.0;

@@ -12,36 +12,37 @@ namespace host {
 namespace {
 
 // Hosts in the order they were made; the last one is current. The current
-// pointer is also kept in an atomic so that callbacks on worker threads can
-// read it without taking the stack's lock.
+// pointer is also published in detail::current_host, so that callbacks on
+// worker threads can read it without taking the stack's lock.
 struct CurrentHosts {
   std::mutex mutex;
   std::vector<Host *> stack;
-  std::atomic<Host *> current{nullptr};
 };
 
+// Never destroyed: a Host held by a static object may end after every other
+// static of this file.
 CurrentHosts &current_hosts() {
-  static CurrentHosts instance;
-  return instance;
+  static CurrentHosts *const instance = new CurrentHosts;
+  return *instance;
 }
 
 }  // namespace
+
+std::atomic<Host *> detail::current_host{nullptr};
 
 Host::Host() {
   CurrentHosts &hosts = current_hosts();
   std::lock_guard<std::mutex> lock(hosts.mutex);
   hosts.stack.push_back(this);
-  hosts.current.store(this, std::memory_order_release);
+  detail::current_host.store(this, std::memory_order_release);
 }
 
 Host::~Host() {
   CurrentHosts &hosts = current_hosts();
   std::lock_guard<std::mutex> lock(hosts.mutex);
   hosts.stack.erase(std::remove(hosts.stack.begin(), hosts.stack.end(), this), hosts.stack.end());
-  hosts.current.store(hosts.stack.empty() ? nullptr : hosts.stack.back(), std::memory_order_release);
+  detail::current_host.store(hosts.stack.empty() ? nullptr : hosts.stack.back(), std::memory_order_release);
 }
-
-Host *Host::current() { return current_hosts().current.load(std::memory_order_acquire); }
 
 GlobalFunc *Host::global_function() const { return &host::global_function; }
 

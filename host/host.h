@@ -54,6 +54,14 @@ struct HostMessage {
 // with no context argument, so exactly one Host is "current" at a time; its
 // constructor makes it current and its destructor ends that (the Host that
 // was current before becomes current again, so Hosts may nest).
+class Host;
+
+namespace detail {
+// The current Host, read by every envelope callback: a constant-initialised
+// atomic, so reading it needs no guard and no call.
+extern std::atomic<Host *> current_host;
+}  // namespace detail
+
 class Host {
  public:
   Host();
@@ -61,7 +69,7 @@ class Host {
   Host(const Host &) = delete;
   Host &operator=(const Host &) = delete;
 
-  static Host *current();
+  static Host *current() { return detail::current_host.load(std::memory_order_acquire); }
 
   Scene &scene() { return scene_; }
   const Scene &scene() const { return scene_; }

@@ -570,8 +570,7 @@ class LwsReader {
                               shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
       }
       Key *key = envelope.create(time, source.value);
-      key->shape = parsed.shapes[index];
-      key->source_index = static_cast<std::int64_t>(index);
+      envelope.set_origin(key, KeyOrigin{static_cast<std::int64_t>(index), parsed.shapes[index]});
       source.time = time;
     }
   }

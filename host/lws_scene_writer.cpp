@@ -47,14 +47,14 @@ std::string time_text(double time, double fps) {
 // A new key takes the shape of the span it splits, which the file stores on
 // the next key it has; a new key after the file's last key takes the shape of
 // the key before it. Keys made since reading have no shape of their own.
-KeyShape shape_for_new_key(const Key &key) {
+KeyShape shape_for_new_key(const Envelope &envelope, const Key &key) {
   for (const Key *next = key.next; next != nullptr; next = next->next) {
-    if (next->source_index >= 0) return next->shape;
+    if (const KeyOrigin *origin = envelope.origin(next)) return origin->shape;
   }
   for (const Key *prev = key.prev; prev != nullptr; prev = prev->prev) {
-    if (prev->source_index >= 0) return prev->shape;
+    if (const KeyOrigin *origin = envelope.origin(prev)) return origin->shape;
   }
-  return key.shape;
+  return KeyShape{};
 }
 
 }  // namespace
@@ -77,11 +77,12 @@ class LwsEnvelopeWriter {
     std::size_t expected_next_source = 0;
     for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
       require_finite(item_name, source, *key);
-      const auto index = key->source_index;
+      const KeyOrigin *origin = envelope.origin(key);
+      const std::int64_t index = origin != nullptr ? origin->index : -1;
       const bool from_file = index >= 0 && static_cast<std::size_t>(index) < source.keys.size() &&
                              !kept[static_cast<std::size_t>(index)];
       if (!from_file) {
-        region += indent + new_key_text(*key) + ending;
+        region += indent + new_key_text(envelope, *key) + ending;
         changed = true;
         continue;
       }
@@ -130,8 +131,8 @@ class LwsEnvelopeWriter {
                              std::to_string(key.value) + " at time " + std::to_string(key.time) + ")");
   }
 
-  std::string new_key_text(const Key &key) const {
-    const KeyShape shape = shape_for_new_key(key);
+  std::string new_key_text(const Envelope &envelope, const Key &key) const {
+    const KeyShape shape = shape_for_new_key(envelope, key);
     std::string text = "Key " + shortest_double_text(key.value) + " " + time_text(key.time, fps_) + " " +
                        std::to_string(shape.span_type);
     for (double parameter : shape.params) text += " " + shortest_double_text(parameter);

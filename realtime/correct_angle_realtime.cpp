@@ -13,6 +13,9 @@
 namespace KeyFrame {
 namespace {
 
+// How many records ahead of the write-back their angles are fetched.
+constexpr std::uint64_t kRecordLookahead = 8;
+
 void write_record(const LWEnvelopeFuncs *env, KeyRecord &record) {
   // A damaged triple was never shifted: its keys are left as the host has them.
   if (!is_placeable(record.angles)) return;
@@ -65,8 +68,15 @@ void correct_angle_realtime(KeyInfo *info) {
   }
   first.angles = turned;
 
+  // The angles of most records were just written by a worker thread, so
+  // each read here fetches a line from another core's cache. Asking for the
+  // records a few ahead lets those fetches overlap with the host's calls
+  // instead of each one waiting for the last.
   const LWEnvelopeFuncs *env = host_services.envelope_funcs;
-  for (std::uint64_t i = 0; i < count; ++i) write_record(env, info->records[i]);
+  for (std::uint64_t i = 0; i < count; ++i) {
+    if (i + kRecordLookahead < count) __builtin_prefetch(&info->records[i + kRecordLookahead].angles);
+    write_record(env, info->records[i]);
+  }
 }
 
 }  // namespace KeyFrame

@@ -88,6 +88,9 @@ v = counter("PeerSideBySide_AlignKeyChain", "imath/ours")
 ratio("align_key chain: Imath chain time / ours", v, ">= 2", v is not None and v >= 2.0,
       f"(ours {counter('PeerSideBySide_AlignKeyChain', 'ours_ns') or 0:.0f} ns, "
       f"Imath {counter('PeerSideBySide_AlignKeyChain', 'imath_ns') or 0:.0f} ns per key)" if v else "")
+v = counter("PeerSideBySide_ImathVsTrigFloor", "imath/floor")
+ratio("  bound: Imath chain time / our library calls alone", v, "-", None,
+      "(the most any chain making these calls can gain on Imath)" if v else "")
 v = counter("PeerSideBySide_CorrectKey", "imath/ours")
 ratio("correct_key: Imath time / ours", v, "-", None,
       f"(ours {counter('PeerSideBySide_CorrectKey', 'ours_ns') or 0:.0f} ns, "
@@ -107,10 +110,11 @@ ratio("scan 100 items x 10,000 keys: speed-up 1 -> 2 threads", v, ">= 1.6", v is
 # keys (or items), the time may grow at most 1.1 times as much.
 sized = {}
 for b in runs:
-    m = re.match(r"^(Scan|InferiorAngle|SuperiorAngle|RealTime)/items:(\d+)/keys:(\d+)/", b["name"])
+    m = re.match(r"^(Scan|ScanCold|InferiorAngle|SuperiorAngle|RealTime)/items:(\d+)/keys:(\d+)/", b["name"])
     if m:
         sized[(m.group(1), int(m.group(2)), int(m.group(3)))] = seconds(b)
-print("\ngrowth (time ratio / size ratio; linear is 1, target <= 1.1)")
+print("\ngrowth (time ratio / size ratio; linear is 1, target <= 1.1; ScanCold: the scene flushed from")
+print("the caches before each scan, so that small scenes are not measured as cached from the last repeat)")
 for (command, items, keys), t in sorted(sized.items()):
     for bigger, label in (((command, items, keys * 10), "keys x10"), ((command, items, keys * 100), "keys x100"),
                           ((command, items * 100, keys), "items x100")):

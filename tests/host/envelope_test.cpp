@@ -185,4 +185,31 @@ TEST(Envelope, ValueAtInterpolatesBetweenKeysAndHoldsOutside) {
   EXPECT_EQ(envelope.value_at(10.0), 6.0);
 }
 
+// A slot freed by destroy is reused by the next key made: that key is new,
+// not the one read from the file.
+TEST(Envelope, AKeysOriginFollowsItsHandleAndEndsWithIt) {
+  Envelope envelope;
+  add_keys(envelope, {{0.0, 10.0}, {1.0, 11.0}});
+  Key *read = envelope.find(1.0);
+  host::KeyOrigin origin;
+  origin.index = 1;
+  origin.shape.span_type = 3;
+  envelope.set_origin(read, origin);
+
+  ASSERT_TRUE(envelope.set_time(read, 2.0));
+  ASSERT_NE(envelope.origin(read), nullptr);
+  EXPECT_EQ(envelope.origin(read)->index, 1);
+  EXPECT_EQ(envelope.origin(read)->shape.span_type, 3);
+  EXPECT_EQ(envelope.origin(envelope.find(0.0)), nullptr);
+
+  ASSERT_TRUE(envelope.destroy(read));
+  Key *made = envelope.create(5.0, 1.0);
+  EXPECT_EQ(made, read) << "the freed slot is reused";
+  EXPECT_EQ(envelope.origin(made), nullptr);
+
+  envelope.set_origin(made, origin);
+  envelope.clear();
+  EXPECT_EQ(envelope.origin(envelope.create(5.0, 1.0)), nullptr);
+}
+
 }  // namespace

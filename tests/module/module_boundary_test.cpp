@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -12,6 +11,7 @@
 #include "host/master_handlers.h"
 #include "support/module_harness.h"
 #include "support/rotation_keys.h"
+#include "support/thread_count.h"
 
 namespace {
 
@@ -150,15 +150,6 @@ TEST(Activation, MasterHandlerRecordIsFilledOnlyWhereThereIsRoom) {
   EXPECT_EQ(handler.item, nullptr);
 }
 
-int thread_count() {
-  int n = 0;
-  for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) {
-    (void)entry;
-    ++n;
-  }
-  return n;
-}
-
 // One round of a host's life with the module: load, every server (the
 // real-time watcher included, through a parallel correction of three items),
 // destroy, shut down, unload. No thread of the module may outlive the round.
@@ -190,12 +181,13 @@ TEST(ModuleLifetime, LoadRunAndUnloadAThousandTimes) {
   // The first round also starts the threads that live as long as the process
   // (a sanitizer's own background thread, for one); count after it.
   run_every_server_once();
-  const int threads_before = thread_count();
+  const int threads_before = testing_support::thread_count();
   for (int round = 1; round < 1000; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     run_every_server_once();
     if (HasFatalFailure()) return;
-    ASSERT_EQ(thread_count(), threads_before) << "a thread outlived the module";
+    ASSERT_EQ(testing_support::thread_count_settled_at(threads_before), threads_before)
+        << "a thread outlived the module";
   }
 }
 

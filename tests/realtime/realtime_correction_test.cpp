@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "rotation/rotation_offset.h"
 #include "support/orientation.h"
+#include "support/thread_count.h"
 #include "watcher_fixture.h"
 
 namespace {
@@ -92,11 +92,6 @@ TEST_F(WatcherTest, ReferenceItemHoldingANonFiniteValueLeavesEveryKeyAlone) {
   EXPECT_TRUE(tracking());
 }
 
-std::size_t thread_count() {
-  const std::filesystem::directory_iterator tasks("/proc/self/task");
-  return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
-}
-
 // The host may unload the module between two events, so a step must not leave
 // worker threads of its parallel part running after it returns.
 // The steps of one tracking period share the scheduler's worker threads;
@@ -107,13 +102,13 @@ TEST_F(WatcherTest, TrackingPeriodLeavesNoWorkerThreadBehind) {
   // process (a sanitizer's own background thread, for one).
   for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
   handlers.time_changed();
-  const std::size_t before = thread_count();
+  const int before = testing_support::thread_count();
   for (int period = 0; period < 3; ++period) {
     for (int step = 0; step < 3; ++step) {
       for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
     }
     handlers.time_changed();
-    EXPECT_EQ(thread_count(), before) << "after period " << period;
+    EXPECT_EQ(testing_support::thread_count_settled_at(before), before) << "after period " << period;
   }
   EXPECT_EQ(commands.refresh_count(), 10u);
 }

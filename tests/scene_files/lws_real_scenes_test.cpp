@@ -81,10 +81,13 @@ TEST(LwsSceneFile, ReadsTheTakeoffCameraRigOfM02) {
 
   const host::Key *second = loaded.envelope("Cam", kHeading).first()->next;
   EXPECT_EQ(second->time, host::frame_time(28, 30));  // written as 0.93333334
-  EXPECT_EQ(second->shape.span_type, 3);
-  EXPECT_EQ(second->shape.params[3], -0.41652131);
-  EXPECT_EQ(second->shape.params[4], -0.83304262);
-  EXPECT_EQ(loaded.envelope("Cam", kHeading).last()->shape.span_type, 0);
+  const host::Envelope &heading = loaded.envelope("Cam", kHeading);
+  ASSERT_NE(heading.origin(second), nullptr);
+  EXPECT_EQ(heading.origin(second)->index, 1);
+  EXPECT_EQ(heading.origin(second)->shape.span_type, 3);
+  EXPECT_EQ(heading.origin(second)->shape.params[3], -0.41652131);
+  EXPECT_EQ(heading.origin(second)->shape.params[4], -0.83304262);
+  EXPECT_EQ(heading.origin(heading.last())->shape.span_type, 0);
   EXPECT_EQ(loaded.envelope("Cam", kHeading).pre_behavior, 5);
 }
 
