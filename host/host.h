@@ -49,11 +49,6 @@ struct HostMessage {
   std::string line2;  // empty when the module passed none
 };
 
-// The stand-in host: a scene plus the service tables the module reaches
-// through the global function. The global function is a plain C function
-// with no context argument, so exactly one Host is "current" at a time; its
-// constructor makes it current and its destructor ends that (the Host that
-// was current before becomes current again, so Hosts may nest).
 class Host;
 
 namespace detail {
@@ -62,6 +57,11 @@ namespace detail {
 extern std::atomic<Host *> current_host;
 }  // namespace detail
 
+// The stand-in host: a scene plus the service tables the module reaches
+// through the global function. The global function is a plain C function
+// with no context argument, so exactly one Host is "current" at a time; its
+// constructor makes it current and its destructor ends that (the Host that
+// was current before becomes current again, so Hosts may nest).
 class Host {
  public:
   Host();

@@ -8,8 +8,9 @@ namespace host {
 // glibc serves such blocks with fresh mappings and returns them to the
 // system on free, so every scan pays a page fault and a zeroed page for each
 // 4 KiB it touches, work that grows faster than the keys do once the
-// working set leaves the cache. Here blocks up to kLargestHeapBlock come from
-// the heap, and freed memory stays with the process for the next command.
+// working set leaves the cache. Here all threads share one heap, blocks up to
+// 32 MiB come from it, and up to 1 GiB of freed memory stays with the
+// process for the next command.
 // Call once, early in main(), before other threads start. Returns false if
 // the allocator refused a setting (the process then runs with the defaults).
 bool tune_allocator_for_large_scenes();
