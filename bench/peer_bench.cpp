@@ -31,18 +31,7 @@
 namespace {
 
 using bench_support::kInputs;
-using bench_support::random_triples;
 using KeyFrame::AngleTriple;
-
-const std::vector<AngleTriple> &keys() {
-  static const std::vector<AngleTriple> k = random_triples(1, 2 * KeyFrame::kTwoPi);
-  return k;
-}
-
-const std::vector<AngleTriple> &references() {
-  static const std::vector<AngleTriple> r = random_triples(2, 3 * KeyFrame::kTwoPi);
-  return r;
-}
 
 Imath::Eulerd to_imath(const AngleTriple &a) {
   return Imath::Eulerd(Imath::V3d(a.pitch, a.heading, a.bank), Imath::Eulerd::ZXY, Imath::Eulerd::XYZLayout);
@@ -62,13 +51,13 @@ Imath::Eulerd imath_key(const AngleTriple &key, const Imath::Eulerd &target) {
 // references never drift whole turns away.
 Imath::Eulerd imath_chain_pass() {
   Imath::Eulerd previous = to_imath({0, 0, 0});
-  for (const AngleTriple &key : keys()) previous = imath_key(key, previous);
+  for (const AngleTriple &key : bench_support::random_keys()) previous = imath_key(key, previous);
   return previous;
 }
 
 AngleTriple align_chain_pass() {
   AngleTriple previous{0, 0, 0};
-  for (const AngleTriple &in : keys()) {
+  for (const AngleTriple &in : bench_support::random_keys()) {
     AngleTriple key = in;
     KeyFrame::align_key(previous, key);
     previous = key;
@@ -77,14 +66,14 @@ AngleTriple align_chain_pass() {
 }
 
 void imath_reference_pass() {
-  const std::vector<AngleTriple> &in = keys();
-  const std::vector<AngleTriple> &ref = references();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
+  const std::vector<AngleTriple> &ref = bench_support::random_references();
   for (std::size_t i = 0; i < kInputs; ++i) benchmark::DoNotOptimize(imath_key(in[i], to_imath(ref[i])));
 }
 
 void correct_key_pass() {
-  const std::vector<AngleTriple> &in = keys();
-  const std::vector<AngleTriple> &ref = references();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
+  const std::vector<AngleTriple> &ref = bench_support::random_references();
   for (std::size_t i = 0; i < kInputs; ++i) {
     AngleTriple key = in[i];
     KeyFrame::correct_key(KeyFrame::kInferiorCorrection, ref[i], key);
@@ -115,9 +104,9 @@ BENCHMARK(PeerSideBySide_AlignKeyChain);
 // keys: "imath/floor" is the most any chain making those calls can gain on
 // Imath, however little it does around them.
 void PeerSideBySide_ImathVsTrigFloor(benchmark::State &state) {
-  static const std::vector<bench_support::TrigArguments> args = bench_support::trig_arguments_for(keys());
+  const std::vector<bench_support::TrigArguments> &args = bench_support::random_key_trig_arguments();
   bench_support::side_by_side(
-      state, kInputs, "floor", "imath", [] { bench_support::trig_floor_pass(args); },
+      state, kInputs, "floor", "imath", [&] { bench_support::trig_floor_pass(args); },
       [] { benchmark::DoNotOptimize(imath_chain_pass()); });
 }
 BENCHMARK(PeerSideBySide_ImathVsTrigFloor);

@@ -29,16 +29,6 @@ using bench_support::kInputs;
 using bench_support::random_triples;
 using KeyFrame::AngleTriple;
 
-const std::vector<AngleTriple> &keys() {
-  static const std::vector<AngleTriple> k = random_triples(1, 2 * KeyFrame::kTwoPi);
-  return k;
-}
-
-const std::vector<AngleTriple> &references() {
-  static const std::vector<AngleTriple> r = random_triples(2, 3 * KeyFrame::kTwoPi);
-  return r;
-}
-
 const std::vector<AngleTriple> &small_offsets() {
   static const std::vector<AngleTriple> d = random_triples(3, 0.05);
   return d;
@@ -53,7 +43,7 @@ void BM_RotationSmoke(benchmark::State &state) {
 BENCHMARK(BM_RotationSmoke);
 
 void BM_FrameAndReadAngles(benchmark::State &state) {
-  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(KeyFrame::read_angles(KeyFrame::build_frame(in[i])));
@@ -63,13 +53,8 @@ void BM_FrameAndReadAngles(benchmark::State &state) {
 }
 BENCHMARK(BM_FrameAndReadAngles);
 
-const std::vector<bench_support::TrigArguments> &trig_arguments() {
-  static const std::vector<bench_support::TrigArguments> args = bench_support::trig_arguments_for(keys());
-  return args;
-}
-
 void BM_TrigFloor(benchmark::State &state) {
-  const std::vector<bench_support::TrigArguments> &in = trig_arguments();
+  const std::vector<bench_support::TrigArguments> &in = bench_support::random_key_trig_arguments();
   std::size_t i = 0;
   double one = 1.0;
   benchmark::DoNotOptimize(one);
@@ -85,8 +70,8 @@ BENCHMARK(BM_TrigFloor);
 // iterations: "frame/floor" is the cost of build_frame + read_angles in units
 // of the library calls they make.
 void BM_FrameVsTrigFloor(benchmark::State &state) {
-  const std::vector<bench_support::TrigArguments> &args = trig_arguments();
-  const std::vector<AngleTriple> &in = keys();
+  const std::vector<bench_support::TrigArguments> &args = bench_support::random_key_trig_arguments();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
   bench_support::side_by_side(
       state, kInputs, "floor", "frame", [&] { bench_support::trig_floor_pass(args); },
       [&] {
@@ -98,8 +83,8 @@ BENCHMARK(BM_FrameVsTrigFloor);
 
 void BM_CorrectKey(benchmark::State &state) {
   const auto mode = static_cast<std::int32_t>(state.range(0));
-  const std::vector<AngleTriple> &in = keys();
-  const std::vector<AngleTriple> &ref = references();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
+  const std::vector<AngleTriple> &ref = bench_support::random_references();
   std::size_t i = 0;
   for (auto _ : state) {
     AngleTriple key = in[i];
@@ -113,7 +98,7 @@ BENCHMARK(BM_CorrectKey)->Arg(KeyFrame::kInferiorCorrection)->Arg(KeyFrame::kSup
 
 // The scan's use: each key aligned to the one before it as already rewritten.
 void BM_AlignKeyChain(benchmark::State &state) {
-  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
   AngleTriple previous{0, 0, 0};
   std::size_t i = 0;
   for (auto _ : state) {
@@ -131,7 +116,7 @@ void BM_AlignKeyChain(benchmark::State &state) {
 BENCHMARK(BM_AlignKeyChain);
 
 void BM_ApplyRotationOffset(benchmark::State &state) {
-  const std::vector<AngleTriple> &in = keys();
+  const std::vector<AngleTriple> &in = bench_support::random_keys();
   const std::vector<AngleTriple> &offset = small_offsets();
   std::size_t i = 0;
   for (auto _ : state) {

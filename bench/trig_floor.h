@@ -10,6 +10,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bench/random_triples.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
 #include "rotation/rotation_frame.h"
@@ -35,6 +36,12 @@ inline std::vector<TrigArguments> trig_arguments_for(const std::vector<KeyFrame:
         {a, f.forward.y, f.right.y / std::sqrt(s), f.forward.x, up_down ? -f.forward.z : f.forward.z, s});
   }
   return out;
+}
+
+// The arguments for random_keys(), made once.
+inline const std::vector<TrigArguments> &random_key_trig_arguments() {
+  static const std::vector<TrigArguments> args = trig_arguments_for(random_keys());
+  return args;
 }
 
 // The library calls of one key; `one` is 1.0, hidden from the optimiser.
