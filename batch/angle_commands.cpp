@@ -7,13 +7,14 @@
 #include "module/scene_services.h"
 #include "module/scheduler_scope.h"
 #include "module/servers.h"
+#include "module/service_names.h"
 
 namespace KeyFrame {
 namespace {
 
-int run_angle_command(std::int32_t mode, int version, GlobalFunc *global) {
-  return guard_activation([&] {
-    const int begun = begin_activation(version, LWLAYOUTGENERIC_VERSION, global);
+int run_angle_command(const char *server, std::int32_t mode, int version, GlobalFunc *global) {
+  return guard_activation(server, [&] {
+    const int begun = begin_activation(version, kGenericVersion, global);
     if (begun != AFUNC_OK) return begun;
     SchedulerScope scheduler;
     KeyInfo info(mode);
@@ -25,7 +26,7 @@ int run_angle_command(std::int32_t mode, int version, GlobalFunc *global) {
     } catch (...) {
       // Cut short before any key was written (the write-back allocates
       // nothing): take back the keys the collection created, so a failed
-      // command leaves the animation as it was.
+      // command leaves the animation as it was, as the guard tells the user.
       for (std::uint64_t i = 0; i < info.records.size(); ++i) remove_created_keys(info.records[i]);
       throw;
     }
@@ -36,11 +37,11 @@ int run_angle_command(std::int32_t mode, int version, GlobalFunc *global) {
 }  // namespace
 
 extern "C" int activate_inferior_angle(int version, GlobalFunc *global, void *, void *) {
-  return run_angle_command(kModeInferior, version, global);
+  return run_angle_command("Tavorix:InferiorAngle", kModeInferior, version, global);
 }
 
 extern "C" int activate_superior_angle(int version, GlobalFunc *global, void *, void *) {
-  return run_angle_command(kModeSuperior, version, global);
+  return run_angle_command("Tavorix:SuperiorAngle", kModeSuperior, version, global);
 }
 
 }  // namespace KeyFrame

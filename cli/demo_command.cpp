@@ -34,7 +34,7 @@ int run_demo(const DemoOptions &options) {
 
   const std::vector<ItemRotation> before = snapshot_rotations(items);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  run_generic_server(*module, host, "Tavorix:Scan");
+  run_module_command(*module, host, "Tavorix:Scan");
   const std::vector<ItemRotation> after = snapshot_rotations(items);
 
   const std::string svg = render_rotation_plot("tavorix demo: rotation keys before and after Tavorix:Scan",

@@ -75,7 +75,7 @@ int run_fix(const FixCommand &command, const FixOptions &options) {
 
   const std::vector<ItemRotation> before = snapshot_rotations(items);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  run_generic_server(*module, host, command.server);
+  run_module_command(*module, host, command.server);
   const std::vector<ItemRotation> after = snapshot_rotations(items);
 
   std::ostream &report = std::cout;

@@ -25,22 +25,26 @@ std::unique_ptr<host::LoadedModule> load_module(const std::string &path) {
   }
 }
 
-void run_generic_server(host::LoadedModule &module, host::Host &host, const std::string &server) {
-  int result = 0;
+void run_module_command(host::LoadedModule &module, host::Host &host, const std::string &server) {
+  host::GenericRun run;
   try {
-    result = host::run_generic(module, host, server);
+    run = host::run_generic_server(module, host, server);
   } catch (const host::ModuleLoadError &error) {
     throw module_failed(error.what());
   }
-  if (result != AFUNC_OK) {
-    throw module_failed("the module's " + server + " answered \"" + host::describe_result(result) + "\" (" +
-                        std::to_string(result) + "); nothing was written");
-  }
+  if (run.succeeded()) return;
+  // The module's own words when it told the user why; the host's otherwise.
+  if (run.error && run.placeholder_calls.empty())
+    throw module_failed(run.failure() + " Nothing was written.");
+  throw module_failed("the module's " + server + " failed: " + run.failure() + "; nothing was written");
 }
 
 void set_host_output(host::Host &host, bool quiet) {
   host.set_draw_progress(!quiet);
   host.set_print_messages(!quiet);
+  // A run that fails is reported once, by run_module_command, with the
+  // module's own words.
+  host.set_print_errors(false);
 }
 
 }  // namespace cli

@@ -17,8 +17,10 @@ std::string default_module_path();
 std::unique_ptr<host::LoadedModule> load_module(const std::string &path);
 
 // Runs the LayoutGeneric server `server` on `host`. Throws CliFailure (module
-// failed) when the server answers anything but "ok".
-void run_generic_server(host::LoadedModule &module, host::Host &host, const std::string &server);
+// failed) when the server answers anything but "ok", posts an error (it
+// could not finish: the error's lines are the message) or calls a member of
+// the host's tables that no module may call.
+void run_module_command(host::LoadedModule &module, host::Host &host, const std::string &server);
 
 // How the host shows what the module says: the progress bar on a terminal
 // and the module's messages on stderr, neither with `quiet`.

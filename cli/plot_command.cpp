@@ -44,7 +44,7 @@ int run_plot(const PlotOptions &options) {
 
   const std::vector<ItemRotation> before = snapshot_rotations(items);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  run_generic_server(*module, host, "Tavorix:Scan");
+  run_module_command(*module, host, "Tavorix:Scan");
   const std::vector<ItemRotation> after = snapshot_rotations(items);
 
   const std::vector<PlotPanel> panels = options.item_names.empty() ? animated_panels(before, after) : [&] {

@@ -99,7 +99,7 @@ int run_script(const RunOptions &options) {
   }
   if (!result.ok) {
     const std::string message = script_error(options.script_path, result) + "; nothing was written";
-    if (result.error.find(": the server answered ") != std::string::npos) throw module_failed(message);
+    if (result.module_failed) throw module_failed(message);
     throw bad_input(message);
   }
 

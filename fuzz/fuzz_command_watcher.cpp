@@ -32,7 +32,7 @@
 #include "host/host.h"
 #include "host/master_handlers.h"
 #include "host/scene.h"
-#include "lwhost.h"
+#include "module/host_interface.h"
 #include "module/servers.h"
 #include "rotation/angle_constants.h"
 

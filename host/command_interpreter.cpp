@@ -72,7 +72,7 @@ CommandResult CommandInterpreter::run_script(const std::string &script) {
     const std::string text = script.substr(lines[i].offset, lines[i].length);
     if (skipped_line(text)) continue;
     std::string error;
-    if (!execute(text, error)) {
+    if (!execute(text, error, result.module_failed)) {
       result.ok = false;
       result.line = i + 1;
       result.command = text;
@@ -92,7 +92,7 @@ CommandResult CommandInterpreter::run_script(std::istream &script) {
 CommandResult CommandInterpreter::run_command(const std::string &text) {
   CommandResult result;
   std::string error;
-  if (execute(text, error)) {
+  if (execute(text, error, result.module_failed)) {
     result.commands_run = 1;
   } else {
     result.ok = false;
@@ -118,7 +118,8 @@ bool CommandInterpreter::has_rotation_override(const Item &item) const {
   return overrides_.count(&item) != 0;
 }
 
-bool CommandInterpreter::execute(const std::string &text, std::string &error) {
+bool CommandInterpreter::execute(const std::string &text, std::string &error, bool &module_failed) {
+  module_failed = false;
   if (nesting_ >= kMaxNesting) {
     error = "refused: commands nested more than " + std::to_string(kMaxNesting) + " deep";
     return false;
@@ -126,9 +127,26 @@ bool CommandInterpreter::execute(const std::string &text, std::string &error) {
   NestingLevel level(nesting_);
   try {
     const LayoutCommand command = parse_layout_command(text, host_.scene());
-    if (command.kind == CommandKind::Generic) return run_generic_command(text, command.server, error);
+    if (command.kind == CommandKind::Generic) {
+      // A server that cannot run (not loaded, not in the module) is the
+      // command's failure; one that ran and failed is the module's.
+      module_failed = module_ != nullptr && module_->find(LWLAYOUTGENERIC_CLASS, command.server) != nullptr;
+      const bool ran = run_generic_command(text, command.server, error);
+      if (ran) module_failed = false;
+      return ran;
+    }
+    const std::size_t messages_before = host_.messages().size();
     apply(command);
     report(text);
+    // A master handler that could not follow the command said so through
+    // the message service.
+    const std::vector<HostMessage> messages = host_.messages();
+    for (std::size_t i = messages_before; i < messages.size(); ++i) {
+      if (messages[i].kind != "error") continue;
+      error = messages[i].line1 + (messages[i].line2.empty() ? "" : " " + messages[i].line2);
+      module_failed = true;
+      return false;
+    }
     return true;
   } catch (const std::exception &failure) {
     error = failure.what();
@@ -148,13 +166,13 @@ bool CommandInterpreter::run_generic_command(const std::string &text, const std:
   }
   report(text);
   const std::size_t seen = host_.monitor_calls().size();
-  const int result = run_generic(*module_, host_, server);
+  const GenericRun run = run_generic_server(*module_, host_, server);
   if (hooks_.on_progress) {
     const std::vector<MonitorCall> calls = host_.monitor_calls();
     for (std::size_t i = seen; i < calls.size(); ++i) hooks_.on_progress(calls[i]);
   }
-  if (result != AFUNC_OK) {
-    error = "the server answered " + describe_result(result);
+  if (!run.succeeded()) {
+    error = "the server failed: " + run.failure();
     return false;
   }
   return true;

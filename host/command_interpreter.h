@@ -31,6 +31,9 @@ struct CommandResult {
   std::size_t line = 0;          // 1-based line of the failing command; 0 outside a script
   std::string command;           // the failing command's text
   std::string error;             // e.g. "line 3: AddRotation 1 x 0: 'x' is not a finite number"
+  // The failure was the module's: a server failed, or a master handler
+  // could not follow the command (rather than a command the host refused).
+  bool module_failed = false;
 };
 
 // Where the interpreter tells its user about what the commands did.
@@ -98,7 +101,8 @@ class CommandInterpreter {
 
  private:
   // Runs one command; false with `error` set when it could not run.
-  bool execute(const std::string &text, std::string &error);
+  // `module_failed` tells a failure of the module's from one of the command's.
+  bool execute(const std::string &text, std::string &error, bool &module_failed);
   bool run_generic_command(const std::string &text, const std::string &server, std::string &error);
   void apply(const LayoutCommand &command);
   void change_selection(const std::function<void()> &change);

@@ -6,6 +6,7 @@
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/host_call_scope.h"
+#include "host/placeholder_members.h"
 
 namespace host {
 namespace {
@@ -59,7 +60,7 @@ inline void prefetch_for_read(const Key *key) {
 
 LWEnvKeyframeID create_key(LWEnvelopeID env, LWTime time, double value) {
   HostCallScope host_code;
-  Envelope *envelope = from_handle(env);
+  Envelope *envelope = envelope_of(env);
   Key *key = nullptr;
   if (envelope != nullptr) {
     try {
@@ -73,15 +74,15 @@ LWEnvKeyframeID create_key(LWEnvelopeID env, LWTime time, double value) {
 }
 
 void destroy_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
-  Envelope *envelope = from_handle(env);
-  Key *key = from_handle(key_id);
+  Envelope *envelope = envelope_of(env);
+  Key *key = key_of(key_id);
   bool ok = envelope != nullptr && envelope->destroy(key);
   // `key` is recorded as an address only; it is never followed after this.
   record("destroyKey", envelope, key, -1, 0.0, 0.0, ok);
 }
 
 LWEnvKeyframeID find_key(LWEnvelopeID env, LWTime time) {
-  Envelope *envelope = from_handle(env);
+  Envelope *envelope = envelope_of(env);
   Key *key = envelope == nullptr ? nullptr : envelope->find(time);
   prefetch_for_read(key);
   record("findKey", envelope, key, -1, 0.0, time, key != nullptr);
@@ -89,8 +90,8 @@ LWEnvKeyframeID find_key(LWEnvelopeID env, LWTime time) {
 }
 
 LWEnvKeyframeID next_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
-  Envelope *envelope = from_handle(env);
-  Key *key = from_handle(key_id);
+  Envelope *envelope = envelope_of(env);
+  Key *key = key_of(key_id);
   Key *next = envelope == nullptr || key == nullptr ? nullptr : key->next;
   prefetch_for_read(next);
   record("nextKey", envelope, key, -1, 0.0, 0.0, next != nullptr);
@@ -98,16 +99,16 @@ LWEnvKeyframeID next_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
 }
 
 LWEnvKeyframeID prev_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
-  Envelope *envelope = from_handle(env);
-  Key *key = from_handle(key_id);
+  Envelope *envelope = envelope_of(env);
+  Key *key = key_of(key_id);
   Key *prev = envelope == nullptr || key == nullptr ? nullptr : key->prev;
   record("prevKey", envelope, key, -1, 0.0, 0.0, prev != nullptr);
   return to_handle(prev);
 }
 
-int key_set(LWEnvelopeID env, LWEnvKeyframeID key_id, int tag, void *value) {
-  Envelope *envelope = from_handle(env);
-  Key *key = from_handle(key_id);
+int key_set(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value) {
+  Envelope *envelope = envelope_of(env);
+  Key *key = key_of(key_id);
   double given = value == nullptr ? 0.0 : *static_cast<const double *>(value);
   bool ok = false;
   if (envelope != nullptr && key != nullptr && value != nullptr) {
@@ -122,9 +123,9 @@ int key_set(LWEnvelopeID env, LWEnvKeyframeID key_id, int tag, void *value) {
   return ok ? 1 : 0;
 }
 
-int key_get(LWEnvelopeID env, LWEnvKeyframeID key_id, int tag, void *value) {
-  Envelope *envelope = from_handle(env);
-  Key *key = from_handle(key_id);
+int key_get(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value) {
+  Envelope *envelope = envelope_of(env);
+  Key *key = key_of(key_id);
   double read = 0.0;
   bool ok = false;
   if (envelope != nullptr && key != nullptr && value != nullptr) {
@@ -141,11 +142,39 @@ int key_get(LWEnvelopeID env, LWEnvKeyframeID key_id, int tag, void *value) {
   return ok ? 1 : 0;
 }
 
-const LWEnvelopeFuncs kEnvelopeFuncs = {create_key, destroy_key, find_key, next_key,
-                                        prev_key,   key_set,     key_get};
+// Filled member by member, by name; every member the module must never call
+// (above all `destroy`, which would take a whole envelope away) is a
+// placeholder that reports the call.
+LWEnvelopeFuncs make_envelope_funcs() {
+  LWEnvelopeFuncs table{};
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, create);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, destroy);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, createGroup);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, destroyGroup);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, copy);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, load);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, save);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, evaluate);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, edit);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, envAge);
+  table.createKey = create_key;
+  table.destroyKey = destroy_key;
+  table.findKey = find_key;
+  table.nextKey = next_key;
+  table.prevKey = prev_key;
+  table.keySet = key_set;
+  table.keyGet = key_get;
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, setEnvEvent);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, egSet);
+  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, egGet);
+  return table;
+}
 
 }  // namespace
 
-const LWEnvelopeFuncs &envelope_funcs_table() { return kEnvelopeFuncs; }
+const LWEnvelopeFuncs &envelope_funcs_table() {
+  static const LWEnvelopeFuncs table = make_envelope_funcs();
+  return table;
+}
 
 }  // namespace host

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lwhost.h"
+#include <lwenvel.h>
 
 namespace host {
 

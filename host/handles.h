@@ -1,26 +1,29 @@
 #pragma once
 
+#include <lwenvel.h>
+#include <lwrender.h>
+
 #include "host/envelope.h"
 #include "host/scene.h"
-#include "lwhost.h"
 
-// The opaque handles of lwhost.h are the addresses of the stand-in host's own
-// objects: an LWItemID is an Item*, an LWChanGroupID is the Item* whose
-// channels form the group, an LWChannelID is a Channel*, an LWEnvelopeID an
-// Envelope* and an LWEnvKeyframeID a Key*. These conversions are the only
-// place where that is spelled out.
+// The host's handles are untyped pointers (void *); in the stand-in host they
+// are the addresses of its own objects: an LWItemID is an Item*, an
+// LWChanGroupID is the Item* whose channels form the group, an LWChannelID is
+// a Channel*, an LWEnvelopeID an Envelope* and an LWEnvKeyframeID a Key*.
+// These conversions are the only place where that is spelled out; since the
+// handle types are all one type, each direction back has its own name.
 namespace host {
 
-inline LWItemID to_handle(Item *item) { return reinterpret_cast<LWItemID>(item); }
-inline LWChanGroupID to_group_handle(Item *item) { return reinterpret_cast<LWChanGroupID>(item); }
-inline LWChannelID to_handle(Channel *channel) { return reinterpret_cast<LWChannelID>(channel); }
-inline LWEnvelopeID to_handle(Envelope *envelope) { return reinterpret_cast<LWEnvelopeID>(envelope); }
-inline LWEnvKeyframeID to_handle(Key *key) { return reinterpret_cast<LWEnvKeyframeID>(key); }
+inline LWItemID to_handle(Item *item) { return item; }
+inline LWChanGroupID to_group_handle(Item *item) { return item; }
+inline LWChannelID to_handle(Channel *channel) { return channel; }
+inline LWEnvelopeID to_handle(Envelope *envelope) { return envelope; }
+inline LWEnvKeyframeID to_handle(Key *key) { return key; }
 
-inline Item *from_handle(LWItemID item) { return reinterpret_cast<Item *>(item); }
-inline Item *from_handle(LWChanGroupID group) { return reinterpret_cast<Item *>(group); }
-inline Channel *from_handle(LWChannelID channel) { return reinterpret_cast<Channel *>(channel); }
-inline Envelope *from_handle(LWEnvelopeID envelope) { return reinterpret_cast<Envelope *>(envelope); }
-inline Key *from_handle(LWEnvKeyframeID key) { return reinterpret_cast<Key *>(key); }
+inline Item *item_of(LWItemID item) { return static_cast<Item *>(item); }
+inline Item *group_item_of(LWChanGroupID group) { return static_cast<Item *>(group); }
+inline Channel *channel_of(LWChannelID channel) { return static_cast<Channel *>(channel); }
+inline Envelope *envelope_of(LWEnvelopeID envelope) { return static_cast<Envelope *>(envelope); }
+inline Key *key_of(LWEnvKeyframeID key) { return static_cast<Key *>(key); }
 
 }  // namespace host

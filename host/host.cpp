@@ -6,6 +6,7 @@
 
 #include "host/handles.h"
 #include "host/host_call_scope.h"
+#include "host/placeholder_members.h"
 #include "host/service_tables.h"
 
 namespace host {
@@ -177,6 +178,25 @@ int Host::evaluate_command(const char *command) {
   return 0;
 }
 
+std::vector<std::string> Host::placeholder_calls() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return placeholder_calls_;
+}
+
+void Host::clear_placeholder_calls() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  placeholder_calls_.clear();
+}
+
+void Host::note_placeholder_call(const char *member) noexcept {
+  try {
+    std::lock_guard<std::mutex> lock(mutex_);
+    placeholder_calls_.emplace_back(member);
+  } catch (...) {
+    // Out of memory: the call has been reported on stderr.
+  }
+}
+
 LWInterfaceInfo *Host::interface_info() {
   const std::vector<Item *> &selection = scene_.selection();
   selection_ids_.clear();
@@ -185,6 +205,12 @@ LWInterfaceInfo *Host::interface_info() {
   selection_ids_.push_back(nullptr);
   interface_info_.curTime = scene_.current_time();
   interface_info_.selItems = selection_ids_.data();
+  HOST_PLACEHOLDER(LWInterfaceInfo, interface_info_, itemFlags);
+  // The stand-in has no preview range and updates dynamics only on request.
+  interface_info_.previewStart = 0;
+  interface_info_.previewEnd = 0;
+  interface_info_.previewStep = 1;
+  interface_info_.dynaUpdate = 0;
   return &interface_info_;
 }
 

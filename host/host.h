@@ -1,5 +1,9 @@
 #pragma once
 
+#include <lwhost.h>
+#include <lwrender.h>
+#include <lwserver.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -9,7 +13,6 @@
 #include <vector>
 
 #include "host/scene.h"
-#include "lwhost.h"
 
 namespace host {
 
@@ -103,6 +106,10 @@ class Host {
   void clear_messages();
   void set_print_messages(bool print) { print_messages_ = print; }
   bool print_messages() const { return print_messages_; }
+  // Whether errors are printed too (when messages are); off where the caller
+  // reports a failed run itself.
+  void set_print_errors(bool print) { print_errors_ = print; }
+  bool print_errors() const { return print_errors_; }
 
   // Commands the module asked the host to run (LWLayoutGeneric and
   // LWMasterAccess evaluate), in order.
@@ -116,6 +123,11 @@ class Host {
   // that throws makes the command fail (returns 0, reported on stderr).
   int evaluate_command(const char *command);
 
+  // Placeholder members of the host's tables the module called (see
+  // placeholder_members.h), by name, in order. Thread-safe.
+  std::vector<std::string> placeholder_calls() const;
+  void clear_placeholder_calls();
+
   // Envelope call recording (off by default; thread-safe when on).
   void record_envelope_calls(bool on);
   std::vector<EnvelopeCall> envelope_calls() const;
@@ -126,6 +138,7 @@ class Host {
   void note_monitor_call(MonitorCall call);
   void note_envelope_call(const EnvelopeCall &call);
   void note_message(HostMessage message);
+  void note_placeholder_call(const char *member) noexcept;
   // Lock-free so that envelope calls on worker threads pay nothing when off.
   bool recording_envelope_calls() const { return recording_envelopes_.load(std::memory_order_relaxed); }
   // Refreshes the interface-information table from the scene (selection,
@@ -143,10 +156,12 @@ class Host {
   std::vector<EnvelopeCall> envelope_calls_;
   std::vector<HostMessage> messages_;
   std::vector<std::string> commands_;
+  std::vector<std::string> placeholder_calls_;
   std::atomic<bool> recording_envelopes_{false};
   bool draw_progress_ = false;
   bool monitor_requests_abort_ = false;
   bool print_messages_ = true;
+  bool print_errors_ = true;
   std::vector<LWItemID> selection_ids_;  // null-terminated copy of the selection
   LWInterfaceInfo interface_info_{};
 };

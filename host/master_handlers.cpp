@@ -4,6 +4,7 @@
 
 #include "host/host.h"
 #include "host/module_loader.h"
+#include "host/placeholder_members.h"
 
 namespace host {
 
@@ -71,10 +72,27 @@ MasterHandlers::Id MasterHandlers::add(ActivateFunc *activate, void *server_data
   entry->record.inst = &entry->funcs;
   entries_.reserve(entries_.size() + 1);  // so that adding the entry below cannot fail
 
+  const std::size_t messages_before = host_.messages().size();
+  const std::size_t placeholders_before = host_.placeholder_calls().size();
   const int result = activate(LWMASTER_VERSION, host_.global_function(), &entry->record, server_data);
   if (result != AFUNC_OK) {
     throw MasterHandlerError("master handler '" + server_name + "': activation answered " +
                              describe_result(result));
+  }
+  // A server that cannot finish says so through the message service and
+  // answers AFUNC_OK.
+  const std::vector<HostMessage> messages = host_.messages();
+  for (std::size_t i = messages_before; i < messages.size(); ++i) {
+    if (messages[i].kind == "error") {
+      throw MasterHandlerError("master handler '" + server_name +
+                               "': activation failed: " + messages[i].line1 +
+                               (messages[i].line2.empty() ? "" : " " + messages[i].line2));
+    }
+  }
+  const std::vector<std::string> placeholders = host_.placeholder_calls();
+  if (placeholders.size() > placeholders_before) {
+    throw MasterHandlerError("master handler '" + server_name + "': activation called " +
+                             placeholders[placeholders_before] + ", which a module must never call");
   }
   if (entry->funcs.create == nullptr) {
     throw MasterHandlerError("master handler '" + server_name + "': its activation set no create function");
@@ -145,7 +163,15 @@ void MasterHandlers::send(int event_code, void *event_data) {
   for (Id id : ids()) {
     Entry *entry = find(id);
     if (entry == nullptr || entry->removed || entry->record.event == nullptr) continue;
-    LWMasterAccess access{event_code, event_data, this, &MasterHandlers::evaluate};
+    LWMasterAccess access{};
+    access.eventCode = event_code;
+    access.eventData = event_data;
+    access.data = this;
+    // Commands by code are the host's own business: the module runs its
+    // commands as text.
+    HOST_PLACEHOLDER(LWMasterAccess, access, lookup);
+    HOST_PLACEHOLDER(LWMasterAccess, access, execute);
+    access.evaluate = &MasterHandlers::evaluate;
     {
       RunningCall running(entry->running);
       entry->record.event(entry->instance, &access);

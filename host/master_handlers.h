@@ -1,12 +1,13 @@
 #pragma once
 
+#include <lwmaster.h>
+#include <lwserver.h>
+
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "lwhost.h"
 
 namespace host {
 

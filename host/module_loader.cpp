@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "host/host.h"
+#include "host/placeholder_members.h"
+#include "module/machine_word.h"
 
 namespace host {
 namespace {
@@ -74,9 +76,9 @@ std::unique_ptr<LoadedModule> LoadedModule::load(const std::string &path) {
     throw ModuleLoadError(where + ": unsupported module interface version: expected " +
                           std::to_string(MOD_SYSVER) + ", found " + std::to_string(descriptor->sysVersion));
   }
-  if (descriptor->sysMachine != MOD_MACHINE) {
-    throw ModuleLoadError(where + ": wrong machine type in the descriptor: expected " + hex(MOD_MACHINE) +
-                          ", found " + hex(descriptor->sysMachine));
+  if (descriptor->sysMachine != expected_machine_word()) {
+    throw ModuleLoadError(where + ": wrong machine type in the descriptor: expected " +
+                          hex(expected_machine_word()) + ", found " + hex(descriptor->sysMachine));
   }
   if (descriptor->startup == nullptr)
     throw ModuleLoadError(where + ": the descriptor has no startup function");
@@ -144,17 +146,62 @@ int run_generic(LoadedModule &module, Host &host, const std::string &server_name
         "run_generic: the host given is not the current host, so the module would "
         "reach another host's services");
   }
-  LWLayoutGeneric local{generic_evaluate, &host};
+  LWLayoutGeneric local{};
+  // Scenes are the host's to load and save, and commands by code its own
+  // business: the module runs its commands as text.
+  HOST_PLACEHOLDER(LWLayoutGeneric, local, saveScene);
+  HOST_PLACEHOLDER(LWLayoutGeneric, local, loadScene);
+  local.data = &host;
+  HOST_PLACEHOLDER(LWLayoutGeneric, local, lookup);
+  HOST_PLACEHOLDER(LWLayoutGeneric, local, execute);
+  local.evaluate = generic_evaluate;
   return module.activate(LWLAYOUTGENERIC_CLASS, server_name, LWLAYOUTGENERIC_VERSION, host.global_function(),
                          &local);
 }
+
+bool GenericRun::succeeded() const { return result == AFUNC_OK && !error && placeholder_calls.empty(); }
+
+std::string GenericRun::failure() const {
+  if (!placeholder_calls.empty()) {
+    std::string members;
+    for (const std::string &member : placeholder_calls) members += (members.empty() ? "" : ", ") + member;
+    return "it called " + members + ", which a module must never call (built with another layout of the " +
+           "host's tables?)";
+  }
+  if (error) return error->line1 + (error->line2.empty() ? "" : " " + error->line2);
+  if (result != AFUNC_OK)
+    return "it answered \"" + describe_result(result) + "\" (" + std::to_string(result) + ")";
+  return {};
+}
+
+GenericRun run_generic_server(LoadedModule &module, Host &host, const std::string &server_name) {
+  const std::size_t messages_before = host.messages().size();
+  const std::size_t placeholders_before = host.placeholder_calls().size();
+  GenericRun run;
+  run.result = run_generic(module, host, server_name);
+  const std::vector<HostMessage> messages = host.messages();
+  for (std::size_t i = messages_before; i < messages.size(); ++i) {
+    if (messages[i].kind == "error") {
+      run.error = messages[i];
+      break;
+    }
+  }
+  const std::vector<std::string> placeholders = host.placeholder_calls();
+  run.placeholder_calls.assign(placeholders.begin() + static_cast<std::ptrdiff_t>(placeholders_before),
+                               placeholders.end());
+  return run;
+}
+
+unsigned int expected_machine_word() { return KeyFrame::kModuleMachine; }
 
 std::string describe_result(int code) {
   switch (code) {
     case AFUNC_OK: return "ok";
     case AFUNC_BADVERSION: return "bad version";
     case AFUNC_BADGLOBAL: return "missing host service";
-    case AFUNC_FAILED: return "failed";
+    case AFUNC_BADLOCAL: return "unusable local data";
+    case AFUNC_BADAPP: return "not for this application";
+    case AFUNC_BADAPP_SILENT: return "not for this application (silently)";
     default: return "unknown result " + std::to_string(code);
   }
 }

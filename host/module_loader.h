@@ -1,11 +1,16 @@
 #pragma once
 
+#include <lwgeneric.h>
+#include <lwmodule.h>
+#include <lwserver.h>
+
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "lwhost.h"
+#include "host/host.h"
 
 namespace host {
 
@@ -72,8 +77,33 @@ class LoadedModule {
 // function answers for that one; a missing server is a ModuleLoadError.
 int run_generic(LoadedModule &module, Host &host, const std::string &server_name);
 
+// What one run of a "LayoutGeneric" server came to, as a user of the host
+// sees it. The host's result codes have no value for "could not finish": a
+// server that cannot finish tells the user through "Info Messages 2" (error)
+// and answers AFUNC_OK, so a run that posted an error has failed too.
+struct GenericRun {
+  int result = AFUNC_OK;
+  // The first error the server posted during the run.
+  std::optional<HostMessage> error;
+  // Placeholder members of the host's tables the server called.
+  std::vector<std::string> placeholder_calls;
+
+  // AFUNC_OK, no error posted and no placeholder called.
+  bool succeeded() const;
+  // Why it did not succeed, in words: the error's lines, the placeholder
+  // members, or the result code. Empty when it succeeded.
+  std::string failure() const;
+};
+
+// run_generic, with what the server posted and called during the run.
+GenericRun run_generic_server(LoadedModule &module, Host &host, const std::string &server_name);
+
 // Words for an activation result code: "ok", "bad version",
-// "missing host service", "failed", or "unknown result N".
+// "missing host service", "unusable local data", "not for this
+// application" (with or without telling the user), or "unknown result N".
 std::string describe_result(int code);
+
+// The machine word a module's descriptor must carry to be loaded here.
+unsigned int expected_machine_word();
 
 }  // namespace host

@@ -11,6 +11,7 @@
 
 #include "host/host.h"
 #include "host/host_call_scope.h"
+#include "host/placeholder_members.h"
 
 namespace host {
 namespace {
@@ -27,12 +28,12 @@ MonitorRegistry &registry() {
   return instance;
 }
 
-ProgressMonitor *from_handle(LWLMonID mon) { return reinterpret_cast<ProgressMonitor *>(mon); }
+ProgressMonitor *monitor_of(LWLMonID mon) { return static_cast<ProgressMonitor *>(mon); }
 
 // The live monitor behind `mon`, or null. The registry lock must be held.
 ProgressMonitor *live_monitor(LWLMonID mon) {
   auto &monitors = registry().monitors;
-  auto it = monitors.find(from_handle(mon));
+  auto it = monitors.find(monitor_of(mon));
   return it == monitors.end() ? nullptr : it->second.get();
 }
 
@@ -68,13 +69,13 @@ LWLMonID monitor_create() {
       registry().monitors.emplace(handle, std::move(monitor));
     }
     record("create", nullptr, 0);
-    return reinterpret_cast<LWLMonID>(handle);
+    return static_cast<LWLMonID>(handle);
   } catch (...) {
     return nullptr;
   }
 }
 
-void monitor_setup(LWLMonID mon, const char *title, unsigned int flags, const char * /*histfile*/) {
+void monitor_setup(LWLMonID mon, char *title, unsigned int flags, const char * /*histfile*/) {
   HostCallScope host_code;
   with_monitor(mon, [&](ProgressMonitor &monitor) {
     record("setup", title, flags);
@@ -117,7 +118,7 @@ void monitor_destroy(LWLMonID mon) {
     {
       std::lock_guard<std::mutex> lock(registry().mutex);
       auto &monitors = registry().monitors;
-      auto it = monitors.find(from_handle(mon));
+      auto it = monitors.find(monitor_of(mon));
       if (it == monitors.end()) return;
       doomed = std::move(it->second);
       monitors.erase(it);
@@ -127,8 +128,18 @@ void monitor_destroy(LWLMonID mon) {
   }
 }
 
-const LWLMonFuncs kMonitorFuncs = {monitor_create, monitor_setup, monitor_init,
-                                   monitor_step,   monitor_done,  monitor_destroy};
+// Filled by member name; the window position is the host's to choose.
+LWLMonFuncs make_monitor_funcs() {
+  LWLMonFuncs table{};
+  table.create = monitor_create;
+  table.setup = monitor_setup;
+  HOST_PLACEHOLDER(LWLMonFuncs, table, setwinpos);
+  table.init = monitor_init;
+  table.step = monitor_step;
+  table.done = monitor_done;
+  table.destroy = monitor_destroy;
+  return table;
+}
 
 }  // namespace
 
@@ -167,7 +178,10 @@ void ProgressMonitor::draw(bool final_line) {
   drew_ = !final_line;
 }
 
-const LWLMonFuncs &monitor_funcs_table() { return kMonitorFuncs; }
+const LWLMonFuncs &monitor_funcs_table() {
+  static const LWLMonFuncs table = make_monitor_funcs();
+  return table;
+}
 
 std::size_t live_monitor_count() {
   std::lock_guard<std::mutex> lock(registry().mutex);

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <lwmonitor.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "lwhost.h"
 
 namespace host {
 

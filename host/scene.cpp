@@ -1,11 +1,11 @@
 #include "host/scene.h"
 
+#include <lwenvel.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <unordered_set>
-
-#include "lwhost.h"
 
 namespace host {
 

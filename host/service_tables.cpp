@@ -1,11 +1,13 @@
 #include "host/service_tables.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/host_call_scope.h"
+#include "host/placeholder_members.h"
 #include "host/progress_monitor.h"
 
 namespace host {
@@ -24,12 +26,12 @@ void *as_service(const Table &table) {
 
 // ---- "LW Item Info 5" ----------------------------------------------------
 
-LWChanGroupID item_channel_group(LWItemID item) { return to_group_handle(from_handle(item)); }
+LWChanGroupID item_channel_group(LWItemID item) { return to_group_handle(item_of(item)); }
 
 // ---- "Channel Info 2" ----------------------------------------------------
 
 LWChannelID next_channel(LWChanGroupID group, LWChannelID after) {
-  const Item *item = from_handle(group);
+  const Item *item = group_item_of(group);
   if (item == nullptr) return nullptr;
   const auto &channels = item->channels;
   if (after == nullptr) return channels.empty() ? nullptr : to_handle(channels.front().get());
@@ -42,17 +44,17 @@ LWChannelID next_channel(LWChanGroupID group, LWChannelID after) {
 }
 
 int channel_type(LWChannelID channel) {
-  const Channel *found = from_handle(channel);
+  const Channel *found = channel_of(channel);
   return found == nullptr ? 0 : found->type;
 }
 
 const char *channel_name(LWChannelID channel) {
-  const Channel *found = from_handle(channel);
+  const Channel *found = channel_of(channel);
   return found == nullptr ? nullptr : found->name.c_str();
 }
 
 LWEnvelopeID channel_envelope(LWChannelID channel) {
-  Channel *found = from_handle(channel);
+  Channel *found = channel_of(channel);
   return found == nullptr ? nullptr : to_handle(&found->envelope);
 }
 
@@ -68,7 +70,8 @@ void show_message(const char *kind, const char *line1, const char *line2) {
     return;  // out of memory: nothing may reach the module
   }
   Host *host = Host::current();
-  if (host == nullptr || host->print_messages()) {
+  const bool is_error = std::strcmp(kind, "error") == 0;
+  if (host == nullptr || (host->print_messages() && (!is_error || host->print_errors()))) {
     std::fprintf(stderr, "%s: %s\n", kind, message.line1.c_str());
     if (!message.line2.empty()) std::fprintf(stderr, "  %s\n", message.line2.c_str());
   }
@@ -88,15 +91,72 @@ void message_warning(const char *line1, const char *line2) {
   show_message("warning", line1, line2);
 }
 
-const LWItemInfo kItemInfo = {item_channel_group};
-const LWChannelInfo kChannelInfo = {next_channel, channel_type, channel_name, channel_envelope};
-const LWMessageFuncs kMessageFuncs = {message_info, message_error, message_warning};
+// Each table is filled member by member, by name; every member the module
+// must never call is a placeholder that reports the call.
+
+LWItemInfo make_item_info() {
+  LWItemInfo table{};
+  HOST_PLACEHOLDER(LWItemInfo, table, first);
+  HOST_PLACEHOLDER(LWItemInfo, table, next);
+  HOST_PLACEHOLDER(LWItemInfo, table, firstChild);
+  HOST_PLACEHOLDER(LWItemInfo, table, nextChild);
+  HOST_PLACEHOLDER(LWItemInfo, table, parent);
+  HOST_PLACEHOLDER(LWItemInfo, table, target);
+  HOST_PLACEHOLDER(LWItemInfo, table, goal);
+  HOST_PLACEHOLDER(LWItemInfo, table, type);
+  HOST_PLACEHOLDER(LWItemInfo, table, name);
+  HOST_PLACEHOLDER(LWItemInfo, table, param);
+  HOST_PLACEHOLDER(LWItemInfo, table, limits);
+  HOST_PLACEHOLDER(LWItemInfo, table, getTag);
+  HOST_PLACEHOLDER(LWItemInfo, table, setTag);
+  table.chanGroup = item_channel_group;
+  HOST_PLACEHOLDER(LWItemInfo, table, server);
+  return table;
+}
+
+LWChannelInfo make_channel_info() {
+  LWChannelInfo table{};
+  HOST_PLACEHOLDER(LWChannelInfo, table, nextGroup);
+  table.nextChannel = next_channel;
+  HOST_PLACEHOLDER(LWChannelInfo, table, groupName);
+  table.channelName = channel_name;
+  HOST_PLACEHOLDER(LWChannelInfo, table, groupParent);
+  HOST_PLACEHOLDER(LWChannelInfo, table, channelParent);
+  table.channelType = channel_type;
+  HOST_PLACEHOLDER(LWChannelInfo, table, channelEvaluate);
+  table.channelEnvelope = channel_envelope;
+  HOST_PLACEHOLDER(LWChannelInfo, table, setChannelEvent);
+  HOST_PLACEHOLDER(LWChannelInfo, table, server);
+  return table;
+}
+
+LWMessageFuncs make_message_funcs() {
+  LWMessageFuncs table{};
+  table.info = message_info;
+  table.error = message_error;
+  table.warning = message_warning;
+  // The questions wait for an answer: no command of the module asks one.
+  HOST_PLACEHOLDER(LWMessageFuncs, table, okCancel);
+  HOST_PLACEHOLDER(LWMessageFuncs, table, yesNo);
+  HOST_PLACEHOLDER(LWMessageFuncs, table, yesNoCan);
+  HOST_PLACEHOLDER(LWMessageFuncs, table, yesNoAll);
+  return table;
+}
 
 }  // namespace
 
-const LWItemInfo &item_info_table() { return kItemInfo; }
-const LWChannelInfo &channel_info_table() { return kChannelInfo; }
-const LWMessageFuncs &message_funcs_table() { return kMessageFuncs; }
+const LWItemInfo &item_info_table() {
+  static const LWItemInfo table = make_item_info();
+  return table;
+}
+const LWChannelInfo &channel_info_table() {
+  static const LWChannelInfo table = make_channel_info();
+  return table;
+}
+const LWMessageFuncs &message_funcs_table() {
+  static const LWMessageFuncs table = make_message_funcs();
+  return table;
+}
 
 void *global_function(const char *service_name, int use_mode) {
   HostCallScope host_code;

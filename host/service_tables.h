@@ -1,9 +1,11 @@
 #pragma once
 
+#include <lwenvel.h>
+#include <lwhost.h>
+#include <lwrender.h>
+
 #include <array>
 #include <string>
-
-#include "lwhost.h"
 
 namespace host {
 

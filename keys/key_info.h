@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "keys/cache_aligned_allocator.h"
-#include "lwhost.h"
+#include "module/host_interface.h"
 #include "rotation/angle_triple.h"
 
 namespace KeyFrame {

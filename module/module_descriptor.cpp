@@ -2,8 +2,11 @@
 // loading, with the start-up and shut-down functions and the server table.
 #include <cstdint>
 
-#include "lwhost.h"
+#include "module/export.h"
+#include "module/host_interface.h"
+#include "module/machine_word.h"
 #include "module/servers.h"
+#include "module/service_names.h"
 
 namespace {
 
@@ -14,17 +17,19 @@ void *startup() { return reinterpret_cast<void *>(static_cast<std::uintptr_t>(4)
 void shutdown(void *) {}
 
 ServerRecord server_table[] = {
-    {LWLAYOUTGENERIC_CLASS, "Tavorix:Scan", KeyFrame::activate_scan, nullptr},
-    {LWLAYOUTGENERIC_CLASS, "Tavorix:InferiorAngle", KeyFrame::activate_inferior_angle, nullptr},
-    {LWLAYOUTGENERIC_CLASS, "Tavorix:SuperiorAngle", KeyFrame::activate_superior_angle, nullptr},
-    {LWMASTER_HCLASS, "Tavorix:RealTime", KeyFrame::activate_realtime, nullptr},
+    {KeyFrame::kGenericClass, "Tavorix:Scan", KeyFrame::activate_scan, nullptr},
+    {KeyFrame::kGenericClass, "Tavorix:InferiorAngle", KeyFrame::activate_inferior_angle, nullptr},
+    {KeyFrame::kGenericClass, "Tavorix:SuperiorAngle", KeyFrame::activate_superior_angle, nullptr},
+    {KeyFrame::kMasterClass, "Tavorix:RealTime", KeyFrame::activate_realtime, nullptr},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
 }  // namespace
 
+// Initialised member by member in the host's order. The padding after the
+// machine word is no member of the host's record, so nothing is written for it.
 extern "C" {
-__attribute__((visibility("default"))) ModuleDescriptor _mod_descrip = {
-    MOD_SYSSYNC, MOD_SYSVER, MOD_MACHINE, 0, startup, shutdown, server_table,
+TAVORIX_EXPORT ModuleDescriptor _mod_descrip = {
+    MOD_SYSSYNC, MOD_SYSVER, KeyFrame::kModuleMachine, startup, shutdown, server_table,
 };
 }

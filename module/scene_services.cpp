@@ -1,12 +1,13 @@
 #include "module/scene_services.h"
 
 #include "module/host_services.h"
+#include "module/service_names.h"
 
 namespace KeyFrame {
 namespace {
 
-constexpr const char *kSceneServiceNames[] = {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL,
-                                              LWENVELOPEFUNCS_GLOBAL};
+constexpr const char *kSceneServiceNames[] = {kInterfaceInfoService, kItemInfoService, kChannelInfoService,
+                                              kEnvelopeService};
 
 void release_first(int count) {
   for (int i = 0; i < count; ++i) host_services.global(kSceneServiceNames[i], GFUSE_RELEASE);

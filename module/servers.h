@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lwhost.h"
+#include "module/host_interface.h"
 
 // Activation functions of the module's four servers, in the order of the
 // server table.

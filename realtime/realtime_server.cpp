@@ -6,6 +6,7 @@
 #include "module/activation.h"
 #include "module/scheduler_scope.h"
 #include "module/servers.h"
+#include "module/service_names.h"
 #include "realtime/command_watcher.h"
 #include "realtime/realtime_instance.h"
 #include "realtime/tracking.h"
@@ -13,6 +14,7 @@
 namespace KeyFrame {
 namespace {
 
+constexpr const char *kServerName = "Tavorix:RealTime";
 constexpr const char *kDescription = "Tavorix: RealTime";
 constexpr const char *kOutOfMemory = "Not Enough Memory";
 constexpr int kHandlerType = 1;
@@ -38,8 +40,8 @@ void destroy_instance(LWInstance instance) noexcept {
 // An instance carries nothing from one instance to another, nor into or out
 // of a scene file.
 LWError copy_instance(LWInstance, LWInstance) noexcept { return nullptr; }
-LWError load_instance(LWInstance, const void *) noexcept { return nullptr; }
-LWError save_instance(LWInstance, const void *) noexcept { return nullptr; }
+LWError load_instance(LWInstance, const LWLoadState *) noexcept { return nullptr; }
+LWError save_instance(LWInstance, const LWSaveState *) noexcept { return nullptr; }
 
 const char *describe_instance(LWInstance) noexcept { return kDescription; }
 
@@ -51,6 +53,11 @@ double handle_event(LWInstance instance, const LWMasterAccess *access) noexcept 
   try {
     watch_event(*watcher, *access);
   } catch (...) {
+    // A step writes its keys only once all of it is computed, and a failed
+    // start takes back the keys it planted, so the scene is as it was
+    // before this event. The next rotation starts tracking afresh.
+    report_failure("Tavorix:RealTime could not follow the rotation", current_failure_reason(),
+                   "The keys were left as they were before this step; the next rotation starts again.");
     abandon_tracking(*watcher);
   }
   return 0.0;
@@ -73,8 +80,8 @@ void fill_handler_record(LWMasterHandler &handler) {
 }  // namespace
 
 extern "C" int activate_realtime(int version, GlobalFunc *global, void *local, void *) {
-  return guard_activation([&] {
-    const int begun = begin_activation(version, LWMASTER_VERSION, global);
+  return guard_activation(kServerName, [&] {
+    const int begun = begin_activation(version, kMasterVersion, global);
     if (begun != AFUNC_OK) return begun;
     SchedulerScope scheduler;
     auto *handler = static_cast<LWMasterHandler *>(local);

@@ -17,7 +17,14 @@
 namespace KeyFrame {
 namespace {
 
-void run_scan_pipeline(KeyInfo *info) {
+// Copies the output stage's count of written records out on every way out.
+struct WrittenCount {
+  const OutputFilter &output;
+  std::uint64_t &items_written;
+  ~WrittenCount() { items_written = output.next_record; }
+};
+
+void run_scan_pipeline(KeyInfo *info, std::uint64_t &items_written) {
   // One token per record, all allocated before the run: no token is reused
   // and no stage waits for one.
   if (info->item_count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -27,6 +34,7 @@ void run_scan_pipeline(KeyInfo *info) {
   InputFilter input(std::unique_ptr<ScanToken[]>(new ScanToken[token_count]), token_count, info);
   const TransformFilter transform;
   OutputFilter output(info);
+  const WrittenCount count{output, items_written};
 
   // The stages stay here, in this frame, and the pipeline reaches them by
   // reference: their counters and the token array outlive the run and go on
@@ -44,9 +52,15 @@ void run_scan_pipeline(KeyInfo *info) {
 }  // namespace
 
 void correct_angle_scan(KeyInfo *info) {
+  std::uint64_t items_written = 0;
+  correct_angle_scan(info, items_written);
+}
+
+void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written) {
+  items_written = 0;
   if (info->item_count == 0) return;
   try {
-    run_scan_pipeline(info);
+    run_scan_pipeline(info, items_written);
   } catch (...) {
     // The pipeline has drained. The fill clears a record's created flags as
     // it destroys its keys, so what is still flagged was never removed:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "keys/key_info.h"
 
 namespace KeyFrame {
@@ -14,5 +16,11 @@ namespace KeyFrame {
 // cleared as its created keys are removed. Needs the envelope service in
 // host_services.
 void correct_angle_scan(KeyInfo *info);
+
+// The same, counting in `items_written` the records whose corrected keys
+// have been written: the output stage writes records in order, each as a
+// whole and without allocating, so when the scan is cut short the first
+// `items_written` items are scanned and every other item is as it was.
+void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written);
 
 }  // namespace KeyFrame

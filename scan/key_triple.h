@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lwhost.h"
+#include "module/host_interface.h"
 
 namespace KeyFrame {
 

@@ -12,24 +12,10 @@ if [ -f "$prefix/lib/libtbb.so" ]; then
   echo "$prefix"
   exit 0
 fi
-mkdir -p "$deps"
-if ! ls "$deps"/onetbb_*.orig.tar.* >/dev/null 2>&1; then
-  if ! grep -rqs "deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    cat > /etc/apt/sources.list.d/tavorix-deb-src.sources <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-    apt-get update >&2
-  fi
-  version=$(dpkg-query -W -f='${source:Version}' libtbb-dev 2>/dev/null || true)
-  (cd "$deps" && apt-get source --download-only "onetbb${version:+=$version}" >&2)
-fi
+tarball=$(scripts/fetch-tbb-source.sh)
 src=$deps/src
 rm -rf "$src" && mkdir -p "$src"
-tar -xf "$deps"/onetbb_*.orig.tar.* -C "$src" --strip-components=1
+tar -xf "$tarball" -C "$src" --strip-components=1
 cmake -S "$src" -B "$deps/tbb-tsan-build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBB_STRICT=OFF \
   -DTBB_TEST=OFF -DTBB_EXAMPLES=OFF -DTBBMALLOC_BUILD=OFF -DTBB_SANITIZE=thread \
   -DCMAKE_INSTALL_PREFIX="$prefix" >&2

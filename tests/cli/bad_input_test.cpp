@@ -113,6 +113,19 @@ TEST_F(BadInput, AModuleThatCannotBeLoadedExitsWithThree) {
   EXPECT_TRUE(contains(result.err, "--module")) << result.err;
 }
 
+// A module built with another layout of the host's tables: the run stops at
+// the first member it must never call, names it, exits 3 and writes nothing.
+TEST_F(BadInput, AModuleCallingAMemberItMustNeverCallExitsWithThree) {
+  write_file(folder.file("echo.txt"), "Generic_Fixture:Echo\n");
+  const ProgramResult result =
+      expect_failure("", "",
+                     {"run", "good.lws", "--script", "echo.txt", "--module",
+                      HOST_FIXTURE_CALLS_PLACEHOLDER_PATH, "-o", "out.lws", "--quiet"},
+                     3);
+  EXPECT_TRUE(contains(result.err, "LWEnvelopeFuncs.destroy")) << result.err;
+  EXPECT_TRUE(contains(result.err, "nothing was written")) << result.err;
+}
+
 TEST_F(BadInput, AScriptErrorNamesTheScriptLine) {
   write_file(folder.file("turn.txt"), "SelectByName Cam\n# comment\nAddRotation 10 ten 0\n");
   const ProgramResult result =

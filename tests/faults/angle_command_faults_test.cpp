@@ -1,5 +1,6 @@
-// Out of memory at every allocation of a one-shot command: the module reports
-// failure, releases what it acquired and leaves the scene as it was.
+// Out of memory at every allocation of a one-shot command: the module tells
+// the user what failed, releases what it acquired and leaves the scene as it
+// was.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,17 +55,28 @@ std::uint64_t sweep(const std::string &server) {
     build_scene(m.host.scene());
     const KeySnapshot before = snapshot(m.host.scene());
     m.host.reset_service_counts();
+    m.host.set_print_messages(false);
 
     AllocationFailure::fail_at(n);
     const int result = m.run(server);
     const std::uint64_t made = AllocationFailure::disarm();
 
     EXPECT_TRUE(m.host.services_balanced());
+    // The host's convention: a command that cannot finish posts an error
+    // and answers AFUNC_OK.
+    EXPECT_EQ(result, AFUNC_OK);
+    const std::vector<host::HostMessage> messages = m.host.messages();
     if (!AllocationFailure::triggered()) {
-      EXPECT_EQ(result, AFUNC_OK);
+      EXPECT_TRUE(messages.empty());
       return made;
     }
-    EXPECT_EQ(result, AFUNC_FAILED);
+    if (messages.size() == 1) {
+      EXPECT_EQ(messages[0].kind, "error");
+      EXPECT_EQ(messages[0].line1, server + " could not finish: out of memory.");
+      EXPECT_EQ(messages[0].line2, "The scene was left as it was.");
+    } else {
+      ADD_FAILURE() << messages.size() << " messages posted, expected one error";
+    }
     EXPECT_TRUE(snapshot(m.host.scene()) == before) << "a failed run changed the scene";
     if (n > 10000) {
       ADD_FAILURE() << "the sweep does not end";

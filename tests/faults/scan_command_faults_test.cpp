@@ -1,5 +1,5 @@
 // "Tavorix:Scan" when memory runs out: every allocation of a run is made to
-// fail in turn. Whatever fails, the command answers AFUNC_FAILED, closes its
+// fail in turn. Whatever fails, the command tells the user why, closes its
 // monitor without a report, releases what it acquired and leaves no key it
 // created: each item ends either as it was or as a completed scan leaves it
 // (items whose keys were written before the failure keep the rewritten,
@@ -75,6 +75,7 @@ std::vector<RotationKeys> scene_keys(const host::Scene &scene) {
 struct Outcome {
   int result = -1;
   bool fired = false;
+  std::vector<host::HostMessage> errors;  // what the scan told the user
 };
 
 Outcome run_failing_at(ModuleHarness &m, long allocation, bool plain_too) {
@@ -83,9 +84,13 @@ Outcome run_failing_at(ModuleHarness &m, long allocation, bool plain_too) {
       static_cast<std::uint64_t>(allocation),
       plain_too ? AllocationFailure::Counted::All : AllocationFailure::Counted::AlignedOnly);
   Outcome outcome;
+  m.host.set_print_messages(false);
   outcome.result = m.run("Tavorix:Scan");
   AllocationFailure::disarm();
   outcome.fired = AllocationFailure::triggered();
+  for (const host::HostMessage &message : m.host.messages()) {
+    if (message.kind == "error") outcome.errors.push_back(message);
+  }
   return outcome;
 }
 
@@ -105,6 +110,26 @@ struct ScanAllocationFailure : ::testing::Test {
     ASSERT_EQ(now.size(), before.size());
     for (std::size_t i = 0; i < now.size(); ++i) {
       EXPECT_TRUE(now[i] == before[i] || now[i] == after[i]) << "item " << i;
+    }
+  }
+
+  // One error, saying why the scan stopped and, truthfully, how many items
+  // it finished: none means the scene is as it was.
+  void expect_truthful_report(const std::vector<host::HostMessage> &errors, const host::Scene &scene) {
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].line1, "Tavorix:Scan could not finish: out of memory.");
+    std::size_t changed = 0;
+    const std::vector<RotationKeys> now = scene_keys(scene);
+    for (std::size_t i = 0; i < now.size(); ++i) changed += now[i] != before[i] ? 1 : 0;
+    unsigned long long written = 0;
+    unsigned long long total = 0;
+    if (errors[0].line2 == "The scene was left as it was.") {
+      EXPECT_EQ(changed, 0u);
+    } else if (std::sscanf(errors[0].line2.c_str(), "The first %llu of %llu", &written, &total) == 2) {
+      EXPECT_EQ(total, scene.selection().size());
+      EXPECT_LE(changed, written);
+    } else {
+      ADD_FAILURE() << "unexpected report: " << errors[0].line2;
     }
   }
 
@@ -129,13 +154,14 @@ long sweep(ScanAllocationFailure &t, bool plain_too) {
         EXPECT_TRUE(call.ok);
       }
     }
+    EXPECT_EQ(outcome.result, AFUNC_OK);  // the host's convention: the error is posted
     if (!outcome.fired) {
-      EXPECT_EQ(outcome.result, AFUNC_OK);
+      EXPECT_TRUE(outcome.errors.empty());
       EXPECT_EQ(scene_keys(m.host.scene()), t.after);
       return failed_runs;
     }
     ++failed_runs;
-    EXPECT_EQ(outcome.result, AFUNC_FAILED);
+    t.expect_truthful_report(outcome.errors, m.host.scene());
     EXPECT_TRUE(m.host.services_balanced());
     EXPECT_EQ(host::live_monitor_count(), 0u);
     const std::vector<host::MonitorCall> calls = m.host.monitor_calls();

@@ -67,6 +67,7 @@ void sweep_first_command(int item_count, std::uint64_t &swept) {
   for (std::uint64_t n = 1;; ++n) {
     SCOPED_TRACE("allocation " + std::to_string(n));
     ModuleHarness m;
+    m.host.set_print_messages(false);
     std::vector<host::Item *> items = testing_support::add_selected_items(
         m.host.scene(), item_count, {{0.0, start}, {2.0, {1.0, 1.0, 1.0}}});
     m.host.scene().set_current_time(1.0);
@@ -78,7 +79,10 @@ void sweep_first_command(int item_count, std::uint64_t &swept) {
     // The event is called directly, without the host's command machinery
     // around it, so that the allocations counted are the module's.
     char text[] = "AddRotation 5 0 0 and words enough to leave the short-string buffer";
-    const LWMasterAccess access{LWEVNT_COMMAND, text, nullptr, count_refresh};
+    LWMasterAccess access{};
+    access.eventCode = LWEVNT_COMMAND;
+    access.eventData = text;
+    access.evaluate = count_refresh;
     refreshes = 0;
     AllocationFailure::fail_at(n);
     handlers.record(id).event(handlers.instance(id), &access);
@@ -98,9 +102,17 @@ void sweep_first_command(int item_count, std::uint64_t &swept) {
                   testing_support::triple_distance(*keys, stepped) < 1e-12)
           << i;
     }
+    // A step cut short tells the user, and then nothing of it was kept.
+    const std::vector<host::HostMessage> messages = m.host.messages();
+    for (const host::HostMessage &message : messages) {
+      EXPECT_EQ(message.kind, "error");
+      EXPECT_EQ(message.line1, "Tavorix:RealTime could not follow the rotation: out of memory.");
+      EXPECT_FALSE(tracking);
+    }
     handlers.remove(id);
     EXPECT_TRUE(m.host.services_balanced());
     if (!AllocationFailure::triggered()) {
+      EXPECT_TRUE(messages.empty());
       EXPECT_TRUE(tracking);
       EXPECT_EQ(refreshes, item_count == 1 ? 1 : 0);
       swept = n - 1;

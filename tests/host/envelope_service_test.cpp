@@ -13,8 +13,8 @@
 namespace {
 
 using host::Envelope;
-using host::from_handle;
 using host::Key;
+using host::key_of;
 using host::to_handle;
 using testing_support::key_times;
 using testing_support::keys_of;
@@ -26,7 +26,7 @@ class EnvelopeService : public ::testing::Test {
   Envelope envelope;
   LWEnvelopeID env = to_handle(&envelope);
 
-  double get(LWEnvKeyframeID key, int tag) {
+  double get(LWEnvKeyframeID key, LWKeyTag tag) {
     double value = -99.0;
     EXPECT_EQ(funcs.keyGet(env, key, tag, &value), 1);
     return value;
@@ -88,15 +88,16 @@ TEST_F(EnvelopeService, KeySetTimeRefusesATakenOrNonFiniteTimeAndForeignKeys) {
   EXPECT_EQ(funcs.keySet(env, first, LWKEY_TIME, &not_a_number), 0);
   EXPECT_EQ(funcs.keySet(env, foreign, LWKEY_TIME, &free_time), 0);
   EXPECT_EQ(keys_of(envelope), before);
-  EXPECT_EQ(from_handle(foreign)->time, 5.0);
+  EXPECT_EQ(key_of(foreign)->time, 5.0);
 }
 
 TEST_F(EnvelopeService, UnknownTagsFailAndLeaveEverythingAlone) {
   LWEnvKeyframeID key = funcs.createKey(env, 0.0, 1.0);
   double value = 7.0;
-  EXPECT_EQ(funcs.keySet(env, key, 2, &value), 0);
-  EXPECT_EQ(funcs.keySet(env, key, -1, &value), 0);
-  EXPECT_EQ(funcs.keyGet(env, key, 2, &value), 0);
+  // The key's shape and parameters are not kept by the stand-in's keys.
+  EXPECT_EQ(funcs.keySet(env, key, LWKEY_SHAPE, &value), 0);
+  EXPECT_EQ(funcs.keySet(env, key, static_cast<LWKeyTag>(-1), &value), 0);
+  EXPECT_EQ(funcs.keyGet(env, key, LWKEY_PARAM_3, &value), 0);
   EXPECT_EQ(value, 7.0);
   EXPECT_EQ(get(key, LWKEY_VALUE), 1.0);
 }
@@ -140,7 +141,7 @@ TEST_F(EnvelopeService, RecordsCallsOnlyWhileTheHostRecords) {
   std::vector<host::EnvelopeCall> calls = recorder.envelope_calls();
   ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].op, "createKey");
-  EXPECT_EQ(calls[0].key, from_handle(key));
+  EXPECT_EQ(calls[0].key, key_of(key));
   EXPECT_EQ(calls[0].time, 1.0);
   EXPECT_EQ(calls[0].value, 2.0);
   EXPECT_EQ(calls[1].op, "keySet");

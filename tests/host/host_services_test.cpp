@@ -7,7 +7,7 @@
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/service_tables.h"
-#include "lwhost.h"
+#include "module/host_interface.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ TEST(HostCurrent, NestedHostsHandTheGlobalFunctionBack) {
 
 std::vector<Item *> selected_items(const LWInterfaceInfo &info) {
   std::vector<Item *> items;
-  for (const LWItemID *id = info.selItems; *id != nullptr; ++id) items.push_back(host::from_handle(*id));
+  for (const LWItemID *id = info.selItems; *id != nullptr; ++id) items.push_back(host::item_of(*id));
   return items;
 }
 
@@ -142,7 +142,7 @@ TEST_F(HostServices, ChannelInfoWalksTheItemsChannelGroupInOrder) {
        channel = channels->nextChannel(group, channel)) {
     names.emplace_back(channels->channelName(channel));
     types.push_back(channels->channelType(channel));
-    EXPECT_EQ(host::from_handle(channels->channelEnvelope(channel)), item.envelope(names.back()));
+    EXPECT_EQ(host::envelope_of(channels->channelEnvelope(channel)), item.envelope(names.back()));
   }
   EXPECT_EQ(names, (std::vector<std::string>(host::kChannelNames.begin(), host::kChannelNames.end())));
   EXPECT_EQ(types, (std::vector<int>{0, 0, 0, LWET_ANGLE, LWET_ANGLE, LWET_ANGLE, 0, 0, 0}));

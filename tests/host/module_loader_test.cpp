@@ -1,6 +1,7 @@
 #include "host/module_loader.h"
 
 #include <dlfcn.h>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "host/host.h"
-#include "lwhost.h"
+#include "module/host_interface.h"
 
 // The fixture modules call this at shutdown when the program exports it.
 extern "C" void host_fixture_shut_down(void *server_data);
@@ -157,11 +158,24 @@ TEST_F(FixtureModule, RunGenericPassesServicesCommandsAndServerData) {
   EXPECT_TRUE(host.services_balanced());
 }
 
-TEST_F(FixtureModule, ResultCodesOfTheServerComeBack) {
+TEST_F(FixtureModule, AServerThatPostsAnErrorHasFailed) {
   host.command_sink = [](const std::string &) { return 0; };
-  EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_FAILED);
+  const host::GenericRun run = host::run_generic_server(*module, host, "Fixture:Echo");
+  EXPECT_EQ(run.result, AFUNC_OK);
+  EXPECT_FALSE(run.succeeded());
+  EXPECT_EQ(run.failure(), "Fixture: echo could not finish. Its command failed.");
 
+  host.command_sink = nullptr;
+  const host::GenericRun clean = host::run_generic_server(*module, host, "Fixture:Echo");
+  EXPECT_TRUE(clean.succeeded()) << clean.failure();
+  EXPECT_EQ(clean.failure(), "");
+}
+
+TEST_F(FixtureModule, ResultCodesOfTheServerComeBack) {
   host.withhold(LWMESSAGEFUNCS_GLOBAL);
+  const host::GenericRun refused = host::run_generic_server(*module, host, "Fixture:Echo");
+  EXPECT_EQ(refused.result, AFUNC_BADGLOBAL);
+  EXPECT_EQ(refused.failure(), "it answered \"missing host service\" (2)");
   EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_BADGLOBAL);
 
   EXPECT_EQ(module->activate(LWLAYOUTGENERIC_CLASS, "Fixture:Echo", 3, host.global_function(), nullptr),
@@ -195,6 +209,28 @@ TEST_F(FixtureModule, UnloadingCallsShutdownWithTheStartupData) {
   EXPECT_EQ(shut_down_calls, (std::vector<void *>{server_data}));
 }
 
+// A module built with another layout of the host's tables reaches a member
+// it means not to call; the stand-in host answers with a placeholder that
+// names the member and fails the run, and the test that made the call.
+TEST(ModuleLoader, AModuleCallingAPlaceholderMemberFailsNamingIt) {
+  host::Host host;
+  host.set_print_messages(false);
+  auto module = LoadedModule::load(HOST_FIXTURE_CALLS_PLACEHOLDER_PATH);
+  ::testing::TestPartResultArray failures;
+  host::GenericRun run;
+  {
+    ::testing::ScopedFakeTestPartResultReporter reporter(
+        ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &failures);
+    run = host::run_generic_server(*module, host, "Fixture:Echo");
+  }
+  ASSERT_EQ(failures.size(), 1);
+  EXPECT_TRUE(contains(failures.GetTestPartResult(0).message(), "LWEnvelopeFuncs.destroy"))
+      << failures.GetTestPartResult(0).message();
+  EXPECT_FALSE(run.succeeded());
+  EXPECT_EQ(run.placeholder_calls, (std::vector<std::string>{"LWEnvelopeFuncs.destroy"}));
+  EXPECT_TRUE(contains(run.failure(), "it called LWEnvelopeFuncs.destroy")) << run.failure();
+}
+
 TEST(ModuleLoader, LoadRunAndUnloadManyTimes) {
   host::Host host;
   host.set_print_messages(false);
@@ -210,7 +246,8 @@ TEST(ModuleLoader, DescribesResultCodesInWords) {
   EXPECT_EQ(host::describe_result(AFUNC_OK), "ok");
   EXPECT_EQ(host::describe_result(AFUNC_BADVERSION), "bad version");
   EXPECT_EQ(host::describe_result(AFUNC_BADGLOBAL), "missing host service");
-  EXPECT_EQ(host::describe_result(AFUNC_FAILED), "failed");
+  EXPECT_EQ(host::describe_result(AFUNC_BADLOCAL), "unusable local data");
+  EXPECT_EQ(host::describe_result(AFUNC_BADAPP), "not for this application");
   EXPECT_EQ(host::describe_result(9), "unknown result 9");
 }
 

@@ -30,7 +30,8 @@ class MonitorFuncs : public ::testing::Test {
 TEST_F(MonitorFuncs, RecordsEveryCallOfAScanInOrder) {
   LWLMonID mon = funcs.create();
   ASSERT_NE(mon, nullptr);
-  funcs.setup(mon, "Tavorix: Scan", 3, nullptr);
+  char title[] = "Tavorix: Scan";
+  funcs.setup(mon, title, 3, nullptr);
   funcs.init(mon, 8, "Scanning...");
   funcs.step(mon, 1, nullptr);
   funcs.step(mon, 4, "Scanned: 4 items");
@@ -53,8 +54,9 @@ TEST_F(MonitorFuncs, CallsOnNullOrDestroyedMonitorsAreIgnored) {
   EXPECT_EQ(host::live_monitor_count(), live_before);
   host.clear_monitor_calls();
 
+  char title[] = "x";
   for (LWLMonID ignored : {static_cast<LWLMonID>(nullptr), mon}) {
-    funcs.setup(ignored, "x", 0, nullptr);
+    funcs.setup(ignored, title, 0, nullptr);
     funcs.init(ignored, 1, "x");
     EXPECT_EQ(funcs.step(ignored, 1, "x"), 0);
     funcs.done(ignored);

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "lwhost.h"
+#include "module/host_interface.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "host/host.h"
 #include "host/master_handlers.h"
+#include "host/service_tables.h"
 #include "recording_handler.h"
 #include "support/scene_builders.h"
 
@@ -267,6 +268,23 @@ TEST_F(InterpreterTest, HandlerAnsweringEveryCommandWithACommandIsCutAtTheNestin
   log.on_event = nullptr;
   run("RefreshNow");  // the nesting count came back down
   EXPECT_EQ(commands.refresh_count(), static_cast<std::uint64_t>(host::CommandInterpreter::kMaxNesting) + 1);
+}
+
+// A handler that cannot follow a command says so through the message
+// service; the script stops there, with the handler's words.
+TEST_F(InterpreterTest, AnErrorAHandlerPostsForACommandStopsTheScript) {
+  host.set_print_messages(false);
+  log.on_event = [](const LWMasterAccess &access) {
+    const char *text = static_cast<const char *>(access.eventData);
+    if (access.eventCode == LWEVNT_COMMAND && std::string(text) == "Reset") {
+      host::message_funcs_table().error("Recorder could not follow: out of memory.", "Nothing changed.");
+    }
+  };
+  const host::CommandResult result = commands.run_script("RefreshNow\nReset\nRefreshNow");
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.line, 2u);
+  EXPECT_EQ(result.error, "line 2: Reset: Recorder could not follow: out of memory. Nothing changed.");
+  EXPECT_EQ(commands.refresh_count(), 1u);
 }
 
 TEST(Interpreter, UnplugsFromTheHostWhenItGoesAway) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lwhost.h"
+#include "module/host_interface.h"
 
 namespace testing_support {
 

@@ -22,7 +22,7 @@ LWInstance never_create(void *, void *, LWError *) { return nullptr; }
 LWMasterHandler filled_with_sentinels(LWInstanceFuncs *inst) {
   LWMasterHandler handler{};
   handler.inst = inst;
-  handler.item = &sentinel_item;
+  handler.item = reinterpret_cast<LWItemFuncs *>(&sentinel_item);
   handler.type = 77;
   if (inst != nullptr) {
     inst->priv = &sentinel_item;
@@ -44,7 +44,7 @@ TEST(RealTimeActivation, FillsTypeCallbacksAndEveryInstanceSlot) {
   ASSERT_NE(handler.event, nullptr);
   ASSERT_NE(handler.flags, nullptr);
   EXPECT_EQ(handler.flags(nullptr), 0u);
-  EXPECT_EQ(handler.item, &sentinel_item);  // no item callbacks are offered
+  EXPECT_EQ(handler.item, reinterpret_cast<LWItemFuncs *>(&sentinel_item));  // no item callbacks are offered
   EXPECT_EQ(handler.inst, &inst);
   EXPECT_EQ(inst.priv, &sentinel_item);
   EXPECT_NE(inst.create, never_create);
@@ -89,8 +89,8 @@ TEST_F(WatcherTest, CopyLoadAndSaveCarryNothing) {
 
   EXPECT_EQ(inst.copy(armed_instance, tracking_instance), nullptr);
   EXPECT_EQ(inst.copy(tracking_instance, armed_instance), nullptr);
-  EXPECT_EQ(inst.save(tracking_instance, &item), nullptr);
-  EXPECT_EQ(inst.load(tracking_instance, &item), nullptr);
+  EXPECT_EQ(inst.save(tracking_instance, reinterpret_cast<const LWSaveState *>(&item)), nullptr);
+  EXPECT_EQ(inst.load(tracking_instance, reinterpret_cast<const LWLoadState *>(&item)), nullptr);
   EXPECT_EQ(services_held(), 1);  // the copy did not start tracking in `other`
 
   handlers.remove(other);

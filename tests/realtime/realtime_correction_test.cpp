@@ -102,13 +102,15 @@ TEST_F(WatcherTest, TrackingPeriodLeavesNoWorkerThreadBehind) {
   // process (a sanitizer's own background thread, for one).
   for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
   handlers.time_changed();
-  const int before = testing_support::thread_count();
+  // Counted once the first period's workers are gone from the kernel's list
+  // too; a thread left behind keeps the count above it.
+  const int before = testing_support::thread_count_at_rest();
   for (int period = 0; period < 3; ++period) {
     for (int step = 0; step < 3; ++step) {
       for (int i = 0; i < 64; ++i) handlers.command(add_rotation(1, 0, 0));
     }
     handlers.time_changed();
-    EXPECT_EQ(testing_support::thread_count_settled_at(before), before) << "after period " << period;
+    EXPECT_LE(testing_support::thread_count_settled_at(before), before) << "after period " << period;
   }
   EXPECT_EQ(commands.refresh_count(), 10u);
 }

@@ -91,9 +91,9 @@ struct FillTokenTest : ::testing::Test {
       EXPECT_EQ(token.keys[i].heading, expected[i].heading);
       EXPECT_EQ(token.keys[i].pitch, expected[i].pitch);
       EXPECT_EQ(token.keys[i].bank, expected[i].bank);
-      EXPECT_EQ(token.values[i].heading, host::from_handle(expected[i].heading)->value);
-      EXPECT_EQ(token.values[i].pitch, host::from_handle(expected[i].pitch)->value);
-      EXPECT_EQ(token.values[i].bank, host::from_handle(expected[i].bank)->value);
+      EXPECT_EQ(token.values[i].heading, host::key_of(expected[i].heading)->value);
+      EXPECT_EQ(token.values[i].pitch, host::key_of(expected[i].pitch)->value);
+      EXPECT_EQ(token.values[i].bank, host::key_of(expected[i].bank)->value);
     }
   }
 
@@ -147,9 +147,9 @@ TEST_F(FillTokenTest, CreatedKeysAreDestroyedInChannelOrder) {
   for (const host::EnvelopeCall &call : host.envelope_calls()) {
     if (call.op == "destroyKey") destroyed.emplace_back(call.envelope, call.key);
   }
-  const decltype(destroyed) expected = {{e.heading, host::from_handle(created.heading_key)},
-                                        {e.pitch, host::from_handle(created.pitch_key)},
-                                        {e.bank, host::from_handle(created.bank_key)}};
+  const decltype(destroyed) expected = {{e.heading, host::key_of(created.heading_key)},
+                                        {e.pitch, host::key_of(created.pitch_key)},
+                                        {e.bank, host::key_of(created.bank_key)}};
   EXPECT_EQ(destroyed, expected);
   // The walk stepped over the created pitch key to the real one after it.
   expect_token(token, {keys_at(e, 0), keys_at(e, 2)});

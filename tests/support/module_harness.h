@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -10,9 +11,17 @@
 
 namespace testing_support {
 
-// The built tavorix.p loaded into a fresh stand-in host.
+// The module file the tests load: the one this build made, or the one named
+// by TAVORIX_TEST_MODULE (a module built against other host headers, run
+// through the same tests).
+inline std::string module_path() {
+  const char *chosen = std::getenv("TAVORIX_TEST_MODULE");
+  return chosen != nullptr && *chosen != '\0' ? chosen : TAVORIX_MODULE_PATH;
+}
+
+// The module file loaded into a fresh stand-in host.
 struct ModuleHarness {
-  ModuleHarness() : module(host::LoadedModule::load(TAVORIX_MODULE_PATH)) {}
+  ModuleHarness() : module(host::LoadedModule::load(module_path())) {}
 
   // Runs a "LayoutGeneric" server by name and returns its result code.
   int run(const std::string &server) { return host::run_generic(*module, host, server); }
