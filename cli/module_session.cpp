@@ -1,20 +1,13 @@
 #include "cli/module_session.h"
 
-#include <unistd.h>
-
-#include <vector>
-
 #include "cli/cli_failure.h"
+#include "cli/platform_files.h"
 
 namespace cli {
 
 std::string default_module_path() {
-  std::vector<char> buffer(4096);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return "tavorix.p";
-  const std::string program(buffer.data(), static_cast<std::size_t>(length));
-  const std::size_t slash = program.rfind('/');
-  return slash == std::string::npos ? "tavorix.p" : program.substr(0, slash + 1) + "tavorix.p";
+  const std::string folder = platform::program_folder();
+  return folder.empty() ? "tavorix.p" : folder + "/tavorix.p";
 }
 
 std::unique_ptr<host::LoadedModule> load_module(const std::string &path) {

@@ -8,8 +8,8 @@
 
 namespace cli {
 
-// tavorix.p in the folder of the running program (found through
-// /proc/self/exe); "tavorix.p" when that cannot be read.
+// tavorix.p in the folder of the running program; "tavorix.p" when that
+// folder cannot be told.
 std::string default_module_path();
 
 // Loads the module file. Throws CliFailure (module failed) naming the file and
