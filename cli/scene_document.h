@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,17 @@ class SceneDocument {
   // The bytes that were read, for a backup.
   const std::string &original_text() const { return original_text_; }
 
+  // What the reader noted about the file beside errors (a format version
+  // not seen before), one line each.
+  const std::vector<std::string> &notes() const { return notes_; }
+  // Prints each note as "tavorix: note: ...".
+  void print_notes(std::ostream &out) const;
+
  private:
   std::string path_;
   Format format_ = Format::Json;
   std::string original_text_;
+  std::vector<std::string> notes_;
   std::optional<host::LwsSceneFile> lws_;
 };
 
