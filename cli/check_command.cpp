@@ -36,7 +36,7 @@ CheckFindings check_scene(const CheckOptions &options, const std::string &scene_
   if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
       choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
-  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor);
+  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
   if (one_line) {
     const CheckFindings findings = count_flips(run);
     print_check_line(out, scene_path, findings);

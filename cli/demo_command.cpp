@@ -48,7 +48,7 @@ int run_demo(const DemoOptions &options) {
   if (saved_scene) batch.add(*saved_scene, host::write_json_scene(scene, options.scene_path));
 
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, false);
+  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, false, Repeat::until_settled);
   batch.add(plot, render_rotation_plot("tavorix demo: rotation keys before and after Tavorix:Scan",
                                        moving_panels(run.before, run.after), scene.frames_per_second()));
   batch.commit();

@@ -86,7 +86,13 @@ OutputBatch::~OutputBatch() {
 }
 
 void OutputBatch::add(const OutputTarget &target, std::string text) {
-  entries_.push_back(Entry{target, std::move(text), {}});
+  auto owned = std::make_unique<std::string>(std::move(text));
+  const std::string_view view = *owned;
+  entries_.push_back(Entry{target, std::move(owned), view, {}});
+}
+
+void OutputBatch::add_kept(const OutputTarget &target, std::string_view text) {
+  entries_.push_back(Entry{target, nullptr, text, {}});
 }
 
 void OutputBatch::commit() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -43,6 +45,9 @@ class OutputBatch {
 
   // Adds `text` for `target`. Nothing is written yet.
   void add(const OutputTarget &target, std::string text);
+  // The same for a text the caller keeps until commit() (a scene's original
+  // text for its backup: not copied).
+  void add_kept(const OutputTarget &target, std::string_view text);
   bool empty() const { return entries_.empty(); }
 
   // Writes everything. Throws CliFailure (bad input) naming the file when a
@@ -52,7 +57,8 @@ class OutputBatch {
  private:
   struct Entry {
     OutputTarget target;
-    std::string text;
+    std::unique_ptr<std::string> owned;  // the text, unless the caller keeps it
+    std::string_view text;
     std::string temporary;
   };
   std::vector<Entry> entries_;

@@ -96,7 +96,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     own_module = load_module(options.module.module_path);
     loaded_module = own_module.get();
   }
-  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor);
+  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor, command.is_scan ? Repeat::until_settled : Repeat::once);
 
   std::ostringstream discarded;
   std::ostream &report = options.module.quiet               ? static_cast<std::ostream &>(discarded)
@@ -126,7 +126,7 @@ int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, 
   if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
       choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
-  const FixRun run = run_fix(host, module, command.server, items, options.anchor);
+  const FixRun run = run_fix(host, module, command.server, items, options.anchor, Repeat::until_settled);
   std::ostringstream said;
   outputs.write(document, scene, std::string(), false, said);
   if (options.module.quiet) return kExitOk;

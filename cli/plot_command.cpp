@@ -48,7 +48,7 @@ int run_plot(const PlotOptions &options) {
   const std::vector<host::Item *> items =
       choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor);
+  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
 
   // Items named or taken with --all are drawn whatever they do; by default
   // only those whose rotation changes over time.

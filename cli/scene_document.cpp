@@ -41,15 +41,16 @@ SceneDocument::Format format_by_content(const std::string &path, const std::stri
 SceneDocument SceneDocument::load(const std::string &path, host::Scene &scene) {
   SceneDocument document;
   document.path_ = path;
-  document.original_text_ = read_whole_file(path);
+  std::string text = read_whole_file(path);
   const auto by_extension = format_by_extension(path);
-  document.format_ = by_extension ? *by_extension : format_by_content(path, document.original_text_);
+  document.format_ = by_extension ? *by_extension : format_by_content(path, text);
   try {
     if (document.format_ == Format::Lws) {
-      document.lws_ = host::LwsSceneFile::read(document.original_text_, path, scene);
+      document.lws_ = host::LwsSceneFile::read(std::move(text), path, scene);
       document.notes_ = document.lws_->notes();
     } else {
-      host::read_json_scene(document.original_text_, path, scene);
+      host::read_json_scene(text, path, scene);
+      document.original_text_ = std::move(text);
     }
   } catch (const host::SceneFileError &error) {
     throw bad_input(error.what());

@@ -86,7 +86,7 @@ void SceneOutputs::write(const SceneDocument &document, const host::Scene &scene
       said.push_back(document.path() + " is unchanged: left as it was, no backup made");
     } else if (in_place_) {
       const std::string backup = free_backup_path(scene_->file);
-      batch.add(check_output_path(backup), document.original_text());
+      batch.add_kept(check_output_path(backup), document.original_text());
       batch.add(*scene_, std::move(text));
       said.push_back("wrote " + scene_->shown() + " (the original is kept as " + backup + ")");
     } else {

@@ -1,5 +1,6 @@
 // Reading a .lws file into a Scene: LwsSceneFile::read.
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -77,8 +78,9 @@ class LwsReader {
  private:
   struct ParsedEnvelope {
     LwsSceneFile::EnvelopeSource source;
+    // The keys as read, until the scene is built.
+    std::vector<double> values;
     std::vector<double> times_as_written;
-    std::vector<KeyShape> shapes;
     int pre_behavior = 1;
     int post_behavior = 1;
   };
@@ -428,6 +430,10 @@ class LwsReader {
       envelope.source.count_line = count_line;
       envelope.source.count_column = tokens[0].column;
       envelope.source.count_length = tokens[0].text.size();
+      // Room for the keys it says it has, as far as the file has lines for.
+      const auto room = static_cast<std::size_t>(std::min<long long>(declared, line_count_ - count_line));
+      envelope.values.reserve(room);
+      envelope.times_as_written.reserve(room);
     }
     envelope.source.keys_end_line = -1;
     bool behaviors_read = false;
@@ -454,7 +460,8 @@ class LwsReader {
                  (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
       }
     }
-    const auto listed = static_cast<long long>(envelope.source.keys.size());
+    const auto listed = static_cast<long long>(envelope.values.size());
+    envelope.source.key_count = listed;
     // Some exporters of older files write an envelope of an unanimated
     // channel as a count of 1 with no key line; that reads as an envelope
     // without keys. Newer files are held to what they say.
@@ -497,20 +504,11 @@ class LwsReader {
                       " is not after the time of the key before it; "
                       "expected keys in increasing time");
     }
-    LwsSceneFile::KeySource key;
-    key.line = index;
-    key.value_column = tokens[1].column;
-    key.value_length = tokens[1].text.size();
-    key.time_column = tokens[2].column;
-    key.time_length = tokens[2].text.size();
-    key.value = numbers[0];
-    key.time = numbers[1];
-    KeyShape shape;
-    shape.span_type = static_cast<int>(span_type);
-    for (int p = 0; p < 6; ++p) shape.params[p] = numbers[3 + p];
-    envelope.source.keys.push_back(key);
+    if (index != envelope.source.key_line(static_cast<std::int64_t>(envelope.values.size()))) {
+      fail(index, "expected the key lines of an envelope one after another");  // guards key_line()
+    }
+    envelope.values.push_back(numbers[0]);
     envelope.times_as_written.push_back(numbers[1]);
-    envelope.shapes.push_back(shape);
   }
 
   void read_behaviors(int index, const std::vector<LineToken> &tokens, ParsedEnvelope &envelope) {
@@ -600,17 +598,20 @@ class LwsReader {
   void fill_envelope(Envelope &envelope, ParsedEnvelope &parsed) {
     envelope.pre_behavior = parsed.pre_behavior;
     envelope.post_behavior = parsed.post_behavior;
-    for (std::size_t index = 0; index < parsed.source.keys.size(); ++index) {
-      LwsSceneFile::KeySource &source = parsed.source.keys[index];
+    envelope.reserve(parsed.values.size());
+    for (std::size_t index = 0; index < parsed.values.size(); ++index) {
       const double time = snap_to_frame(parsed.times_as_written[index], fps_);
       if (envelope.find(time) != nullptr) {
-        fail(source.line, "this key and the key before it fall on the same frame (times within " +
-                              shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
+        fail(parsed.source.key_line(static_cast<std::int64_t>(index)),
+             "this key and the key before it fall on the same frame (times within " +
+                 shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
       }
-      Key *key = envelope.create(time, source.value);
-      envelope.set_origin(key, KeyOrigin{static_cast<std::int64_t>(index), parsed.shapes[index]});
-      source.time = time;
+      Key *key = envelope.create(time, parsed.values[index]);
+      envelope.set_origin(key, static_cast<std::int64_t>(index));
     }
+    // Read and in the scene: the copies go.
+    parsed.values = std::vector<double>();
+    parsed.times_as_written = std::vector<double>();
   }
 
   LwsSceneFile &file_;
