@@ -96,7 +96,8 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     own_module = load_module(options.module.module_path);
     loaded_module = own_module.get();
   }
-  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor, command.is_scan ? Repeat::until_settled : Repeat::once);
+  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor,
+                             command.is_scan ? Repeat::until_settled : Repeat::once);
 
   std::ostringstream discarded;
   std::ostream &report = options.module.quiet               ? static_cast<std::ostream &>(discarded)

@@ -27,7 +27,8 @@ void walk_times(const std::array<const std::vector<RotationKey> *, N> &channels,
     if (!any) return;
     std::array<const RotationKey *, N> at{};
     for (std::size_t c = 0; c < N; ++c) {
-      if (next[c] < channels[c]->size() && (*channels[c])[next[c]].time == time) at[c] = &(*channels[c])[next[c]++];
+      if (next[c] < channels[c]->size() && (*channels[c])[next[c]].time == time)
+        at[c] = &(*channels[c])[next[c]++];
     }
     visit(time, at);
   }
@@ -65,26 +66,27 @@ TripleChange::Kind TripleChange::kind() const {
 
 std::vector<TripleChange> compare_rotations(const ItemRotation &before, const ItemRotation &after) {
   std::vector<TripleChange> changes;
-  walk_times<6>({&before.channels[0], &before.channels[1], &before.channels[2], &after.channels[0],
-                 &after.channels[1], &after.channels[2]},
-                [&](double time, const std::array<const RotationKey *, 6> &at) {
-                  bool differs = false;
-                  for (int channel = 0; channel < 3; ++channel) {
-                    const RotationKey *old_key = at[channel];
-                    const RotationKey *new_key = at[3 + channel];
-                    if ((old_key == nullptr) != (new_key == nullptr)) differs = true;
-                    if (old_key != nullptr && new_key != nullptr && host::value_changed(old_key->value, new_key->value))
-                      differs = true;
-                  }
-                  if (!differs) return;
-                  TripleChange change;
-                  change.time = time;
-                  for (int channel = 0; channel < 3; ++channel) {
-                    if (at[channel] != nullptr) change.before[channel] = at[channel]->value;
-                    if (at[3 + channel] != nullptr) change.after[channel] = at[3 + channel]->value;
-                  }
-                  changes.push_back(change);
-                });
+  walk_times<6>(
+      {&before.channels[0], &before.channels[1], &before.channels[2], &after.channels[0], &after.channels[1],
+       &after.channels[2]},
+      [&](double time, const std::array<const RotationKey *, 6> &at) {
+        bool differs = false;
+        for (int channel = 0; channel < 3; ++channel) {
+          const RotationKey *old_key = at[channel];
+          const RotationKey *new_key = at[3 + channel];
+          if ((old_key == nullptr) != (new_key == nullptr)) differs = true;
+          if (old_key != nullptr && new_key != nullptr && host::value_changed(old_key->value, new_key->value))
+            differs = true;
+        }
+        if (!differs) return;
+        TripleChange change;
+        change.time = time;
+        for (int channel = 0; channel < 3; ++channel) {
+          if (at[channel] != nullptr) change.before[channel] = at[channel]->value;
+          if (at[3 + channel] != nullptr) change.after[channel] = at[3 + channel]->value;
+        }
+        changes.push_back(change);
+      });
   return changes;
 }
 

@@ -23,9 +23,10 @@ void Envelope::add_block(std::size_t size) {
   block.first_slot = slot_count_;
   const Key *start = block.keys.get();
   blocks_.push_back(std::move(block));
-  const auto where = std::lower_bound(
-      blocks_by_address_.begin(), blocks_by_address_.end(), start,
-      [this](std::uint32_t index, const Key *address) { return std::less<const Key *>()(blocks_[index].keys.get(), address); });
+  const auto where = std::lower_bound(blocks_by_address_.begin(), blocks_by_address_.end(), start,
+                                      [this](std::uint32_t index, const Key *address) {
+                                        return std::less<const Key *>()(blocks_[index].keys.get(), address);
+                                      });
   blocks_by_address_.insert(where, static_cast<std::uint32_t>(blocks_.size() - 1));
   origins_.resize(origins_.size() + size, -1);
   slot_count_ += static_cast<std::int64_t>(size);
@@ -40,10 +41,9 @@ void Envelope::reserve(std::size_t count) {
 
 std::int64_t Envelope::slot_of(const Key *key) const {
   const std::less<const Key *> before;
-  auto after = std::upper_bound(blocks_by_address_.begin(), blocks_by_address_.end(), key,
-                                [&](const Key *address, std::uint32_t index) {
-                                  return before(address, blocks_[index].keys.get());
-                                });
+  auto after = std::upper_bound(
+      blocks_by_address_.begin(), blocks_by_address_.end(), key,
+      [&](const Key *address, std::uint32_t index) { return before(address, blocks_[index].keys.get()); });
   if (after == blocks_by_address_.begin()) return -1;
   const Block &block = blocks_[*std::prev(after)];
   const Key *start = block.keys.get();

@@ -103,8 +103,7 @@ class LwsEnvelopeWriter {
     for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
       require_finite(item_name, source, *key);
       const std::int64_t index = envelope.origin(key);
-      const bool from_file =
-          index >= 0 && index < source.key_count && !kept[static_cast<std::size_t>(index)];
+      const bool from_file = index >= 0 && index < source.key_count && !kept[static_cast<std::size_t>(index)];
       if (!from_file) {
         region += indent + new_key_text(source, envelope, *key) + ending;
         changed = true;
@@ -126,7 +125,8 @@ class LwsEnvelopeWriter {
       // The time word comes after the value word: replace it first so the
       // value's column stays right.
       if (moved) line.replace(words.time.column, words.time.text.size(), time_text(key->time, fps_));
-      if (revalued) line.replace(words.value.column, words.value.text.size(), shortest_double_text(key->value));
+      if (revalued)
+        line.replace(words.value.column, words.value.text.size(), shortest_double_text(key->value));
       region += line + line_ending(line_index);
       changed = true;
     }
@@ -165,11 +165,13 @@ class LwsEnvelopeWriter {
                              const Key &key) const {
     for (const Key *next = key.next; next != nullptr; next = next->next) {
       const std::int64_t index = envelope.origin(next);
-      if (index >= 0 && index < source.key_count) return shape_of_line(file_.line_text(source.key_line(index)));
+      if (index >= 0 && index < source.key_count)
+        return shape_of_line(file_.line_text(source.key_line(index)));
     }
     for (const Key *prev = key.prev; prev != nullptr; prev = prev->prev) {
       const std::int64_t index = envelope.origin(prev);
-      if (index >= 0 && index < source.key_count) return shape_of_line(file_.line_text(source.key_line(index)));
+      if (index >= 0 && index < source.key_count)
+        return shape_of_line(file_.line_text(source.key_line(index)));
     }
     return KeyShape{};
   }

@@ -35,7 +35,8 @@ std::vector<TextLine> split_lines(std::string_view text) {
     at += line.ending_length - 1;
     start = at + 1;
   }
-  if (start < text.size()) lines.push_back(TextLine{start, static_cast<std::uint32_t>(text.size() - start), 0});
+  if (start < text.size())
+    lines.push_back(TextLine{start, static_cast<std::uint32_t>(text.size() - start), 0});
   return lines;
 }
 

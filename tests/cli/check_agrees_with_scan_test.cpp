@@ -3,10 +3,10 @@
 // rewrites nothing. On every scene of the tests and on random ones, whose
 // keys flip, spin, sit at the gimbal limit and lie far from zero.
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <dirent.h>
 #include <random>
 #include <regex>
 

@@ -19,10 +19,11 @@ class NewUser : public testing::Test {
 TEST_F(NewUser, UnknownSubcommandsAndTheVersionAnswerAsTheDocsSay) {
   const ProgramResult unknown = tavorix({"frobnicate"}, folder.path());
   EXPECT_EQ(unknown.exit_code, 2);
-  EXPECT_EQ(unknown.err.rfind("tavorix: unknown subcommand 'frobnicate'; the subcommands are demo, scan, inferior, "
-                              "superior, run, check, plot",
-                              0),
-            0u)
+  EXPECT_EQ(
+      unknown.err.rfind("tavorix: unknown subcommand 'frobnicate'; the subcommands are demo, scan, inferior, "
+                        "superior, run, check, plot",
+                        0),
+      0u)
       << unknown.err;
   const ProgramResult none = tavorix({}, folder.path());
   EXPECT_EQ(none.exit_code, 2);
@@ -50,10 +51,11 @@ TEST_F(NewUser, TimesThatAreNotFiniteAreRefused) {
 // An item named with escape sequences (a clear-screen, a window title) is
 // shown with them escaped.
 TEST_F(NewUser, ItemNamesAreShownEscaped) {
-  write_file(folder.file("named.json"),
-             "{\"fps\": 30, \"items\": [{\"name\": \"Cam\\u001b[2J\\u001b]0;owned\\u0007\", \"kind\": \"null\", "
-             "\"channels\": {\"Rotation.H\": [[0, 3.0], [1, -3.1]], \"Rotation.P\": [[0, 0], [1, 0]], "
-             "\"Rotation.B\": [[0, 0], [1, 0]]}}]}");
+  write_file(
+      folder.file("named.json"),
+      "{\"fps\": 30, \"items\": [{\"name\": \"Cam\\u001b[2J\\u001b]0;owned\\u0007\", \"kind\": \"null\", "
+      "\"channels\": {\"Rotation.H\": [[0, 3.0], [1, -3.1]], \"Rotation.P\": [[0, 0], [1, 0]], "
+      "\"Rotation.B\": [[0, 0], [1, 0]]}}]}");
   for (const char *subcommand : {"check", "scan"}) {
     const ProgramResult result = tavorix({subcommand, "named.json"}, folder.path());
     EXPECT_TRUE(contains(result.out, "Cam\\x1B[2J\\x1B]0;owned\\x07")) << result.out;
@@ -79,7 +81,8 @@ TEST_F(NewUser, RoundingAtTheGimbalLimitIsNoChange) {
 TEST_F(NewUser, TiedStepsAreToldTheSameWayBeforeAndAfter) {
   write_file(folder.file("tie.json"),
              "{\"fps\": 30, \"items\": [{\"name\": \"Tie\", \"kind\": \"null\", \"channels\": {"
-             "\"Rotation.H\": [[0, 0.1], [1, 0.97266463], [2, 0.1]], \"Rotation.P\": [[0, 0.2], [1, 0.2], [2, 0.2]], "
+             "\"Rotation.H\": [[0, 0.1], [1, 0.97266463], [2, 0.1]], \"Rotation.P\": [[0, 0.2], [1, 0.2], "
+             "[2, 0.2]], "
              "\"Rotation.B\": [[0, 0.3], [1, 0.3], [2, 0.3]]}}]}");
   const ProgramResult scan = tavorix({"scan", "tie.json"}, folder.path());
   ASSERT_EQ(scan.exit_code, 0) << scan.err;

@@ -22,7 +22,8 @@ class OutputFiles : public testing::Test {
 
   // The run fails with exit code 2, names `path` and what is wrong, writes
   // no file and leaves every file of the folder as it was.
-  void expect_refused(const std::vector<std::string> &arguments, const std::string &path, const std::string &why) {
+  void expect_refused(const std::vector<std::string> &arguments, const std::string &path,
+                      const std::string &why) {
     const std::vector<std::string> names = folder.names();
     const std::vector<std::string> contents = regular_file_contents();
     const ProgramResult result = tavorix(arguments, folder.path());
@@ -55,14 +56,16 @@ class OutputFiles : public testing::Test {
 TEST_F(OutputFiles, ADeviceNodeIsNeverReplaced) {
   if (mknod(folder.file("fakenull").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
     GTEST_SKIP() << "making a device node needs root";
-  expect_refused({"scan", "base.lws", "-o", "fakenull"}, "fakenull", "is a character device, not a regular file");
+  expect_refused({"scan", "base.lws", "-o", "fakenull"}, "fakenull",
+                 "is a character device, not a regular file");
   EXPECT_TRUE(is_kind("fakenull", S_IFCHR));
   expect_refused({"scan", "base.lws", "-o", "/dev/null"}, "/dev/null", "is a character device");
 }
 
 TEST_F(OutputFiles, AFifoIsNeverReplaced) {
   ASSERT_EQ(mkfifo(folder.file("fifo.svg").c_str(), 0644), 0);
-  expect_refused({"plot", "base.lws", "-o", "fifo.svg"}, "fifo.svg", "is a FIFO (named pipe), not a regular file");
+  expect_refused({"plot", "base.lws", "-o", "fifo.svg"}, "fifo.svg",
+                 "is a FIFO (named pipe), not a regular file");
   EXPECT_TRUE(is_kind("fifo.svg", S_IFIFO));
 }
 
@@ -110,7 +113,8 @@ TEST_F(OutputFiles, DashWritesTheStandardOutputAndTheReportGoesToStandardError) 
   EXPECT_TRUE(contains(scene.out, "  Key 3.836508807179586 4.6666665 0 0 0 0 -4.6451941 0 0\r\n"));
   EXPECT_TRUE(contains(scene.err, "1 key triple rewritten in 1 item")) << scene.err;
 
-  const ProgramResult plot = tavorix({"plot", "base.lws", "--select", "Cam", "-o", "/dev/stdout"}, folder.path());
+  const ProgramResult plot =
+      tavorix({"plot", "base.lws", "--select", "Cam", "-o", "/dev/stdout"}, folder.path());
   ASSERT_EQ(plot.exit_code, 0) << plot.err;
   EXPECT_EQ(plot.out.rfind("<?xml", 0), 0u);
   EXPECT_EQ(folder.names(), (std::vector<std::string>{"base.lws"}));
@@ -122,8 +126,10 @@ TEST_F(OutputFiles, AnOutputThatCannotBeWrittenStopsTheRunBeforeAnyWork) {
   expect_refused({"scan", "base.lws", "--select", "Cam", "-o", "fixed.lws", "--plot", "/nonexistent/p.svg"},
                  "/nonexistent/p.svg", "the folder /nonexistent does not exist");
   expect_refused({"scan", "base.lws", "-o", "out.txt"}, "out.txt", "must name a .lws or .json file");
-  expect_refused({"scan", "base.lws", "-o", "fixed.lws", "--plot", "p.png"}, "p.png", "must name a .svg file");
-  expect_refused({"scan", "base.lws", "-o", "same.svg", "--plot", "same.svg"}, "same.svg", "must name a .lws");
+  expect_refused({"scan", "base.lws", "-o", "fixed.lws", "--plot", "p.png"}, "p.png",
+                 "must name a .svg file");
+  expect_refused({"scan", "base.lws", "-o", "same.svg", "--plot", "same.svg"}, "same.svg",
+                 "must name a .lws");
   expect_refused({"demo", "--save-scene", "d.lws"}, "d.lws", "name a .json file");
   expect_refused({"demo", "-o", "demo.json"}, "demo.json", "must name a .svg file");
   if (getuid() != 0) {
@@ -165,17 +171,20 @@ TEST_F(OutputFiles, InPlaceWithNothingToChangeWritesNothing) {
 TEST_F(OutputFiles, SeveralScenesInPlace) {
   write_file(folder.file("other.lws"), m02);
   write_file(folder.file("broken.lws"), "LWSC\n3\nFirstFrame x\n{ Envelope\n");
-  const ProgramResult result = tavorix({"scan", "base.lws", "broken.lws", "other.lws", "--in-place"}, folder.path());
+  const ProgramResult result =
+      tavorix({"scan", "base.lws", "broken.lws", "other.lws", "--in-place"}, folder.path());
   EXPECT_EQ(result.exit_code, 2) << result.err;
-  EXPECT_TRUE(contains(result.out, "base.lws: 1 key triple rewritten in 1 item\n  wrote base.lws (the original is "
-                                   "kept as base.lws.bak)\n"))
+  EXPECT_TRUE(contains(result.out,
+                       "base.lws: 1 key triple rewritten in 1 item\n  wrote base.lws (the original is "
+                       "kept as base.lws.bak)\n"))
       << result.out;
   EXPECT_TRUE(contains(result.out, "other.lws: 1 key triple rewritten in 1 item")) << result.out;
   EXPECT_TRUE(contains(result.err, "tavorix: broken.lws:")) << result.err;
   EXPECT_EQ(read_file(folder.file("base.lws.bak")), m02);
   EXPECT_EQ(read_file(folder.file("other.lws.bak")), m02);
   EXPECT_FALSE(file_exists(folder.file("broken.lws.bak")));
-  expect_refused({"scan", "base.lws", "other.lws", "-o", "x.lws"}, "-o", "with several scenes use --in-place");
+  expect_refused({"scan", "base.lws", "other.lws", "-o", "x.lws"}, "-o",
+                 "with several scenes use --in-place");
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ TEST(PrintableText, EscapesControlsAndBrokenUtf8AndKeepsTheRest) {
   EXPECT_EQ(host::printable("back\\slash"), "back\\\\slash");
   // A C1 control (CSI) as UTF-8, a lone continuation byte, an overlong form,
   // a sequence cut short and a surrogate.
-  EXPECT_EQ(host::printable("\xC2\x9B" "2J"), "\\xC2\\x9B2J");
+  EXPECT_EQ(host::printable("\xC2\x9B"
+                            "2J"),
+            "\\xC2\\x9B2J");
   EXPECT_EQ(host::printable("\x80"), "\\x80");
   EXPECT_EQ(host::printable("\xC0\xAF"), "\\xC0\\xAF");
   EXPECT_EQ(host::printable("\xE2\x86"), "\\xE2\\x86");

@@ -17,7 +17,8 @@ std::string made_scene_path(const std::string &name) {
 }
 
 // small_scene() as version `version`.
-std::string small_scene_of_version(int version, const std::string &heading_keys = "  Key 0.5 0 3 0 0 0 0 0 0\n",
+std::string small_scene_of_version(int version,
+                                   const std::string &heading_keys = "  Key 0.5 0 3 0 0 0 0 0 0\n",
                                    int heading_count = 1) {
   std::string text = small_scene(heading_keys, heading_count);
   text.replace(text.find("\n3\n") + 1, 1, std::to_string(version));
@@ -36,7 +37,9 @@ std::string read_error(const std::string &text) {
   return "read succeeded";
 }
 
-bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string &text, const std::string &part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(LwsVersions, AVersionEightRigReadsAndComesBackByteForByte) {
   const std::string text = read_file(made_scene_path("rig_v8.lws"));
@@ -62,9 +65,10 @@ TEST(LwsVersions, SixAndSevenAreReadWithANoteNineIsRefused) {
                                                      " was found in no file this program was tried on"));
     EXPECT_EQ(loaded.file.write(loaded.scene), text);
   }
-  EXPECT_TRUE(contains(read_error(small_scene_of_version(9)),
-                       "new.lws:2: scene format version 9 is newer than this program reads: the newest it knows "
-                       "is version 8 (LightWave 2019)"));
+  EXPECT_TRUE(
+      contains(read_error(small_scene_of_version(9)),
+               "new.lws:2: scene format version 9 is newer than this program reads: the newest it knows "
+               "is version 8 (LightWave 2019)"));
 }
 
 // Older files may write a one-key count with no key line; newer ones are
