@@ -4,13 +4,14 @@
 #include "cli/rotation_notes.h"
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
+#include "host/count_text.h"
 #include "host/printable_text.h"
 
 namespace cli {
 namespace {
 
 std::string count_of(std::size_t n, const char *one, const char *many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
+  return host::counted(static_cast<long long>(n), one, many);
 }
 
 // "(H -140.2°, P 0.0°, B -11.0°)", "no key" where a channel has none.

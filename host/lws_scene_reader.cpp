@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "host/count_text.h"
 #include "host/frame_time.h"
 #include "host/lws_scene_file.h"
 #include "host/number_text.h"
@@ -369,8 +370,7 @@ class LwsReader {
     long long channel = 0;
     if (tokens.size() != 2 || tokens[0].text != "Channel" || !parse_integer_token(tokens[1].text, channel)) {
       fail(index, "expected 'Channel <number>' (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " + std::to_string(motion_.declared) +
-                      " channels, " + std::to_string(motion_.read) + " read so far), found " +
+                      std::to_string(motion_.count_line + 1) + " says " + counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) + " read so far), found " +
                       quoted(line(index)));
     }
     if (channel < 0 || channel >= motion_.declared) {
@@ -396,8 +396,7 @@ class LwsReader {
     }
     if (motion_.pending_channel >= 0 || motion_.read < motion_.declared) {
       fail(index, "expected 'Channel <number>' and its envelope (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " + std::to_string(motion_.declared) +
-                      " channels, " + std::to_string(motion_.read) + " read so far), found " +
+                      std::to_string(motion_.count_line + 1) + " says " + counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) + " read so far), found " +
                       quoted(line(index)));
     }
     motion_.active = false;
@@ -470,7 +469,7 @@ class LwsReader {
                       std::to_string(motion_.pending_channel));
     }
     if (listed != declared && (listed != 0 || strict_)) {
-      fail(count_line, "the envelope says it has " + std::to_string(declared) + " keys but lists " +
+      fail(count_line, "the envelope says it has " + counted(declared, "key", "keys") + " but lists " +
                            std::to_string(listed));
     }
     items_[current_item_].envelopes[motion_.pending_channel] = std::move(envelope);
@@ -484,7 +483,7 @@ class LwsReader {
     if (tokens.size() != 1 + kKeyNumberCount) {
       fail(index,
            "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
-               std::to_string(tokens.size() - 1) + " numbers");
+               counted(static_cast<long long>(tokens.size()) - 1, "number", "numbers"));
     }
     static const char *const kFieldNames[kKeyNumberCount] = {"value", "time", "span type", "p1", "p2",
                                                              "p3",    "p4",   "p5",        "p6"};

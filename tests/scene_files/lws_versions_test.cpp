@@ -76,7 +76,7 @@ TEST(LwsVersions, SixAndSevenAreReadWithANoteNineIsRefused) {
 TEST(LwsVersions, NewerFilesListTheKeysTheySayTheyHave) {
   const std::string two_keys = "  Key 0.5 0 3 0 0 0 0 0 0\n  Key 0.6 1 3 0 0 0 0 0 0\n";
   EXPECT_TRUE(contains(read_error(small_scene_of_version(8, two_keys, 3)), "says it has 3 keys but lists 2"));
-  EXPECT_TRUE(contains(read_error(small_scene_of_version(8, "", 1)), "says it has 1 keys but lists 0"));
+  EXPECT_TRUE(contains(read_error(small_scene_of_version(8, "", 1)), "says it has 1 key but lists 0"));
   LoadedLws old(small_scene_of_version(5, "", 1));  // accepted: an empty envelope
   EXPECT_EQ(old.envelope("Spinner", 3).size(), 0u);
   EXPECT_TRUE(contains(read_error(small_scene_of_version(8, "  Key 0.5 0 3 0 0 0 0 0\n", 1)), "(9 numbers)"));
