@@ -17,6 +17,9 @@
 //   kWidth                 lanes per vector
 //   Vec                    kWidth doubles, double __attribute__((vector_size(8 * kWidth)))
 //   sincos(x, s, c)        sine and cosine of every lane, within 1 ulp
+//   kQuickSincosLimit, kHugeSincosArgument
+//                          0, or the magnitudes where sincos switches the way it
+//                          reduces a whole vector (see sincos_by_lane)
 //   asin(x), atan2(y, x)   within 1 ulp; atan2 takes the ordinate first, result in [-π, π]
 //   sqrt(x)                correctly rounded
 //   all(mask)              whether every lane of a comparison's result is set
@@ -92,6 +95,44 @@ inline void turn_pair(Vec3<Isa> &a, Vec3<Isa> &b, typename Isa::Vec c, typename 
   normalize<Isa>(b);
 }
 
+// Isa::sincos, each lane's result a function of that lane's value alone.
+// SLEEF's sine and cosine reduce the whole vector one of three ways: quickly
+// when every lane lies below kQuickSincosLimit (15), the usual way when every
+// lane lies below kHugeSincosArgument (1e14), and by the method for huge
+// arguments otherwise (infinities and NaN included). The three can round a
+// lane's result differently in its last bit (a lane in a hundred beside a
+// huge one, and values such as the double just below −π beside a lane above
+// 15), so a key's read-back would depend on the keys beside it in its vector,
+// and on how a pass happens to group them. A vector that mixes the three
+// kinds of lanes is computed again, once for the quick lanes with the others
+// set to 0 and once for the usual ones beside huge ones with the others set
+// to 15, and each lane takes the result of its own kind.
+template <class Isa>
+inline void sincos_by_lane(typename Isa::Vec x, typename Isa::Vec &s, typename Isa::Vec &c) {
+  using Vec = typename Isa::Vec;
+  Isa::sincos(x, s, c);
+  if (Isa::kQuickSincosLimit == 0.0) return;
+  const Vec zero{};
+  const Vec quick_limit = zero + Isa::kQuickSincosLimit;
+  const Vec huge_limit = zero + Isa::kHugeSincosArgument;
+  const auto quick = (x < quick_limit) & (x > -quick_limit);
+  if (Isa::all(quick)) return;
+  const auto huge = ~((x < huge_limit) & (x > -huge_limit));
+  if (!Isa::all(~quick)) {
+    Vec quick_s, quick_c;
+    Isa::sincos(quick ? x : zero, quick_s, quick_c);
+    s = quick ? quick_s : s;
+    c = quick ? quick_c : c;
+  }
+  const auto usual = ~quick & ~huge;
+  if (!Isa::all(~huge) && !Isa::all(~usual)) {
+    Vec usual_s, usual_c;
+    Isa::sincos(usual ? x : quick_limit, usual_s, usual_c);
+    s = usual ? usual_s : s;
+    c = usual ? usual_c : c;
+  }
+}
+
 // clamped_asin's clamp: into [-1, 1], NaN kept.
 template <class Isa>
 inline typename Isa::Vec clamp_unit(typename Isa::Vec x) {
@@ -116,9 +157,9 @@ inline void read_back_vector(const AngleTriple *keys, AngleTriple *canonical, st
     b[j] = keys[j].bank;
   }
   Vec sin_h, cos_h, sin_p, cos_p, sin_b, cos_b;
-  Isa::sincos(h, sin_h, cos_h);
-  Isa::sincos(p, sin_p, cos_p);
-  Isa::sincos(b, sin_b, cos_b);
+  sincos_by_lane<Isa>(h, sin_h, cos_h);
+  sincos_by_lane<Isa>(p, sin_p, cos_p);
+  sincos_by_lane<Isa>(b, sin_b, cos_b);
 
   // build_frame: the identity frame turned by heading, pitch and bank.
   Vec3<Isa> forward{zero, zero, one};

@@ -12,6 +12,11 @@ namespace {
 struct Avx2 {
   static constexpr int kWidth = 4;
   using Vec = double __attribute__((vector_size(32)));
+  // Where SLEEF's double-precision sine and cosine switch their reduction of
+  // a whole vector (its TRIGRANGEMAX2 and TRIGRANGEMAX); the tests check that
+  // no lane depends on another across either.
+  static constexpr double kQuickSincosLimit = 15.0;
+  static constexpr double kHugeSincosArgument = 1e14;
   static void sincos(Vec x, Vec &s, Vec &c) {
     const Sleef___m256d_2 r = Sleef_sincosd4_u10avx2(x);
     s = r.x;

@@ -13,6 +13,9 @@ namespace {
 struct LibmLanes {
   static constexpr int kWidth = 2;
   using Vec = double __attribute__((vector_size(16)));
+  // One value at a time: no lane depends on another.
+  static constexpr double kQuickSincosLimit = 0.0;
+  static constexpr double kHugeSincosArgument = 0.0;
   static void sincos(Vec x, Vec &s, Vec &c) {
     for (int j = 0; j < kWidth; ++j) {
       s[j] = std::sin(x[j]);

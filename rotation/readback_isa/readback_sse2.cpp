@@ -12,6 +12,11 @@ namespace {
 struct Sse2 {
   static constexpr int kWidth = 2;
   using Vec = double __attribute__((vector_size(16)));
+  // Where SLEEF's double-precision sine and cosine switch their reduction of
+  // a whole vector (its TRIGRANGEMAX2 and TRIGRANGEMAX); the tests check that
+  // no lane depends on another across either.
+  static constexpr double kQuickSincosLimit = 15.0;
+  static constexpr double kHugeSincosArgument = 1e14;
   static void sincos(Vec x, Vec &s, Vec &c) {
     const Sleef___m128d_2 r = Sleef_sincosd2_u10(x);
     s = r.x;
