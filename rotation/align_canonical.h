@@ -33,7 +33,10 @@ inline Pair nearest_turn_pair(Pair x, Pair r) {
   const Pair reach = kPi - (kQuickMargin + abs_r * kQuickRelativeMargin);
   const auto quick =
       (distance > -reach) & (distance < reach) & (turns > -kQuickTurnLimit) & (turns < kQuickTurnLimit);
-  if (quick[0] != 0 && quick[1] != 0) return (turns == zero) & (x > r) ? x : placed;
+  if (quick[0] != 0 && quick[1] != 0) {
+    const auto keeps_x = (turns == zero) & (x > r);
+    return keeps_x ? x : placed;
+  }
   return Pair{nearest_turn(x[0], r[0]), nearest_turn(x[1], r[1])};
 }
 

@@ -30,10 +30,16 @@ namespace KeyFrame {
 // `canonical` may be `keys` itself; otherwise the two must not overlap.
 void read_back_canonical(const AngleTriple *keys, AngleTriple *canonical, std::size_t count);
 
-// One way to compute read_back_canonical, for one instruction set.
+// One way to compute read_back_canonical, for one instruction set, and the
+// elementary functions as it computes them, over arrays of `count` values
+// (each result a function of its own argument alone), for the tests that
+// hold them to the C library.
 struct ReadBackVariant {
   const char *name;
   void (*read_back)(const AngleTriple *keys, AngleTriple *canonical, std::size_t count);
+  void (*sincos)(const double *x, double *sine, double *cosine, std::size_t count);
+  void (*asin)(const double *x, double *out, std::size_t count);
+  void (*atan2)(const double *y, const double *x, double *out, std::size_t count);
 };
 
 // The variants built into this module that this processor can run, widest

@@ -215,5 +215,50 @@ inline void read_back_keys(const AngleTriple *keys, AngleTriple *canonical, std:
   if (i < count) read_back_vector<Isa>(keys + i, canonical + i, count - i);
 }
 
+// The elementary functions as the read-back takes them, over arrays, kWidth
+// values at a time; a part-filled last vector computes 0 in its unused lanes.
+template <class Isa>
+inline typename Isa::Vec load_lanes(const double *x, std::size_t lanes) {
+  typename Isa::Vec v{};
+  for (std::size_t j = 0; j < lanes; ++j) v[j] = x[j];
+  return v;
+}
+
+template <class Isa>
+inline void store_lanes(typename Isa::Vec v, double *out, std::size_t lanes) {
+  for (std::size_t j = 0; j < lanes; ++j) out[j] = v[j];
+}
+
+template <class Isa>
+inline void sincos_values(const double *x, double *sine, double *cosine, std::size_t count) {
+  constexpr std::size_t kWidth = Isa::kWidth;
+  for (std::size_t i = 0; i < count; i += kWidth) {
+    const std::size_t lanes = count - i < kWidth ? count - i : kWidth;
+    typename Isa::Vec s, c;
+    sincos_by_lane<Isa>(load_lanes<Isa>(x + i, lanes), s, c);
+    store_lanes<Isa>(s, sine + i, lanes);
+    store_lanes<Isa>(c, cosine + i, lanes);
+  }
+}
+
+template <class Isa>
+inline void asin_values(const double *x, double *out, std::size_t count) {
+  constexpr std::size_t kWidth = Isa::kWidth;
+  for (std::size_t i = 0; i < count; i += kWidth) {
+    const std::size_t lanes = count - i < kWidth ? count - i : kWidth;
+    store_lanes<Isa>(Isa::asin(load_lanes<Isa>(x + i, lanes)), out + i, lanes);
+  }
+}
+
+template <class Isa>
+inline void atan2_values(const double *y, const double *x, double *out, std::size_t count) {
+  constexpr std::size_t kWidth = Isa::kWidth;
+  for (std::size_t i = 0; i < count; i += kWidth) {
+    const std::size_t lanes = count - i < kWidth ? count - i : kWidth;
+    store_lanes<Isa>(Isa::atan2(load_lanes<Isa>(y + i, lanes), load_lanes<Isa>(x + i, lanes)), out + i,
+                     lanes);
+  }
+}
+
 }  // namespace lanes
 }  // namespace KeyFrame

@@ -37,4 +37,14 @@ void read_back_avx2(const AngleTriple *keys, AngleTriple *canonical, std::size_t
   lanes::read_back_keys<Avx2>(keys, canonical, count);
 }
 
+void sincos_avx2(const double *x, double *sine, double *cosine, std::size_t count) {
+  lanes::sincos_values<Avx2>(x, sine, cosine, count);
+}
+
+void asin_avx2(const double *x, double *out, std::size_t count) { lanes::asin_values<Avx2>(x, out, count); }
+
+void atan2_avx2(const double *y, const double *x, double *out, std::size_t count) {
+  lanes::atan2_values<Avx2>(y, x, out, count);
+}
+
 }  // namespace KeyFrame

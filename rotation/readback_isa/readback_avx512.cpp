@@ -40,4 +40,16 @@ void read_back_avx512(const AngleTriple *keys, AngleTriple *canonical, std::size
   lanes::read_back_keys<Avx512>(keys, canonical, count);
 }
 
+void sincos_avx512(const double *x, double *sine, double *cosine, std::size_t count) {
+  lanes::sincos_values<Avx512>(x, sine, cosine, count);
+}
+
+void asin_avx512(const double *x, double *out, std::size_t count) {
+  lanes::asin_values<Avx512>(x, out, count);
+}
+
+void atan2_avx512(const double *y, const double *x, double *out, std::size_t count) {
+  lanes::atan2_values<Avx512>(y, x, out, count);
+}
+
 }  // namespace KeyFrame

@@ -44,7 +44,19 @@ void read_back_libm(const AngleTriple *keys, AngleTriple *canonical, std::size_t
   lanes::read_back_keys<LibmLanes>(keys, canonical, count);
 }
 
-const ReadBackVariant kOnlyVariant{"libm", read_back_libm};
+void sincos_libm(const double *x, double *sine, double *cosine, std::size_t count) {
+  lanes::sincos_values<LibmLanes>(x, sine, cosine, count);
+}
+
+void asin_libm(const double *x, double *out, std::size_t count) {
+  lanes::asin_values<LibmLanes>(x, out, count);
+}
+
+void atan2_libm(const double *y, const double *x, double *out, std::size_t count) {
+  lanes::atan2_values<LibmLanes>(y, x, out, count);
+}
+
+const ReadBackVariant kOnlyVariant{"libm", read_back_libm, sincos_libm, asin_libm, atan2_libm};
 
 }  // namespace
 

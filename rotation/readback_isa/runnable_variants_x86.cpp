@@ -13,10 +13,11 @@ struct RunnableVariants {
     // wider registers. Run before the first use, whatever the order in which
     // the loader ran its initialisers.
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) list[count++] = {"avx512f", read_back_avx512};
+    if (__builtin_cpu_supports("avx512f"))
+      list[count++] = {"avx512f", read_back_avx512, sincos_avx512, asin_avx512, atan2_avx512};
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
-      list[count++] = {"avx2", read_back_avx2};
-    list[count++] = {"sse2", read_back_sse2};
+      list[count++] = {"avx2", read_back_avx2, sincos_avx2, asin_avx2, atan2_avx2};
+    list[count++] = {"sse2", read_back_sse2, sincos_sse2, asin_sse2, atan2_sse2};
   }
   ReadBackVariant list[3];
   std::size_t count = 0;

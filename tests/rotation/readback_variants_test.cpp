@@ -72,10 +72,12 @@ TEST(ReadBackVariants, KnownFrames) {
 // gives a damaged result and leaves its neighbours' alone.
 TEST(ReadBackVariants, EveryKeyIsReadBackOnItsOwn) {
   test::AngleSource source(31);
-  std::vector<AngleTriple> keys(3000);
-  // Magnitudes on both sides of the vector library's switch to its reduction
-  // for huge arguments (1e14), mixed in vectors with ordinary ones.
-  const double magnitudes[] = {14.999999999999998,
+  std::vector<AngleTriple> keys(8000);
+  // Magnitudes on both sides of the vector library's switches of its
+  // reduction (15 and 1e14), mixed in vectors with ordinary ones, and values
+  // whose sine is tiny, where its reductions differ in the last bit.
+  const double magnitudes[] = {std::nextafter(kPi, 4.0),
+                               14.999999999999998,
                                15.000000000000002,
                                2000.0,
                                9.99e13,
@@ -83,13 +85,19 @@ TEST(ReadBackVariants, EveryKeyIsReadBackOnItsOwn) {
                                1e15,
                                1e300,
                                std::numeric_limits<double>::infinity()};
+  constexpr int kMagnitudes = static_cast<int>(sizeof magnitudes / sizeof magnitudes[0]);
   for (AngleTriple &k : keys) {
     k = source.triple();
     double *angle[] = {&k.heading, &k.pitch, &k.bank};
-    if (source.pick(8) == 0) *angle[source.pick(3)] = source.sign() * magnitudes[source.pick(9)];
+    if (source.pick(3) == 0) *angle[source.pick(3)] = source.sign() * magnitudes[source.pick(kMagnitudes)];
   }
   keys[5].pitch = std::numeric_limits<double>::quiet_NaN();
   keys[11].bank = std::numeric_limits<double>::infinity();
+  // Whole multiples of π (tiny sines) beside huge keys, in every vector.
+  for (int k = 0; k < 2000; ++k) {
+    const double multiple = (k % 2 == 0) ? (5 + k) * kPi : 1e15;
+    keys.push_back({multiple, multiple, multiple});
+  }
   for (const ReadBackVariant &variant : variants()) {
     std::vector<AngleTriple> single(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) variant.read_back(&keys[i], &single[i], 1);
