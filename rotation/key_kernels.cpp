@@ -36,25 +36,26 @@ AngleTriple canonical_of(const AngleTriple &key) {
 
 }  // namespace
 
+// Both solutions' headings, and their banks, are placed side by side (as in
+// align_canonical) and the choice then picks one of each pair.
 void correct_canonical(std::int32_t mode, const AngleTriple &ref, const AngleTriple &canonical_in,
                        AngleTriple &key) {
+  using kernel_detail::nearest_turn_pair;
+  using kernel_detail::Pair;
   const double stored_pitch = key.pitch;
   const AngleTriple canonical = canonical_in;
-
-  const double heading_a = nearest_turn(canonical.heading, ref.heading);
-  const double bank_a = nearest_turn(canonical.bank, ref.bank);
+  const Pair headings =
+      nearest_turn_pair(Pair{canonical.heading, canonical.heading + kPi}, Pair{ref.heading, ref.heading});
+  const Pair banks = nearest_turn_pair(Pair{canonical.bank, canonical.bank + kPi}, Pair{ref.bank, ref.bank});
 
   if (mode == kInferiorCorrection) {
-    const double pitch_a = nearest_turn(canonical.pitch, ref.pitch);
-    if (same_angle(pitch_a, stored_pitch)) {
-      key.heading = nearest_turn(canonical.heading + kPi, ref.heading);
-      key.pitch = nearest_turn(inner_alternate(canonical.pitch), ref.pitch);
-      key.bank = nearest_turn(canonical.bank + kPi, ref.bank);
-    } else {
-      key.heading = heading_a;
-      key.pitch = pitch_a;
-      key.bank = bank_a;
-    }
+    const Pair pitches = nearest_turn_pair(Pair{canonical.pitch, inner_alternate(canonical.pitch)},
+                                           Pair{ref.pitch, ref.pitch});
+    // A key that already holds the canonical pitch gets the other solution.
+    const bool other = same_angle(pitches[0], stored_pitch);
+    key.heading = other ? headings[1] : headings[0];
+    key.pitch = other ? pitches[1] : pitches[0];
+    key.bank = other ? banks[1] : banks[0];
     return;
   }
 
@@ -63,20 +64,20 @@ void correct_canonical(std::int32_t mode, const AngleTriple &ref, const AngleTri
     const double outer_pitch = one_turn_out(canonical.pitch, ref.pitch);
     if (same_angle(outer_pitch, stored_pitch)) {
       const double placed = nearest_turn(outer_alternate(canonical.pitch), ref.pitch);
-      key.heading = nearest_turn(canonical.heading + kPi, ref.heading);
+      key.heading = headings[1];
       key.pitch = one_turn_out(placed, ref.pitch);
-      key.bank = nearest_turn(canonical.bank + kPi, ref.bank);
+      key.bank = banks[1];
     } else {
-      key.heading = heading_a;
+      key.heading = headings[0];
       key.pitch = outer_pitch;
-      key.bank = bank_a;
+      key.bank = banks[0];
     }
     return;
   }
 
-  key.heading = heading_a;
+  key.heading = headings[0];
   key.pitch = nearest_turn(canonical.pitch, ref.pitch);
-  key.bank = bank_a;
+  key.bank = banks[0];
 }
 
 void correct_key(std::int32_t mode, const AngleTriple &ref, AngleTriple &key) {
