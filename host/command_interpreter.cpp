@@ -4,12 +4,13 @@
 #include <iterator>
 #include <string_view>
 
-#include "scene_files/frame_time.h"
+#include "host/envelope_evaluation.h"
 #include "host/host.h"
 #include "host/layout_command.h"
 #include "host/master_handlers.h"
 #include "host/module_loader.h"
 #include "host/scene.h"
+#include "scene_files/frame_time.h"
 #include "scene_files/text_lines.h"
 
 namespace host {
@@ -109,7 +110,7 @@ RotationValue CommandInterpreter::current_rotation(const Item &item) const {
   double values[3] = {0.0, 0.0, 0.0};
   for (int c = 0; c < 3; ++c) {
     const Envelope *envelope = item.envelope(kRotationChannels[c]);
-    if (envelope != nullptr) values[c] = envelope->value_at(time);
+    if (envelope != nullptr) values[c] = evaluate_envelope(*envelope, time, host_.hermite_tangents());
   }
   return RotationValue{values[0], values[1], values[2]};
 }
@@ -272,8 +273,9 @@ void CommandInterpreter::create_keys(double time) {
     const bool overridden = at_current_time && found != overrides_.end();
     for (const auto &channel : item->channels) {
       const int rotation = rotation_channel_index(channel->name);
-      const double value =
-          overridden && rotation >= 0 ? component(found->second, rotation) : channel->envelope.value_at(time);
+      const double value = overridden && rotation >= 0
+                               ? component(found->second, rotation)
+                               : evaluate_envelope(channel->envelope, time, host_.hermite_tangents());
       channel->envelope.create(time, value);
     }
     if (overridden) overrides_.erase(found);

@@ -17,6 +17,8 @@ void Envelope::add_block(std::size_t size) {
   if (blocks_by_address_.size() == blocks_by_address_.capacity())
     blocks_by_address_.reserve(std::max<std::size_t>(8, 2 * blocks_by_address_.capacity()));
   origins_.reserve(static_cast<std::size_t>(slot_count_) + size);
+  span_types_.reserve(static_cast<std::size_t>(slot_count_) + size);
+  param_slots_.reserve(static_cast<std::size_t>(slot_count_) + size);
   Block block;
   block.keys = std::make_unique<Key[]>(size);
   block.size = size;
@@ -29,6 +31,8 @@ void Envelope::add_block(std::size_t size) {
                                       });
   blocks_by_address_.insert(where, static_cast<std::uint32_t>(blocks_.size() - 1));
   origins_.resize(origins_.size() + size, -1);
+  span_types_.resize(span_types_.size() + size, 0);
+  param_slots_.resize(param_slots_.size() + size, -1);
   slot_count_ += static_cast<std::int64_t>(size);
   last_block_used_ = 0;
 }
@@ -63,7 +67,10 @@ Key *Envelope::allocate_key() {
     }
     key = &blocks_.back().keys[last_block_used_++];
   }
-  origins_[static_cast<std::size_t>(slot_of(key))] = -1;
+  const auto slot = static_cast<std::size_t>(slot_of(key));
+  origins_[slot] = -1;
+  span_types_[slot] = 0;
+  param_slots_[slot] = -1;
   return key;
 }
 
@@ -120,6 +127,18 @@ Key *Envelope::create(double time, double value) {
   key->value = value;
   where = index_.insert(where, key);
   link(where);
+  // Room for the shape's parameters was made with the slot; a shape with
+  // parameters needs one entry more in params_, which may fail: the key is
+  // taken back then.
+  const Key *like = key->next != nullptr ? key->next : key->prev;
+  if (like != nullptr) {
+    try {
+      set_shape(key, shape(like));
+    } catch (...) {
+      destroy(key);
+      throw;
+    }
+  }
   finger_ = key;
   finger_time_ = time;
   return key;
@@ -164,6 +183,9 @@ bool Envelope::set_time(Key *key, double time) {
 void Envelope::clear() {
   index_.clear();
   origins_.clear();
+  span_types_.clear();
+  param_slots_.clear();
+  params_.clear();
   blocks_.clear();
   blocks_by_address_.clear();
   last_block_used_ = 0;
@@ -185,18 +207,33 @@ void Envelope::set_origin(const Key *key, std::int64_t index) {
   origins_[static_cast<std::size_t>(slot_of(key))] = fits ? static_cast<std::int32_t>(index) : -1;
 }
 
-double Envelope::value_at(double time) const {
-  if (index_.empty()) return 0.0;
-  if (time <= first_->time) return first_->value;
-  if (time >= last_->time) return last_->value;
-  // The first key strictly later exists, since time < last.
-  auto after = std::upper_bound(index_.begin(), index_.end(), time,
-                                [](double t, const Key *key) { return t < key->time; });
-  const Key &right = **after;
-  const Key &left = **std::prev(after);
-  if (left.time == time) return left.value;
-  double fraction = (time - left.time) / (right.time - left.time);
-  return left.value + fraction * (right.value - left.value);
+KeyShape Envelope::shape(const Key *key) const {
+  KeyShape result;
+  if (!contains(key)) return result;
+  const auto slot = static_cast<std::size_t>(slot_of(key));
+  result.span_type = span_types_[slot];
+  if (param_slots_[slot] >= 0) {
+    const std::array<double, 6> &params = params_[static_cast<std::size_t>(param_slots_[slot])];
+    std::copy(params.begin(), params.end(), result.params);
+  }
+  return result;
+}
+
+void Envelope::set_shape(const Key *key, const KeyShape &shape) {
+  if (!contains(key)) return;
+  const auto slot = static_cast<std::size_t>(slot_of(key));
+  const bool any =
+      std::any_of(std::begin(shape.params), std::end(shape.params), [](double p) { return p != 0.0; });
+  std::int32_t &at = param_slots_[slot];
+  if (any && at < 0) {
+    params_.emplace_back();
+    at = static_cast<std::int32_t>(params_.size() - 1);
+  }
+  if (at >= 0)
+    std::copy(std::begin(shape.params), std::end(shape.params),
+              params_[static_cast<std::size_t>(at)].begin());
+  span_types_[slot] =
+      static_cast<std::uint8_t>(shape.span_type < 0 || shape.span_type > 255 ? 0 : shape.span_type);
 }
 
 void Envelope::link(KeyIndex::const_iterator where) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,10 +29,6 @@ struct alignas(32) Key {
   Key *next = nullptr;
 };
 static_assert(sizeof(Key) == 32, "two keys to a cache line");
-
-// The shape of a key's span as a scene file stores it (KeyShape) is kept in
-// the file's text, not beside every key: a writer that needs it for a new
-// key reads it there.
 
 // An animation curve: keys ordered by time, at most one key per exact time.
 // Not internally locked: calls on different envelopes may run on different
@@ -81,15 +78,21 @@ class Envelope {
   // their storage once.
   void reserve(std::size_t count);
 
+  // The shape of the span that ends at `key`, as scene files store it; the
+  // default (TCB, all parameters 0) for a key never given one or not of
+  // this envelope. A key made between two others takes the shape of the
+  // span it splits (the next key's), a key made last that of the key before.
+  KeyShape shape(const Key *key) const;
+  void set_shape(const Key *key, const KeyShape &shape);
+
+  // The key at position `i` in time order, 0 <= i < size(). O(1).
+  Key *key_at(std::size_t i) const { return index_[i]; }
+
   // Where `key` came from in a scene file: its index among the keys of the
   // envelope as the file listed them, or -1 for a key made since the file
   // was read (or one not of this envelope). Destroying a key forgets it.
   std::int64_t origin(const Key *key) const;
   void set_origin(const Key *key, std::int64_t index);
-
-  // Value of the curve at `time` (linear between keys, constant outside);
-  // what the host shows as the "current value" when no key lies there.
-  double value_at(double time) const;
 
   // End behaviours as scene files store them (0 reset, 1 constant, ...).
   int pre_behavior = 1;
@@ -135,6 +138,11 @@ class Envelope {
   KeyIndex index_;
   // By slot: the key's index in the scene file it was read from, -1 for none.
   std::vector<std::int32_t> origins_;
+  // By slot: the span type, and where the six parameters lie in params_ (-1:
+  // all 0, which most keys of most scenes are: they take no room).
+  std::vector<std::uint8_t> span_types_;
+  std::vector<std::int32_t> param_slots_;
+  std::vector<std::array<double, 6>> params_;
   Key *first_ = nullptr;
   Key *last_ = nullptr;
   // The key find() answered or create() made last (null when unknown), where

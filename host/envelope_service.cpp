@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <new>
 
+#include "host/envelope_evaluation.h"
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/host_call_scope.h"
@@ -142,6 +143,15 @@ int key_get(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value)
   return ok ? 1 : 0;
 }
 
+// The curve's value at `time` as Layout evaluates it; 0 for no envelope.
+double evaluate(LWEnvelopeID env, LWTime time) {
+  const Envelope *envelope = envelope_of(env);
+  if (envelope == nullptr) return 0.0;
+  const Host *host = Host::current();
+  return evaluate_envelope(*envelope, time,
+                           host != nullptr ? host->hermite_tangents() : HermiteTangents::scaled_by_spacing);
+}
+
 // Filled member by member, by name; every member the module must never call
 // (above all `destroy`, which would take a whole envelope away) is a
 // placeholder that reports the call.
@@ -154,7 +164,7 @@ LWEnvelopeFuncs make_envelope_funcs() {
   HOST_PLACEHOLDER(LWEnvelopeFuncs, table, copy);
   HOST_PLACEHOLDER(LWEnvelopeFuncs, table, load);
   HOST_PLACEHOLDER(LWEnvelopeFuncs, table, save);
-  HOST_PLACEHOLDER(LWEnvelopeFuncs, table, evaluate);
+  table.evaluate = evaluate;
   HOST_PLACEHOLDER(LWEnvelopeFuncs, table, edit);
   HOST_PLACEHOLDER(LWEnvelopeFuncs, table, envAge);
   table.createKey = create_key;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/envelope_evaluation.h"
 #include "host/scene.h"
 
 namespace host {
@@ -101,6 +102,11 @@ class Host {
   void set_monitor_requests_abort(bool abort) { monitor_requests_abort_ = abort; }
   bool monitor_requests_abort() const { return monitor_requests_abort_; }
 
+  // How Hermite and 1D Bezier keys' stored tangents are read wherever this
+  // host evaluates its envelopes (envelope_evaluation.h).
+  HermiteTangents hermite_tangents() const { return hermite_tangents_; }
+  void set_hermite_tangents(HermiteTangents rule) { hermite_tangents_ = rule; }
+
   // Messages of the module, in order; also printed to stderr unless turned off.
   std::vector<HostMessage> messages() const;
   void clear_messages();
@@ -161,6 +167,7 @@ class Host {
   bool draw_progress_ = false;
   bool monitor_requests_abort_ = false;
   bool print_messages_ = true;
+  HermiteTangents hermite_tangents_ = HermiteTangents::scaled_by_spacing;
   bool print_errors_ = true;
   std::vector<LWItemID> selection_ids_;  // null-terminated copy of the selection
   LWInterfaceInfo interface_info_{};

@@ -3,8 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scene_files/number_text.h"
 #include "host/scene.h"
+#include "scene_files/number_text.h"
 #include "scene_files/text_lines.h"
 
 namespace host {

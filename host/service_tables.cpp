@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/envelope_evaluation.h"
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
@@ -51,6 +52,14 @@ int channel_type(LWChannelID channel) {
 const char *channel_name(LWChannelID channel) {
   const Channel *found = channel_of(channel);
   return found == nullptr ? nullptr : found->name.c_str();
+}
+
+double channel_evaluate(LWChannelID channel, LWTime time) {
+  const Channel *found = channel_of(channel);
+  if (found == nullptr) return 0.0;
+  const Host *host = Host::current();
+  return evaluate_envelope(found->envelope, time,
+                           host != nullptr ? host->hermite_tangents() : HermiteTangents::scaled_by_spacing);
 }
 
 LWEnvelopeID channel_envelope(LWChannelID channel) {
@@ -123,7 +132,7 @@ LWChannelInfo make_channel_info() {
   HOST_PLACEHOLDER(LWChannelInfo, table, groupParent);
   HOST_PLACEHOLDER(LWChannelInfo, table, channelParent);
   table.channelType = channel_type;
-  HOST_PLACEHOLDER(LWChannelInfo, table, channelEvaluate);
+  table.channelEvaluate = channel_evaluate;
   table.channelEnvelope = channel_envelope;
   HOST_PLACEHOLDER(LWChannelInfo, table, setChannelEvent);
   HOST_PLACEHOLDER(LWChannelInfo, table, server);

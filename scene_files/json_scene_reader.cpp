@@ -216,25 +216,66 @@ class JsonSceneReader {
         for (const char *known : kChannelNames) list += (list.empty() ? "" : ", ") + std::string(known);
         fail(channel_path, "unknown channel; expected one of " + list);
       }
-      if (!keys.is_array()) {
-        fail(channel_path,
-             std::string("expected an array of [time, value] keys, found ") + json_type_name(keys));
+      // The keys alone, or {"keys": [...], "behaviors": [pre, post]}.
+      const Json *key_list = &keys;
+      std::string list_path = channel_path;
+      if (keys.is_object()) {
+        for (const auto &[field, value] : keys.items()) {
+          if (field != "keys" && field != "behaviors")
+            fail(channel_path + "." + field, "unknown field; expected \"keys\" or \"behaviors\"");
+        }
+        if (!keys.contains("keys")) fail(channel_path, "missing \"keys\"");
+        key_list = &keys["keys"];
+        list_path = channel_path + ".keys";
+        if (keys.contains("behaviors"))
+          read_behaviors(*envelope, keys["behaviors"], channel_path + ".behaviors");
       }
-      for (std::size_t index = 0; index < keys.size(); ++index) {
-        const std::string key_path = channel_path + "[" + std::to_string(index) + "]";
-        const Json &key = keys[index];
-        if (!key.is_array() || key.size() != 2) {
+      if (!key_list->is_array()) {
+        fail(list_path,
+             std::string("expected an array of [time, value] keys, found ") + json_type_name(*key_list));
+      }
+      for (std::size_t index = 0; index < key_list->size(); ++index) {
+        const std::string key_path = list_path + "[" + std::to_string(index) + "]";
+        const Json &key = (*key_list)[index];
+        if (!key.is_array() || (key.size() != 2 && key.size() != 9)) {
           fail(key_path,
-               std::string("expected a key [time in seconds, value], found ") +
+               std::string("expected a key [time in seconds, value] or [time, value, span type, p1, ..., "
+                           "p6], found ") +
                    (key.is_array() ? "an array of " + std::to_string(key.size()) : json_type_name(key)));
         }
         const double time = snap_to_frame(number(key[0], key_path + "[0]", "the key's time in seconds"),
                                           scene_.frames_per_second());
         const double value = number(key[1], key_path + "[1]", "the key's value");
+        KeyShape shape;
+        if (key.size() == 9) {
+          const double type = number(key[2], key_path + "[2]", "the span type, 0 to 5");
+          if (type != std::floor(type) || type < 0 || type > 5)
+            fail(key_path + "[2]", "expected a span type from 0 to 5");
+          shape.span_type = static_cast<int>(type);
+          for (int p = 0; p < 6; ++p) {
+            shape.params[p] = number(key[3 + static_cast<std::size_t>(p)],
+                                     key_path + "[" + std::to_string(3 + p) + "]", "a span parameter");
+          }
+        }
         if (envelope->find(time) != nullptr) fail(key_path, "a second key at the same time (or frame)");
-        envelope->create(time, value);
+        envelope->set_shape(envelope->create(time, value), shape);
       }
     }
+  }
+
+  void read_behaviors(Envelope &envelope, const Json &behaviors, const std::string &path) {
+    if (!behaviors.is_array() || behaviors.size() != 2)
+      fail(path, "expected [pre, post], two behaviour codes from 0 to 5");
+    int codes[2] = {1, 1};
+    for (std::size_t side = 0; side < 2; ++side) {
+      const double code =
+          number(behaviors[side], path + "[" + std::to_string(side) + "]", "a behaviour code, 0 to 5");
+      if (code != std::floor(code) || code < 0 || code > 5)
+        fail(path + "[" + std::to_string(side) + "]", "expected a behaviour code from 0 to 5");
+      codes[side] = static_cast<int>(code);
+    }
+    envelope.pre_behavior = codes[0];
+    envelope.post_behavior = codes[1];
   }
 
   void reject_parent_cycles() const {

@@ -65,18 +65,33 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
     for (const auto &channel : item->channels) {
       const Envelope &envelope = channel->envelope;
       if (envelope.size() == 0) continue;
+      // Behaviours other than constant make the channel an object.
+      const bool with_behaviors = envelope.pre_behavior != 1 || envelope.post_behavior != 1;
       channels += (channels.empty() ? "\n" : ",\n") + std::string("        ") +
-                  string_text(channel->name, file_name) + ": [";
+                  string_text(channel->name, file_name) + (with_behaviors ? ": {\"keys\": [" : ": [");
       for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
         if (!std::isfinite(key->time) || !std::isfinite(key->value)) {
           throw SceneFileError(
               file_name, 0,
               "cannot write a key of '" + item->name + "' " + channel->name + " that is not a finite number");
         }
+        // A key of the default shape (TCB, all parameters 0) as [time, value].
+        std::string shape;
+        const KeyShape key_shape = envelope.shape(key);
+        bool plain = key_shape.span_type == 0;
+        for (double p : key_shape.params) plain = plain && p == 0.0;
+        if (!plain) {
+          shape = ", " + std::to_string(key_shape.span_type);
+          for (double p : key_shape.params) shape += ", " + number_text(p);
+        }
         channels += std::string(key == envelope.first() ? "\n" : ",\n") + "          [" +
-                    number_text(key->time) + ", " + number_text(key->value) + "]";
+                    number_text(key->time) + ", " + number_text(key->value) + shape + "]";
       }
       channels += "\n        ]";
+      if (with_behaviors) {
+        channels += ", \"behaviors\": [" + std::to_string(envelope.pre_behavior) + ", " +
+                    std::to_string(envelope.post_behavior) + "]}";
+      }
     }
     if (!channels.empty()) out += ",\n      \"channels\": {" + channels + "\n      }";
     out += "\n    }";

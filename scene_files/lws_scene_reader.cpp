@@ -609,6 +609,7 @@ class LwsReader {
       }
       Key *key = envelope.create(time, parsed.values[index]);
       envelope.set_origin(key, static_cast<std::int64_t>(index));
+      envelope.set_shape(key, file_.key_shape(parsed.source, static_cast<std::int64_t>(index)));
     }
     // Read and in the scene: the copies go.
     parsed.values = std::vector<double>();

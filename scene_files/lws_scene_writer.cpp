@@ -45,24 +45,20 @@ std::string time_text(double time, double fps) {
   return shortest_double_text(time);
 }
 
-// The value and time words of a key line ("Key <value> <time> ..."), as
-// the reader checked them.
+// The words of a key line: "Key", value, time, span type, p1 ... p6, as the
+// reader checked them; found without allocating, since the writer reads
+// every key line.
 struct KeyLineWords {
-  LineToken value;
-  LineToken time;
+  LineToken words[10];
+  const LineToken &value() const { return words[1]; }
+  const LineToken &time() const { return words[2]; }
+  const LineToken &shape(int field) const { return words[3 + field]; }  // 0 span type, 1 to 6 p1 to p6
 };
 
-// Without the allocation of split_tokens: the writer reads every key line.
 KeyLineWords key_line_words(std::string_view line) {
-  LineToken words[3];
-  std::size_t at = 0;
-  for (LineToken &word : words) {
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-    const std::size_t start = at;
-    while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
-    word = LineToken{line.substr(start, at - start), start};
-  }
-  return KeyLineWords{words[1], words[2]};
+  KeyLineWords words;
+  first_tokens(line, words.words, 10);
+  return words;
 }
 
 double number_of(const LineToken &token) {
@@ -71,14 +67,12 @@ double number_of(const LineToken &token) {
   return value;
 }
 
-// The shape of a key as its line in the file gives it.
-KeyShape shape_of_line(std::string_view line) {
-  const std::vector<LineToken> tokens = split_tokens(line);
+KeyShape shape_of(const KeyLineWords &words) {
   KeyShape shape;
   long long span_type = 0;
-  parse_integer_token(tokens.at(3).text, span_type);
+  parse_integer_token(words.shape(0).text, span_type);
   shape.span_type = static_cast<int>(span_type);
-  for (int p = 0; p < 6; ++p) shape.params[p] = number_of(tokens.at(4 + static_cast<std::size_t>(p)));
+  for (int p = 0; p < 6; ++p) shape.params[p] = number_of(words.shape(1 + p));
   return shape;
 }
 
@@ -105,7 +99,7 @@ class LwsEnvelopeWriter {
       const std::int64_t index = envelope.origin(key);
       const bool from_file = index >= 0 && index < source.key_count && !kept[static_cast<std::size_t>(index)];
       if (!from_file) {
-        region += indent + new_key_text(source, envelope, *key) + ending;
+        region += indent + new_key_text(envelope, *key) + ending;
         changed = true;
         continue;
       }
@@ -115,18 +109,31 @@ class LwsEnvelopeWriter {
       const int line_index = source.key_line(index);
       const std::string_view original = file_.line_text(line_index);
       const KeyLineWords words = key_line_words(original);
-      const bool moved = key->time != snap_to_frame(number_of(words.time), fps_);
-      const bool revalued = value_changed(number_of(words.value), key->value);
-      if (!moved && !revalued) {
+      const bool moved = key->time != snap_to_frame(number_of(words.time()), fps_);
+      const bool revalued = value_changed(number_of(words.value()), key->value);
+      const KeyShape was = shape_of(words);
+      const KeyShape is = envelope.shape(key);
+      bool reshaped = was.span_type != is.span_type;
+      for (int p = 0; p < 6; ++p) reshaped = reshaped || was.params[p] != is.params[p];
+      if (!moved && !revalued && !reshaped) {
         region.append(original).append(file_.line_ending(line_index));
         continue;
       }
+      // Only the words that changed are written, from the last to the
+      // first, so that each word's column stays right.
       std::string line(original);
-      // The time word comes after the value word: replace it first so the
-      // value's column stays right.
-      if (moved) line.replace(words.time.column, words.time.text.size(), time_text(key->time, fps_));
-      if (revalued)
-        line.replace(words.value.column, words.value.text.size(), shortest_double_text(key->value));
+      for (int p = 5; p >= 0 && reshaped; --p) {
+        if (was.params[p] == is.params[p]) continue;
+        const LineToken &word = words.shape(1 + p);
+        line.replace(word.column, word.text.size(), shortest_double_text(is.params[p]));
+      }
+      if (was.span_type != is.span_type) {
+        line.replace(words.shape(0).column, words.shape(0).text.size(), std::to_string(is.span_type));
+      }
+      if (moved) line.replace(words.time().column, words.time().text.size(), time_text(key->time, fps_));
+      if (revalued) {
+        line.replace(words.value().column, words.value().text.size(), shortest_double_text(key->value));
+      }
       region += line + line_ending(line_index);
       changed = true;
     }
@@ -157,28 +164,10 @@ class LwsEnvelopeWriter {
                              std::to_string(key.value) + " at time " + std::to_string(key.time) + ")");
   }
 
-  // A new key takes the shape of the span it splits, which the file stores
-  // on the next key it has; a new key after the file's last key takes the
-  // shape of the key before it. Keys made since reading have no shape of
-  // their own.
-  KeyShape shape_for_new_key(const LwsSceneFile::EnvelopeSource &source, const Envelope &envelope,
-                             const Key &key) const {
-    for (const Key *next = key.next; next != nullptr; next = next->next) {
-      const std::int64_t index = envelope.origin(next);
-      if (index >= 0 && index < source.key_count)
-        return shape_of_line(file_.line_text(source.key_line(index)));
-    }
-    for (const Key *prev = key.prev; prev != nullptr; prev = prev->prev) {
-      const std::int64_t index = envelope.origin(prev);
-      if (index >= 0 && index < source.key_count)
-        return shape_of_line(file_.line_text(source.key_line(index)));
-    }
-    return KeyShape{};
-  }
-
-  std::string new_key_text(const LwsSceneFile::EnvelopeSource &source, const Envelope &envelope,
-                           const Key &key) const {
-    const KeyShape shape = shape_for_new_key(source, envelope, key);
+  // A key made since reading has the shape the envelope gave it: that of the
+  // span it split, unless set since.
+  std::string new_key_text(const Envelope &envelope, const Key &key) const {
+    const KeyShape shape = envelope.shape(&key);
     std::string text = "Key " + shortest_double_text(key.value) + " " + time_text(key.time, fps_) + " " +
                        std::to_string(shape.span_type);
     for (double parameter : shape.params) text += " " + shortest_double_text(parameter);
@@ -191,7 +180,7 @@ class LwsEnvelopeWriter {
 };
 
 KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64_t index) const {
-  return shape_of_line(line_text(source.key_line(index)));
+  return shape_of(key_line_words(line_text(source.key_line(index))));
 }
 
 std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *warnings) const {

@@ -53,6 +53,18 @@ std::vector<LineToken> split_tokens(std::string_view line) {
   return tokens;
 }
 
+std::size_t first_tokens(std::string_view line, LineToken *words, std::size_t count) {
+  std::size_t found = 0, at = 0;
+  while (found < count) {
+    while (at < line.size() && is_blank(line[at])) ++at;
+    if (at == line.size()) break;
+    const std::size_t start = at;
+    while (at < line.size() && !is_blank(line[at])) ++at;
+    words[found++] = LineToken{line.substr(start, at - start), start};
+  }
+  return found;
+}
+
 std::string_view trim_blanks(std::string_view text) {
   while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);

@@ -31,6 +31,10 @@ struct LineToken {
 // The words of `line`, separated by spaces and tabs.
 std::vector<LineToken> split_tokens(std::string_view line);
 
+// The first `count` words of `line` into `words` (without allocating, for
+// lines read by the million); returns how many there were, at most `count`.
+std::size_t first_tokens(std::string_view line, LineToken *words, std::size_t count);
+
 // `text` without leading and trailing spaces and tabs.
 std::string_view trim_blanks(std::string_view text);
 

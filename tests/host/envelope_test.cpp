@@ -174,17 +174,6 @@ TEST(Envelope, SetTimeRefusesCollisionsNonFiniteTimesAndForeignKeys) {
   EXPECT_EQ(keys_of(envelope), before);
 }
 
-TEST(Envelope, ValueAtInterpolatesBetweenKeysAndHoldsOutside) {
-  Envelope envelope;
-  EXPECT_EQ(envelope.value_at(1.0), 0.0);
-  add_keys(envelope, {{1.0, 2.0}, {3.0, 6.0}});
-  EXPECT_EQ(envelope.value_at(0.0), 2.0);
-  EXPECT_EQ(envelope.value_at(1.0), 2.0);
-  EXPECT_DOUBLE_EQ(envelope.value_at(1.5), 3.0);
-  EXPECT_EQ(envelope.value_at(3.0), 6.0);
-  EXPECT_EQ(envelope.value_at(10.0), 6.0);
-}
-
 // A slot freed by destroy is reused by the next key made: that key is new,
 // not the one read from the file.
 TEST(Envelope, AKeysOriginFollowsItsHandleAndEndsWithIt) {

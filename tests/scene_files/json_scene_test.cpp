@@ -131,7 +131,7 @@ TEST(JsonSceneFile, NamesThePathAndTheExpectedTypeOfWrongValues) {
       "string");
   expect_json_error(
       with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": [[0, 1, 2]]}}"),
-      "items[0].channels.Rotation.H[0]: expected a key [time in seconds, value], found an array of 3");
+      "items[0].channels.Rotation.H[0]: expected a key [time in seconds, value] or [time, value, span type, p1, ..., p6], found an array of 3");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": "
                                "[[0.0333333, 1], [0.03333334, 2]]}}"),
                     "items[0].channels.Rotation.H[1]: a second key at the same time (or frame)");
