@@ -19,6 +19,7 @@ void Envelope::add_block(std::size_t size) {
   origins_.reserve(static_cast<std::size_t>(slot_count_) + size);
   span_types_.reserve(static_cast<std::size_t>(slot_count_) + size);
   param_slots_.reserve(static_cast<std::size_t>(slot_count_) + size);
+  shape_edited_.reserve(static_cast<std::size_t>(slot_count_) + size);
   Block block;
   block.keys = std::make_unique<Key[]>(size);
   block.size = size;
@@ -33,6 +34,7 @@ void Envelope::add_block(std::size_t size) {
   origins_.resize(origins_.size() + size, -1);
   span_types_.resize(span_types_.size() + size, 0);
   param_slots_.resize(param_slots_.size() + size, -1);
+  shape_edited_.resize(shape_edited_.size() + size, false);
   slot_count_ += static_cast<std::int64_t>(size);
   last_block_used_ = 0;
 }
@@ -71,6 +73,7 @@ Key *Envelope::allocate_key() {
   origins_[slot] = -1;
   span_types_[slot] = 0;
   param_slots_[slot] = -1;
+  shape_edited_[slot] = false;
   return key;
 }
 
@@ -132,11 +135,17 @@ Key *Envelope::create(double time, double value) {
   // taken back then.
   const Key *like = key->next != nullptr ? key->next : key->prev;
   if (like != nullptr) {
-    try {
-      set_shape(key, shape(like));
-    } catch (...) {
-      destroy(key);
-      throw;
+    const auto from = static_cast<std::size_t>(slot_of(like));
+    const auto to = static_cast<std::size_t>(slot_of(key));
+    span_types_[to] = span_types_[from];
+    if (param_slots_[from] >= 0) {
+      try {
+        params_.push_back(params_[static_cast<std::size_t>(param_slots_[from])]);
+      } catch (...) {
+        destroy(key);
+        throw;
+      }
+      param_slots_[to] = static_cast<std::int32_t>(params_.size() - 1);
     }
   }
   finger_ = key;
@@ -160,11 +169,23 @@ bool Envelope::destroy(Key *key) {
 
 bool Envelope::contains(const Key *key) const {
   if (key == nullptr) return false;
+  // The finger is a live key, and so is the key after it: a walk along the
+  // keys asks about each in turn.
+  if (finger_ != nullptr && (key == finger_ || key == finger_->next)) {
+    if (key != finger_) {
+      finger_ = const_cast<Key *>(key);
+      finger_time_ = key->time;
+    }
+    return true;
+  }
   // Only a slot of this envelope may be followed: a foreign or stale
   // handle's memory is not read.
   if (slot_of(key) < 0) return false;
   auto it = lower_bound(key->time);
-  return it != index_.end() && *it == key;
+  if (it == index_.end() || *it != key) return false;
+  finger_ = *it;
+  finger_time_ = key->time;
+  return true;
 }
 
 bool Envelope::set_time(Key *key, double time) {
@@ -186,6 +207,7 @@ void Envelope::clear() {
   span_types_.clear();
   param_slots_.clear();
   params_.clear();
+  shape_edited_.clear();
   blocks_.clear();
   blocks_by_address_.clear();
   last_block_used_ = 0;
@@ -234,7 +256,14 @@ void Envelope::set_shape(const Key *key, const KeyShape &shape) {
               params_[static_cast<std::size_t>(at)].begin());
   span_types_[slot] =
       static_cast<std::uint8_t>(shape.span_type < 0 || shape.span_type > 255 ? 0 : shape.span_type);
+  shape_edited_[slot] = true;
 }
+
+bool Envelope::shape_edited(const Key *key) const {
+  return contains(key) && shape_edited_[static_cast<std::size_t>(slot_of(key))];
+}
+
+void Envelope::forget_shape_edits() { std::fill(shape_edited_.begin(), shape_edited_.end(), false); }
 
 void Envelope::link(KeyIndex::const_iterator where) {
   Key *key = *where;

@@ -84,6 +84,10 @@ class Envelope {
   // span it splits (the next key's), a key made last that of the key before.
   KeyShape shape(const Key *key) const;
   void set_shape(const Key *key, const KeyShape &shape);
+  // Whether set_shape was called for `key` since forget_shape_edits() (a
+  // writer compares only those with the file).
+  bool shape_edited(const Key *key) const;
+  void forget_shape_edits();
 
   // The key at position `i` in time order, 0 <= i < size(). O(1).
   Key *key_at(std::size_t i) const { return index_[i]; }
@@ -143,6 +147,7 @@ class Envelope {
   std::vector<std::uint8_t> span_types_;
   std::vector<std::int32_t> param_slots_;
   std::vector<std::array<double, 6>> params_;
+  std::vector<bool> shape_edited_;  // by slot
   Key *first_ = nullptr;
   Key *last_ = nullptr;
   // The key find() answered or create() made last (null when unknown), where

@@ -82,6 +82,9 @@ class LwsReader {
     // The keys as read, until the scene is built.
     std::vector<double> values;
     std::vector<double> times_as_written;
+    // The keys whose shape is not the default (TCB, all parameters 0), by
+    // their index: most keys of most scenes take no room here.
+    std::vector<std::pair<std::int64_t, KeyShape>> shapes;
     int pre_behavior = 1;
     int post_behavior = 1;
   };
@@ -508,6 +511,14 @@ class LwsReader {
     if (index != envelope.source.key_line(static_cast<std::int64_t>(envelope.values.size()))) {
       fail(index, "expected the key lines of an envelope one after another");  // guards key_line()
     }
+    KeyShape shape;
+    shape.span_type = static_cast<int>(span_type);
+    bool plain = span_type == 0;
+    for (int p = 0; p < 6; ++p) {
+      shape.params[p] = numbers[3 + p];
+      plain = plain && shape.params[p] == 0.0;
+    }
+    if (!plain) envelope.shapes.emplace_back(static_cast<std::int64_t>(envelope.values.size()), shape);
     envelope.values.push_back(numbers[0]);
     envelope.times_as_written.push_back(numbers[1]);
   }
@@ -600,6 +611,7 @@ class LwsReader {
     envelope.pre_behavior = parsed.pre_behavior;
     envelope.post_behavior = parsed.post_behavior;
     envelope.reserve(parsed.values.size());
+    std::size_t next_shape = 0;
     for (std::size_t index = 0; index < parsed.values.size(); ++index) {
       const double time = snap_to_frame(parsed.times_as_written[index], fps_);
       if (envelope.find(time) != nullptr) {
@@ -609,11 +621,16 @@ class LwsReader {
       }
       Key *key = envelope.create(time, parsed.values[index]);
       envelope.set_origin(key, static_cast<std::int64_t>(index));
-      envelope.set_shape(key, file_.key_shape(parsed.source, static_cast<std::int64_t>(index)));
+      envelope.set_shape(key, next_shape < parsed.shapes.size() &&
+                                      parsed.shapes[next_shape].first == static_cast<std::int64_t>(index)
+                                  ? parsed.shapes[next_shape++].second
+                                  : KeyShape{});
     }
+    envelope.forget_shape_edits();  // as the file has them
     // Read and in the scene: the copies go.
     parsed.values = std::vector<double>();
     parsed.times_as_written = std::vector<double>();
+    parsed.shapes = std::vector<std::pair<std::int64_t, KeyShape>>();
   }
 
   LwsSceneFile &file_;

@@ -111,8 +111,10 @@ class LwsEnvelopeWriter {
       const KeyLineWords words = key_line_words(original);
       const bool moved = key->time != snap_to_frame(number_of(words.time()), fps_);
       const bool revalued = value_changed(number_of(words.value()), key->value);
-      const KeyShape was = shape_of(words);
-      const KeyShape is = envelope.shape(key);
+      // A shape is compared with the file's only where it was set since.
+      const bool edited = envelope.shape_edited(key);
+      const KeyShape was = edited ? shape_of(words) : KeyShape{};
+      const KeyShape is = edited ? envelope.shape(key) : KeyShape{};
       bool reshaped = was.span_type != is.span_type;
       for (int p = 0; p < 6; ++p) reshaped = reshaped || was.params[p] != is.params[p];
       if (!moved && !revalued && !reshaped) {

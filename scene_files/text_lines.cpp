@@ -42,6 +42,7 @@ std::vector<TextLine> split_lines(std::string_view text) {
 
 std::vector<LineToken> split_tokens(std::string_view line) {
   std::vector<LineToken> tokens;
+  tokens.reserve(12);  // a key line's ten words, allocated once
   std::size_t at = 0;
   while (at < line.size()) {
     while (at < line.size() && is_blank(line[at])) ++at;
