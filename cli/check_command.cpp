@@ -3,16 +3,19 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "cli/check_report.h"
 #include "cli/cli_failure.h"
 #include "cli/common_options.h"
 #include "cli/fix_run.h"
+#include "cli/key_missing.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/several_scenes.h"
 #include "cli/subcommands.h"
+#include "motion/spins.h"
 
 namespace cli {
 namespace {
@@ -21,6 +24,7 @@ struct CheckOptions {
   std::vector<std::string> scene_paths;
   ItemChoice items;
   bool anchor = false;
+  MotionOptions motion;
   ModuleOptions module;
 };
 
@@ -31,18 +35,27 @@ CheckFindings check_scene(const CheckOptions &options, const std::string &scene_
                           host::LoadedModule &module, bool one_line, std::ostream &out) {
   host::Host host;
   set_host_output(host, true);  // the module's progress and messages are not the report
+  apply_motion_options(host, options.motion);
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
       choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
-  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  std::optional<KeyMissingReport> key_missing;
+  if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
   if (one_line) {
+    const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
     const CheckFindings findings = count_flips(run);
     print_check_line(out, scene_path, findings);
     return findings;
   }
-  return print_check_report(out, scene_path, scene.frames_per_second(), run);
+  const double fps = scene.frames_per_second();
+  motion::RunSpins spins;
+  spins.before = motion::find_spins(items, fps, host.hermite_tangents());
+  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  spins.after = motion::find_spins(items, fps, host.hermite_tangents());
+  if (key_missing) print_key_missing(out, *key_missing, fps);
+  return print_check_report(out, scene_path, fps, run, spins);
 }
 
 int run_check(const CheckOptions &options) {
@@ -68,6 +81,7 @@ Subcommand add_check_command(CLI::App &program) {
       ->required();
   add_item_options(*parser, options->items, "Without --select, every item is checked");
   add_anchor_option(*parser, options->anchor);
+  add_motion_options(*parser, options->motion, true);
   add_module_options(*parser, options->module);
   parser->footer(
       "Runs the module's scan on the scene as read, writes nothing, and lists the flips: each key triple\n"
@@ -75,7 +89,12 @@ Subcommand add_check_command(CLI::App &program) {
       "and its angles before and after. Exit code 0 when there is none, so that 'check || scan\n"
       "--in-place' ends with a clean scene. Also listed, for information only, are what the scan keeps:\n"
       "turns of more than a quarter turn between consecutive keys (a spin keyed on purpose stays a spin)\n"
-      "and keys beyond a whole turn.\n\n"
+      "and keys beyond a whole turn; the spins the viewer sees as the scene is and after a scan (spans\n"
+      "between keys along which the orientation, sampled on the curves as Layout evaluates them,\n"
+      "travels more than a quarter turn further than the shortest turn between the span's ends: \"turns\n"
+      "266.2 degrees on its way to a pose 93.8 degrees away\"); and the pitch keys the scan skips because\n"
+      "heading and bank have no keys at their time (--key-missing checks as 'scan --key-missing' would\n"
+      "scan).\n\n"
       "With several scenes, one line each; the exit code is that of the worst: 3 when the module failed\n"
       "on one, else 2 when one could not be read, else 1 when one has flips, else 0.\n\n"
       "Examples:\n"

@@ -53,6 +53,15 @@ std::string beyond_text(const KeyBeyondTurn &key, double fps) {
          ", beyond a whole turn (--anchor-near-zero moves a first key)";
 }
 
+}  // namespace
+
+std::string spin_text(const motion::Spin &spin, double fps) {
+  return "spin from frame " + frame_text(spin.from, fps) + " to " + frame_text(spin.to, fps) + ": turns " +
+         degrees_text(spin.travel) + " on its way to a pose " + degrees_text(spin.shortest) + " away";
+}
+
+namespace {
+
 // A long scene would list thousands of lines; the first few of each kind
 // show what is wrong, the count says how much.
 constexpr std::size_t kLinesListed = 20;
@@ -78,13 +87,14 @@ CheckFindings count_flips(const FixRun &run) {
 }
 
 CheckFindings print_check_report(std::ostream &out, const std::string &scene_path, double fps,
-                                 const FixRun &run) {
+                                 const FixRun &run, const motion::RunSpins &spins) {
   out << scene_path << ": " << count_of(run.before.size(), "item", "items") << " checked at " << fps
       << " fps\n";
   TextTable table(
-      {"item", "kind", "channel keys H/P/B", "flips", "turns > 90\u00b0", "beyond 360\u00b0", ""});
+      {"item", "kind", "channel keys H/P/B", "flips", "turns > 90\u00b0", "beyond 360\u00b0", "spins", ""});
   std::vector<std::vector<std::string>> details(run.before.size());
-  std::size_t large_steps = 0, beyond_turn = 0;
+  std::size_t large_steps = 0, beyond_turn = 0, lone_pitch_keys = 0, spins_before = 0, spins_after = 0;
+  static const std::vector<motion::Spin> kNoSpins;
   for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
     const ItemRotation &item = run.before[i];
     const std::vector<TripleChange> flips = compare_rotations(run.before[i], run.after[i]);
@@ -92,11 +102,19 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
     const RotationNotes notes = note_rotation(run.after[i]);
     large_steps += notes.large_steps.size();
     beyond_turn += notes.beyond_turn.size();
+    const std::vector<motion::Spin> &seen = i < spins.before.size() ? spins.before[i] : kNoSpins;
+    const std::vector<motion::Spin> &seen_after = i < spins.after.size() ? spins.after[i] : kNoSpins;
+    spins_before += seen.size();
+    spins_after += seen_after.size();
+    const std::size_t lone = item.channels[1].size() - count_key_triples(item);
+    lone_pitch_keys += lone;
     table.add_row({host::printable(item.name), host::item_kind_name(item.kind),
                    std::to_string(item.channels[0].size()) + "/" + std::to_string(item.channels[1].size()) +
                        "/" + std::to_string(item.channels[2].size()),
                    std::to_string(flips.size()), std::to_string(notes.large_steps.size()),
-                   std::to_string(notes.beyond_turn.size()), flips.empty() ? "ok" : "FLIPS"});
+                   std::to_string(notes.beyond_turn.size()),
+                   std::to_string(seen.size()) + " \u2192 " + std::to_string(seen_after.size()),
+                   flips.empty() ? "ok" : "FLIPS"});
     list_some(
         details[i], flips, [fps](const TripleChange &change) { return flip_text(change, fps); }, "flips");
     list_some(
@@ -105,6 +123,19 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
     list_some(
         details[i], notes.beyond_turn, [fps](const KeyBeyondTurn &key) { return beyond_text(key, fps); },
         "keys beyond a whole turn");
+    list_some(
+        details[i], seen,
+        [fps](const motion::Spin &spin) { return spin_text(spin, fps) + ", as the scene is"; }, "spins");
+    list_some(
+        details[i], seen_after,
+        [fps](const motion::Spin &spin) { return spin_text(spin, fps) + ", after a scan"; },
+        "spins after a scan");
+    if (lone != 0) {
+      details[i].push_back(count_of(lone, "pitch key", "pitch keys") + " without heading and bank keys at " +
+                           (lone == 1 ? "its" : "their") + " time: the scan skips " +
+                           (lone == 1 ? "it" : "them") +
+                           " (tavorix scan --key-missing keys the other channels there first)");
+    }
   }
   table.print(out, "  ");
   for (std::size_t i = 0; i < run.before.size(); ++i) {
@@ -113,7 +144,17 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
     for (const std::string &line : details[i]) out << "  " << line << '\n';
   }
   out << '\n';
-  const CheckFindings findings = count_flips(run);
+  CheckFindings findings = count_flips(run);
+  findings.spins = spins_before;
+  findings.spins_after = spins_after;
+  if (spins_before + spins_after != 0) {
+    out << count_of(spins_before, "spin", "spins") << " the viewer sees between keys as the scene is, "
+        << spins_after << " after a scan (a spin keyed on purpose stays)\n";
+  }
+  if (lone_pitch_keys != 0) {
+    out << count_of(lone_pitch_keys, "pitch key", "pitch keys")
+        << " the scan skips: no heading and bank keys at their time (see --key-missing)\n";
+  }
   if (findings.flips != 0) {
     out << count_of(findings.flips, "flip", "flips") << " in "
         << count_of(findings.flipped_items, "item", "items") << ": key triples that tavorix scan rewrites\n";

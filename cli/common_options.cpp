@@ -79,6 +79,27 @@ void add_anchor_option(CLI::App &command, bool &anchor) {
                    "(the scan keeps the first triple as it is and carries it along)");
 }
 
+void add_motion_options(CLI::App &command, MotionOptions &options, bool key_missing) {
+  command
+      .add_option("--hermite-tangents", options.hermite_tangents,
+                  "How Hermite and 1D Bezier keys' stored tangents shape the curve between keys: 'scaled' "
+                  "by the spacing of the keys around them (the published reference, the default) or "
+                  "'stored' as they are (LightWave's own TCB-to-Hermite conversion reads smooth only so)")
+      ->check(CLI::IsMember({"scaled", "stored"}))
+      ->type_name("scaled|stored");
+  if (key_missing) {
+    command.add_flag("--key-missing", options.key_missing,
+                     "First add keys where the rotation channels are keyed apart (a heading key where the "
+                     "pitch has one and the heading none, ...), each on its curve and shaped so that the "
+                     "curve keeps its motion, so that the scan pairs every pitch key");
+  }
+}
+
+void apply_motion_options(host::Host &host, const MotionOptions &options) {
+  host.set_hermite_tangents(options.hermite_tangents == "stored" ? host::HermiteTangents::as_stored
+                                                                 : host::HermiteTangents::scaled_by_spacing);
+}
+
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text) {
   auto *select =
       command

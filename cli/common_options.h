@@ -5,6 +5,7 @@
 
 #include "cli/item_choice.h"
 #include "cli/option_values.h"
+#include "host/host.h"
 #include "host/scene.h"
 
 namespace cli {
@@ -24,6 +25,12 @@ void apply_time(host::Scene &scene, const TimeOptions &options);
 
 // --anchor-near-zero (anchor_near_zero.h).
 void add_anchor_option(CLI::App &command, bool &anchor);
+
+// --hermite-tangents scaled|stored; with `key_missing`, also --key-missing.
+void add_motion_options(CLI::App &command, MotionOptions &options, bool key_missing);
+
+// The host's reading of Hermite tangents from --hermite-tangents.
+void apply_motion_options(host::Host &host, const MotionOptions &options);
 
 // --select NAME (repeatable) and --all.
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text);

@@ -48,9 +48,13 @@ int run_demo(const DemoOptions &options) {
   if (saved_scene) batch.add(*saved_scene, host::write_json_scene(scene, options.scene_path));
 
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const double fps = scene.frames_per_second();
+  PlotMotions motions;
+  motions.before = sample_motions(items, fps, host.hermite_tangents());
   const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, false, Repeat::until_settled);
-  batch.add(plot, render_rotation_plot("tavorix demo: rotation keys before and after Tavorix:Scan",
-                                       moving_panels(run.before, run.after), scene.frames_per_second()));
+  motions.after = sample_motions(items, fps, host.hermite_tangents());
+  batch.add(plot, render_rotation_plot("tavorix demo: rotation before and after Tavorix:Scan",
+                                       moving_panels(run.before, run.after, &motions), fps));
   batch.commit();
 
   if (!options.module.quiet) {
@@ -58,7 +62,7 @@ int run_demo(const DemoOptions &options) {
         plot.standard_output() || (saved_scene && saved_scene->standard_output()) ? std::cerr : std::cout;
     out << "tavorix demo: Tavorix:Scan on the built-in scene (" << items.size()
         << " items, keys every 4 frames, " << scene.frames_per_second() << " fps)\n";
-    print_fix_totals(out, print_fix_summary(out, run.before, run.after, true));
+    print_fix_totals(out, print_fix_summary(out, run.before, run.after, nullptr, true));
     if (saved_scene && !saved_scene->standard_output())
       out << "scene (before the scan) written to " << saved_scene->shown() << '\n';
     if (!plot.standard_output()) out << "plot written to " << plot.shown() << '\n';

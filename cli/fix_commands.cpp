@@ -3,6 +3,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "cli/cli_failure.h"
@@ -10,12 +11,14 @@
 #include "cli/file_io.h"
 #include "cli/fix_run.h"
 #include "cli/fix_summary.h"
+#include "cli/key_missing.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
 #include "cli/several_scenes.h"
 #include "cli/subcommands.h"
 #include "cli/svg_plot.h"
+#include "motion/spins.h"
 
 namespace cli {
 namespace {
@@ -26,6 +29,7 @@ struct FixOptions {
   TimeOptions time;
   OutputOptions output;
   bool anchor = false;
+  MotionOptions motion;
   ModuleOptions module;
 };
 
@@ -43,14 +47,20 @@ const FixCommand kScan = {
     "gives every one the Euler triple of its orientation that lies closest to the triple before it:\n"
     "whole turns added or taken away, or the other triple (h+180, 180-p, b+180). The first key triple\n"
     "of each item stays as it is (--anchor-near-zero first moves it by whole turns near zero). A pitch\n"
-    "key without heading and bank keys at its time is left alone. Values the module gives back changed\n"
-    "by less than 1e-6 rad only (its rounding) keep their text.\n\n"
+    "key without heading and bank keys at its time is left alone (--key-missing first adds them,\n"
+    "on the curves). Values the module gives back changed by less than 1e-6 rad only (its rounding)\n"
+    "keep their text. Where a key triple becomes the other triple, the pitch key's stored tangents\n"
+    "are negated, so that the item moves through the key as it did.\n\n"
+    "The report gives, per item, the spins the viewer sees before and after: spans between keys\n"
+    "along which the orientation, sampled on the curves as Layout evaluates them, travels more\n"
+    "than a quarter turn further than the shortest turn between the span's ends.\n\n"
     "With several scenes, each is scanned on its own (with --in-place, or to report only), one line each;\n"
     "the exit code is the worst of them.\n\n"
     "Examples:\n"
     "  tavorix scan shot.lws -o shot-fixed.lws\n"
     "  tavorix scan shot.lws --select Cam --select Camera --in-place --plot shot.svg\n"
     "  tavorix scan shot.lws                  (report only, nothing written)\n"
+    "  tavorix scan shot.lws --key-missing -o shot-fixed.lws\n"
     "  tavorix scan shots/*.lws --in-place",
     true};
 
@@ -82,6 +92,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
   host::Host host;
   set_host_output(host, options.module.quiet);
+  apply_motion_options(host, options.motion);
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(scene_path, scene);
   outputs.check_document(document);
@@ -96,8 +107,16 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     own_module = load_module(options.module.module_path);
     loaded_module = own_module.get();
   }
+  const double fps = scene.frames_per_second();
+  motion::RunSpins spins;
+  spins.before = motion::find_spins(items, fps, host.hermite_tangents());
+  PlotMotions motions;
+  if (outputs.writes_plot()) motions.before = sample_motions(items, fps, host.hermite_tangents());
+  std::optional<KeyMissingReport> key_missing;
+  if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
   const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor,
                              command.is_scan ? Repeat::until_settled : Repeat::once);
+  spins.after = motion::find_spins(items, fps, host.hermite_tangents());
 
   std::ostringstream discarded;
   std::ostream &report = options.module.quiet               ? static_cast<std::ostream &>(discarded)
@@ -105,12 +124,19 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
                                                             : std::cout;
   report << command.name << " " << scene_path << ": " << items.size()
          << (items.size() == 1 ? " item" : " items") << "\n";
-  print_fix_totals(report, print_fix_summary(report, run.before, run.after));
+  if (key_missing) print_key_missing(report, *key_missing, fps);
+  print_fix_totals(report, print_fix_summary(report, run.before, run.after, &spins));
+  if (run.reflected_slopes != 0) {
+    report << run.reflected_slopes << (run.reflected_slopes == 1 ? " pitch key's" : " pitch keys'")
+           << " stored slopes negated with the other triple, so that the motion at "
+           << (run.reflected_slopes == 1 ? "it" : "them") << " stays\n";
+  }
   std::string svg;
   if (outputs.writes_plot()) {
     const std::string title =
-        std::string(command.name) + " " + base_name(scene_path) + ": rotation keys before and after";
-    svg = render_rotation_plot(title, moving_panels(run.before, run.after), scene.frames_per_second());
+        std::string(command.name) + " " + base_name(scene_path) + ": rotation before and after";
+    motions.after = sample_motions(items, fps, host.hermite_tangents());
+    svg = render_rotation_plot(title, moving_panels(run.before, run.after, &motions), fps);
   }
   outputs.write(document, scene, svg, options.module.quiet, report);
   return kExitOk;
@@ -122,11 +148,13 @@ int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, 
   const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
   host::Host host;
   set_host_output(host, true);
+  apply_motion_options(host, options.motion);
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
       choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
+  if (options.motion.key_missing) add_missing_rotation_keys(host, items);
   const FixRun run = run_fix(host, module, command.server, items, options.anchor, Repeat::until_settled);
   std::ostringstream said;
   outputs.write(document, scene, std::string(), false, said);
@@ -165,6 +193,7 @@ Subcommand add_fix_command(CLI::App &program, const FixCommand &command) {
                                    : "Without --select or --all, the items the scene selects (JSON)");
   if (!command.is_scan) add_time_options(*parser, options->time, true);
   if (command.is_scan) add_anchor_option(*parser, options->anchor);
+  add_motion_options(*parser, options->motion, command.is_scan);
   add_output_options(*parser, options->output);
   add_module_options(*parser, options->module);
   parser->footer(command.details);

@@ -3,6 +3,8 @@
 #include "cli/anchor_near_zero.h"
 #include "cli/module_session.h"
 #include "cli/rounding_guard.h"
+#include "cli/triple_changes.h"
+#include "motion/pitch_slopes.h"
 
 namespace cli {
 namespace {
@@ -23,6 +25,22 @@ bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<host:
     }
   }
   return true;
+}
+
+// Negates the stored slopes of the pitch keys whose triples the command
+// rewrote into the other triple; returns how many it changed.
+std::size_t follow_reflected_pitch(const FixRun &run) {
+  std::size_t changed = 0;
+  for (std::size_t i = 0; i < run.items.size() && i < run.before.size() && i < run.after.size(); ++i) {
+    host::Envelope *pitch = run.items[i]->envelope(kRotationChannelNames[1]);
+    if (pitch == nullptr) continue;
+    std::vector<double> reflected;
+    for (const TripleChange &change : compare_rotations(run.before[i], run.after[i])) {
+      if (reflects_pitch(change)) reflected.push_back(change.time);
+    }
+    changed += motion::reflect_pitch_slopes(*pitch, reflected);
+  }
+  return changed;
 }
 
 }  // namespace
@@ -52,6 +70,7 @@ FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &
   host.set_draw_progress(drew_progress);
   start = std::vector<ItemRotation>();
   run.after = snapshot_rotations(items);
+  run.reflected_slopes = follow_reflected_pitch(run);
   return run;
 }
 

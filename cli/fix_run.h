@@ -16,6 +16,7 @@ struct FixRun {
   std::vector<ItemRotation> after;   // and after the command, rounding put back
   std::size_t anchored_items = 0;    // first triples moved near zero first
   int module_runs = 0;               // how often the server ran (the scan may run again to settle)
+  std::size_t reflected_slopes = 0;  // pitch keys whose stored slopes were negated (below)
 };
 
 // How a command is run.
@@ -36,6 +37,10 @@ enum class Repeat {
 // -90°, say). So the scan runs again on what it left, until a run changes
 // nothing more (at most kMostScanRuns times): what it writes is then what
 // another scan of the written scene leaves as it is.
+//
+// The module rewrites values only. Where it wrote the other triple of a key
+// triple, the pitch key's stored slopes are then negated, so that the item
+// moves near the key as it did (motion/pitch_slopes.h).
 FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &server,
                const std::vector<host::Item *> &items, bool anchor, Repeat repeat);
 

@@ -30,8 +30,11 @@ FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::v
 }
 
 FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
-                            const std::vector<ItemRotation> &after, bool list_every_item) {
-  TextTable table({"item", "key triples", "rewritten", "largest step"});
+                            const std::vector<ItemRotation> &after, const motion::RunSpins *spins,
+                            bool list_every_item) {
+  std::vector<std::string> headings = {"item", "key triples", "rewritten", "largest step"};
+  if (spins != nullptr) headings.push_back("spins");
+  TextTable table(headings);
   std::size_t unlisted = 0;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
     const std::size_t rewritten = compare_rotations(before[i], after[i]).size();
@@ -39,10 +42,17 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &
       ++unlisted;
       continue;
     }
-    table.add_row({host::printable(before[i].name), std::to_string(count_key_triples(after[i])),
-                   std::to_string(rewritten),
-                   degrees_text(note_rotation(before[i]).largest_step) + " \u2192 " +
-                       degrees_text(note_rotation(after[i]).largest_step)});
+    std::vector<std::string> row = {host::printable(before[i].name),
+                                    std::to_string(count_key_triples(after[i])), std::to_string(rewritten),
+                                    degrees_text(note_rotation(before[i]).largest_step) + " \u2192 " +
+                                        degrees_text(note_rotation(after[i]).largest_step)};
+    if (spins != nullptr) {
+      const auto count = [i](const std::vector<std::vector<motion::Spin>> &spins_of) {
+        return std::to_string(i < spins_of.size() ? spins_of[i].size() : 0);
+      };
+      row.push_back(count(spins->before) + " \u2192 " + count(spins->after));
+    }
+    table.add_row(row);
   }
   table.print(out, "  ");
   if (unlisted != 0) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/rotation_snapshot.h"
+#include "motion/spins.h"
 
 namespace cli {
 
@@ -15,12 +16,14 @@ struct FixTotals {
 };
 
 // Prints, per item, its key triples, how many were rewritten and its largest
-// step between consecutive keys before and after ("-266.2° → 93.8°").
+// step between consecutive keys before and after ("-266.2° → 93.8°"), and
+// with `spins` the spins the viewer sees before and after ("1 → 0").
 // `before` and `after` hold the same items in one order. Unless
 // `list_every_item`, items with at most one key per rotation channel that
 // nothing changed are counted in one closing line instead of a row each.
 FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
-                            const std::vector<ItemRotation> &after, bool list_every_item = false);
+                            const std::vector<ItemRotation> &after, const motion::RunSpins *spins = nullptr,
+                            bool list_every_item = false);
 
 // The totals without the table.
 FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::vector<ItemRotation> &after);

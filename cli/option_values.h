@@ -19,6 +19,12 @@ struct OutputOptions {
   std::string plot;       // --plot FILE.svg
 };
 
+// How the curves between keys are read, and --key-missing.
+struct MotionOptions {
+  std::string hermite_tangents = "scaled";  // --hermite-tangents scaled|stored
+  bool key_missing = false;                 // --key-missing
+};
+
 struct TimeOptions {
   std::optional<double> time;   // --time T, seconds
   std::optional<double> frame;  // --frame F

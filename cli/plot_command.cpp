@@ -23,6 +23,7 @@ struct PlotOptions {
   ItemChoice items;
   std::string output;
   bool anchor = false;
+  MotionOptions motion;
   ModuleOptions module;
 };
 
@@ -42,13 +43,18 @@ int run_plot(const PlotOptions &options) {
 
   host::Host host;
   set_host_output(host, options.module.quiet);
+  apply_motion_options(host, options.motion);
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(options.scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
       choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const double fps = scene.frames_per_second();
+  PlotMotions motions;
+  motions.before = sample_motions(items, fps, host.hermite_tangents());
   const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  motions.after = sample_motions(items, fps, host.hermite_tangents());
 
   // Items named or taken with --all are drawn whatever they do; by default
   // only those whose rotation changes over time.
@@ -56,9 +62,9 @@ int run_plot(const PlotOptions &options) {
   std::vector<PlotPanel> panels;
   if (chosen) {
     for (std::size_t i = 0; i < run.before.size(); ++i)
-      panels.push_back(PlotPanel{run.before[i], run.after[i]});
+      panels.push_back(PlotPanel{run.before[i], run.after[i], motions.before[i], motions.after[i]});
   } else {
-    panels = moving_panels(run.before, run.after);
+    panels = moving_panels(run.before, run.after, &motions);
   }
   if (panels.empty()) {
     throw bad_input(options.scene_path +
@@ -66,9 +72,9 @@ int run_plot(const PlotOptions &options) {
                     "--select NAME or take all with --all to draw them anyway");
   }
   OutputBatch batch;
-  batch.add(target, render_rotation_plot(
-                        base_name(options.scene_path) + ": rotation keys as they are, and after a scan",
-                        panels, scene.frames_per_second()));
+  batch.add(target,
+            render_rotation_plot(base_name(options.scene_path) + ": rotation as it is, and after a scan",
+                                 panels, fps));
   batch.commit();
   if (!options.module.quiet && !target.standard_output())
     std::cout << "plot written to " << target.shown() << '\n';
@@ -93,12 +99,14 @@ Subcommand add_plot_command(CLI::App &program) {
                    "name with .svg, here)")
       ->type_name("FILE.svg");
   add_anchor_option(*parser, options->anchor);
+  add_motion_options(*parser, options->motion, false);
   add_module_options(*parser, options->module);
   parser->footer(
-      "Draws each item's heading, pitch and bank (degrees over frames): the keys as they are, dashed,\n"
-      "and what Tavorix:Scan would make of them, solid; the spans up to each key triple the scan\n"
-      "rewrites are shaded. A self-contained SVG that opens in any browser. The scene file is not\n"
-      "changed.\n\n"
+      "Draws each item's heading, pitch and bank (degrees over frames) as Layout evaluates the curves\n"
+      "between keys, with the keys as points: as they are, dashed, and as Tavorix:Scan would leave\n"
+      "them, solid; the spans up to each key triple the scan rewrites are shaded. Under each item, the\n"
+      "angular speed of its orientation in degrees per frame, before and after: a flip shows as a\n"
+      "spike. A self-contained SVG that opens in any browser. The scene file is not changed.\n\n"
       "Examples:\n"
       "  tavorix plot shot.lws --select Cam -o cam.svg\n"
       "  tavorix plot shot.lws                 (writes shot.svg here)");

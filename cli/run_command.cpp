@@ -28,6 +28,7 @@ struct RunOptions {
   ItemChoice items;
   TimeOptions time;
   OutputOptions output;
+  MotionOptions motion;
   ModuleOptions module;
 };
 
@@ -69,6 +70,7 @@ int run_script(const RunOptions &options) {
   const std::string script = read_whole_file(options.script_path);
   host::Host host;
   set_host_output(host, options.module.quiet);
+  apply_motion_options(host, options.motion);
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(options.scene_path, scene);
   outputs.check_document(document);
@@ -81,6 +83,9 @@ int run_script(const RunOptions &options) {
   std::vector<host::Item *> all_items;
   for (const auto &item : scene.items()) all_items.push_back(item.get());
   const std::vector<ItemRotation> before = snapshot_rotations(all_items);
+  PlotMotions motions;
+  if (outputs.writes_plot())
+    motions.before = sample_motions(all_items, scene.frames_per_second(), host.hermite_tangents());
 
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
   std::ostringstream discarded;
@@ -122,9 +127,10 @@ int run_script(const RunOptions &options) {
   if (!changed_before.empty()) print_fix_summary(out, changed_before, changed_after);
   std::string svg;
   if (outputs.writes_plot()) {
+    motions.after = sample_motions(all_items, scene.frames_per_second(), host.hermite_tangents());
     svg = render_rotation_plot(
         base_name(options.scene_path) + " before and after the script " + base_name(options.script_path),
-        moving_panels(before, after), scene.frames_per_second());
+        moving_panels(before, after, &motions), scene.frames_per_second());
   }
   outputs.write(document, scene, svg, options.module.quiet, out);
   return 0;
@@ -149,6 +155,7 @@ Subcommand add_run_command(CLI::App &program) {
   add_item_options(*parser, options->items, "Without either, the scene's own selection (JSON) or none");
   add_time_options(*parser, options->time, false);
   add_output_options(*parser, options->output);
+  add_motion_options(*parser, options->motion, false);
   add_module_options(*parser, options->module);
   parser->footer(
       "Runs the commands of a script, one a line ('#' starts a comment): SelectByName, GoToFrame,\n"

@@ -18,11 +18,14 @@ namespace {
 // Page geometry, in SVG user units (pixels).
 constexpr double kWidth = 960;
 constexpr double kHeaderHeight = 96;
-constexpr double kPanelHeight = 250;
+constexpr double kPanelHeight = 340;
 constexpr double kPlotLeft = 78;
 constexpr double kPlotRight = kWidth - 24;
 constexpr double kPlotTopInPanel = 34;
-constexpr double kPlotBottomInPanel = kPanelHeight - 50;
+constexpr double kPlotBottomInPanel = 200;
+// The angular speed's strip, under the frame axis.
+constexpr double kSpeedTopInPanel = 250;
+constexpr double kSpeedBottomInPanel = 316;
 constexpr int kMostXTicks = 12;
 constexpr int kMostYTicks = 8;
 constexpr std::size_t kLongestTitle = 80;  // characters that fit the width at the title's size
@@ -101,6 +104,16 @@ PanelAxes axes_for(const PlotPanel &panel, double fps, double panel_top) {
         last = std::max(last, key.time * fps);
         low = std::min(low, radians_to_degrees(key.value));
         high = std::max(high, radians_to_degrees(key.value));
+      }
+    }
+  }
+  // Curves may overshoot their keys.
+  for (const auto *seen : {&panel.seen_before, &panel.seen_after}) {
+    if (!*seen) continue;
+    for (const auto &values : (*seen)->values) {
+      for (const double value : values) {
+        low = std::min(low, radians_to_degrees(value));
+        high = std::max(high, radians_to_degrees(value));
       }
     }
   }
@@ -210,15 +223,21 @@ void draw_changes(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel,
   }
 }
 
-void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rotation, bool before,
-                 double fps) {
+void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rotation,
+                 const std::optional<motion::SampledMotion> &seen, bool before, double fps) {
   for (int channel = 0; channel < 3; ++channel) {
     const auto &keys = rotation.channels[channel];
     if (keys.empty()) continue;
     std::string points;
-    for (const RotationKey &key : keys) {
-      points += (points.empty() ? "" : " ") + number(axes.x(key.time * fps)) + "," +
-                number(axes.y(radians_to_degrees(key.value)));
+    const auto add_point = [&](double time, double value) {
+      points += (points.empty() ? "" : " ") + number(axes.x(time * fps)) + "," +
+                number(axes.y(radians_to_degrees(value)));
+    };
+    if (seen && !seen->values[channel].empty()) {
+      for (std::size_t i = 0; i < seen->times.size(); ++i)
+        add_point(seen->times[i], seen->values[channel][i]);
+    } else {
+      for (const RotationKey &key : keys) add_point(key.time, key.value);
     }
     const std::string colour = kChannelColours[channel];
     svg.line("<polyline class=\"curve " + std::string(before ? "before " : "after ") +
@@ -236,6 +255,40 @@ void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rota
         svg.line("<circle class=\"key after\" " + centre + " r=\"2.6\" fill=\"" + colour + "\"/>");
       }
     }
+  }
+}
+
+// The angular speed before (dashed) and after (solid) in its own strip,
+// from 0 to the fastest of either.
+void draw_speed(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel, double fps, double panel_top) {
+  if (!panel.seen_before && !panel.seen_after) return;
+  double fastest = 0.0;
+  for (const auto *seen : {&panel.seen_before, &panel.seen_after}) {
+    if (*seen) {
+      for (const double speed : (*seen)->speeds) fastest = std::max(fastest, speed);
+    }
+  }
+  const double top = panel_top + kSpeedTopInPanel, bottom = panel_top + kSpeedBottomInPanel;
+  const double high = fastest > 0.0 ? fastest * 1.08 : 1.0;
+  const auto y = [&](double speed) { return bottom - speed / high * (bottom - top); };
+  svg.line("<rect x=\"" + number(kPlotLeft) + "\" y=\"" + number(top) + "\" width=\"" +
+           number(kPlotRight - kPlotLeft) + "\" height=\"" + number(bottom - top) +
+           "\" fill=\"#fbfbfb\" stroke=\"#bbb\"/>");
+  svg.label(kPlotLeft - 6, bottom + 4, "0", "text-anchor=\"end\" class=\"tick\"");
+  svg.label(kPlotLeft - 6, y(fastest) + 4, number(fastest), "text-anchor=\"end\" class=\"tick\"");
+  svg.label(kPlotLeft, top - 6, "angular speed, degrees per frame", "class=\"axis\"");
+  for (const bool before : {true, false}) {
+    const auto &seen = before ? panel.seen_before : panel.seen_after;
+    if (!seen || seen->speeds.empty()) continue;
+    std::string points;
+    for (std::size_t i = 0; i < seen->speeds.size(); ++i) {
+      points += (points.empty() ? "" : " ") + number(axes.x(seen->speed_times[i] * fps)) + "," +
+                number(y(seen->speeds[i]));
+    }
+    svg.line("<polyline class=\"speed " + std::string(before ? "before" : "after") + "\" points=\"" + points +
+             "\" fill=\"none\" stroke=\"#444\"" +
+             (before ? " stroke-width=\"1.4\" stroke-opacity=\"0.6\" stroke-dasharray=\"5 4\"/>"
+                     : " stroke-width=\"1.8\"/>"));
   }
 }
 
@@ -278,8 +331,9 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
     svg.label(kPlotLeft, top + 22, panel_caption(panel), "class=\"caption\"");
     draw_grid(svg, axes);
     draw_changes(svg, axes, panel, fps);
-    draw_curves(svg, axes, panel.before, true, fps);
-    draw_curves(svg, axes, panel.after, false, fps);
+    draw_curves(svg, axes, panel.before, panel.seen_before, true, fps);
+    draw_curves(svg, axes, panel.after, panel.seen_after, false, fps);
+    draw_speed(svg, axes, panel, fps, top);
     svg.raw("  </g>\n");
   }
   svg.raw("</svg>\n");
@@ -301,15 +355,28 @@ bool rotation_changes(const ItemRotation &rotation) {
 }  // namespace
 
 std::vector<PlotPanel> moving_panels(const std::vector<ItemRotation> &before,
-                                     const std::vector<ItemRotation> &after) {
+                                     const std::vector<ItemRotation> &after, const PlotMotions *motions) {
   std::vector<PlotPanel> moving;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
     if (rotation_changes(before[i]) || rotation_changes(after[i]) ||
         !compare_rotations(before[i], after[i]).empty()) {
-      moving.push_back(PlotPanel{before[i], after[i]});
+      PlotPanel panel{before[i], after[i], std::nullopt, std::nullopt};
+      if (motions != nullptr && i < motions->before.size() && i < motions->after.size()) {
+        panel.seen_before = motions->before[i];
+        panel.seen_after = motions->after[i];
+      }
+      moving.push_back(std::move(panel));
     }
   }
   return moving;
+}
+
+std::vector<motion::SampledMotion> sample_motions(const std::vector<host::Item *> &items, double fps,
+                                                  host::HermiteTangents hermite) {
+  std::vector<motion::SampledMotion> sampled;
+  sampled.reserve(items.size());
+  for (const host::Item *item : items) sampled.push_back(motion::sample_motion(*item, fps, hermite));
+  return sampled;
 }
 
 }  // namespace cli

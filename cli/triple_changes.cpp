@@ -54,6 +54,15 @@ bool whole_turns_apart(double a, double b) {
 
 }  // namespace
 
+bool reflects_pitch(const TripleChange &change) {
+  for (int channel = 0; channel < 3; ++channel) {
+    if (!change.before[channel] || !change.after[channel]) return false;
+  }
+  return whole_turns_apart(*change.before[0] + kHalfTurn, *change.after[0]) &&
+         whole_turns_apart(kHalfTurn - *change.before[1], *change.after[1]) &&
+         whole_turns_apart(*change.before[2] + kHalfTurn, *change.after[2]);
+}
+
 TripleChange::Kind TripleChange::kind() const {
   for (int channel = 0; channel < 3; ++channel) {
     if (!before[channel] || !after[channel]) return Kind::added;

@@ -33,6 +33,12 @@ struct TripleChange {
   Kind kind() const;
 };
 
+// Whether `change` wrote the other triple, (h + π, π − p, b + π) up to
+// whole turns, over a full triple: the pitch curve's slope must then change
+// sign there (motion/pitch_slopes.h). At pitch ±90° the kind above may read
+// it as whole turns; this does not.
+bool reflects_pitch(const TripleChange &change);
+
 // Every time at which `after` differs from `before` (the same item at two
 // moments): a channel key rewritten (host::value_changed tells), added or
 // removed. In time order, each time once.

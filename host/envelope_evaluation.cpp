@@ -80,24 +80,40 @@ double bezier(double s, double a, double b, double c, double d) {
   return r * r * r * a + 3 * r * r * s * b + 3 * r * s * s * c + s * s * s * d;
 }
 
-// The 2D Bezier span from `start` to `end` at `time`, its control points as
-// the reference takes them.
-double bezier_2d_value(const CurveKey &start, const CurveKey &end, double time) {
-  const double span = end.time - start.time;
-  double x1 = 0.0, y1 = 0.0;
+}  // namespace
+
+BezierControls bezier_2d_controls(const CurveKey &start, const CurveKey &end) {
+  BezierControls controls;
+  controls.time[0] = start.time;
+  controls.value[0] = start.value;
   if (start.shape.span_type == kSpanBezier2D) {
-    x1 = start.time + start.shape.params[2];
-    y1 = start.value + start.shape.params[3];
+    controls.time[1] = start.time + start.shape.params[2];
+    controls.value[1] = start.value + start.shape.params[3];
   } else {
-    x1 = start.time + span / 3.0;
-    y1 = start.value + start.shape.params[4] / 3.0;
+    controls.time[1] = start.time + (end.time - start.time) / 3.0;
+    controls.value[1] = start.value + start.shape.params[4] / 3.0;
   }
-  const double x2 = end.time + end.shape.params[0];
-  const double y2 = end.value + end.shape.params[1];
+  controls.time[2] = end.time + end.shape.params[0];
+  controls.value[2] = end.value + end.shape.params[1];
+  controls.time[3] = end.time;
+  controls.value[3] = end.value;
+  return controls;
+}
+
+double bezier_point(double s, const double (&points)[4]) {
+  return bezier(s, points[0], points[1], points[2], points[3]);
+}
+
+namespace {
+
+// The 2D Bezier span from `start` to `end` at `time`, found by the
+// reference's bisection.
+double bezier_2d_value(const CurveKey &start, const CurveKey &end, double time) {
+  const BezierControls c = bezier_2d_controls(start, end);
   double low = 0.0, high = 1.0, s = 0.5;
   for (int step = 0; step < kBezierBisections; ++step) {
     s = 0.5 * (low + high);
-    const double x = bezier(s, start.time, x1, x2, end.time);
+    const double x = bezier_point(s, c.time);
     if (std::fabs(x - time) <= kBezierTimeTolerance) break;
     if (x > time) {
       high = s;
@@ -105,7 +121,7 @@ double bezier_2d_value(const CurveKey &start, const CurveKey &end, double time) 
       low = s;
     }
   }
-  return bezier(s, start.value, y1, y2, end.value);
+  return bezier_point(s, c.value);
 }
 
 }  // namespace
@@ -127,6 +143,33 @@ double span_value(const CurveKey *before_start, const CurveKey &start, const Cur
   const double h10 = u3 - 2 * u2 + u;
   const double h11 = u3 - u2;
   return h00 * start.value + h01 * end.value + h10 * out + h11 * in;
+}
+
+CurveSampler::CurveSampler(const Envelope &envelope, HermiteTangents hermite) {
+  keys_.reserve(envelope.size());
+  for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
+    keys_.push_back(CurveKey{key->time, key->value, envelope.shape(key)});
+  }
+  settings_.pre_behavior = envelope.pre_behavior;
+  settings_.post_behavior = envelope.post_behavior;
+  settings_.hermite = hermite;
+}
+
+double CurveSampler::at(double time) const {
+  const std::size_t n = keys_.size();
+  if (n < 2 || time < keys_.front().time || time > keys_.back().time) {
+    return evaluate_curve(*this, settings_, time);
+  }
+  // On from the span found last while the time lies beyond it; a time
+  // before it starts the search afresh.
+  if (time < keys_[span_].time) span_ = detail::span_at(*this, time);
+  while (span_ + 2 < n && keys_[span_ + 1].time <= time) ++span_;
+  const CurveKey &start = keys_[span_];
+  if (time == start.time) return start.value;
+  const CurveKey &end = keys_[span_ + 1];
+  if (time == end.time) return end.value;
+  return span_value(span_ > 0 ? &keys_[span_ - 1] : nullptr, start, end,
+                    span_ + 2 < n ? &keys_[span_ + 2] : nullptr, time, settings_.hermite);
 }
 
 double evaluate_envelope(const Envelope &envelope, double time, HermiteTangents hermite) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "host/envelope.h"
 
@@ -73,6 +74,18 @@ double in_tangent(const CurveKey &before, const CurveKey &key, const CurveKey *a
 double span_value(const CurveKey *before_start, const CurveKey &start, const CurveKey &end,
                   const CurveKey *after_end, double time, HermiteTangents hermite);
 
+// The control points of the 2D Bezier span from `start` to `end` (end of
+// type kSpanBezier2D) in the (time, value) plane, as the reference takes
+// them: the out-handle of `start` if it is a 2D Bezier key, else a third of
+// the span on with its stored p5 over 3; the in-handle of `end`.
+struct BezierControls {
+  double time[4];  // seconds
+  double value[4];
+};
+BezierControls bezier_2d_controls(const CurveKey &start, const CurveKey &end);
+// The cubic Bezier of `points` at parameter s in [0, 1].
+double bezier_point(double s, const double (&points)[4]);
+
 // The value of the curve of `keys` at `time`, behaviours included.
 // `Keys` has `std::size_t size() const` and `CurveKey operator[](std::size_t)
 // const`, keys in increasing time.
@@ -91,6 +104,23 @@ class EnvelopeKeys {
 
  private:
   const Envelope &envelope_;
+};
+
+// A curve's keys copied out of an envelope, for evaluating it at many times:
+// a walk through increasing times finds each span in O(1).
+class CurveSampler {
+ public:
+  CurveSampler(const Envelope &envelope, HermiteTangents hermite);
+
+  double at(double time) const;
+  std::size_t size() const { return keys_.size(); }
+  CurveKey operator[](std::size_t i) const { return keys_[i]; }
+  const std::vector<CurveKey> &keys() const { return keys_; }
+
+ private:
+  std::vector<CurveKey> keys_;
+  CurveSettings settings_;
+  mutable std::size_t span_ = 0;  // where the last time in range was found
 };
 
 // The value of `envelope` at `time`, as Layout evaluates it: what the host

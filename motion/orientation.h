@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cmath>
+
+namespace motion {
+
+// An item's orientation as a unit quaternion (w, x, y, z), for measuring how
+// far it turns. Heading h turns about the item's up axis (y), pitch p about
+// its right axis (x), bank b about its forward axis (z), applied in that
+// order, R = Ry(h)·Rx(p)·Rz(b): the module's own convention.
+struct Orientation {
+  double w = 1.0, x = 0.0, y = 0.0, z = 0.0;
+};
+
+inline Orientation compose(const Orientation &a, const Orientation &b) {
+  return Orientation{
+      a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z, a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
+      a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
+}
+
+inline Orientation orientation_of(double heading, double pitch, double bank) {
+  const Orientation h{std::cos(heading / 2), 0.0, std::sin(heading / 2), 0.0};
+  const Orientation p{std::cos(pitch / 2), std::sin(pitch / 2), 0.0, 0.0};
+  const Orientation b{std::cos(bank / 2), 0.0, 0.0, std::sin(bank / 2)};
+  return compose(compose(h, p), b);
+}
+
+// The angle of the shortest rotation from `a` to `b`, in [0, π]: from the
+// distance between the quaternions (of either sign), which keeps small
+// angles exact where an arccosine would not.
+inline double turn_between(const Orientation &a, const Orientation &b) {
+  const double dot = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z;
+  const double s = dot < 0.0 ? -1.0 : 1.0;
+  const double dw = a.w - s * b.w, dx = a.x - s * b.x, dy = a.y - s * b.y, dz = a.z - s * b.z;
+  const double sw = a.w + s * b.w, sx = a.x + s * b.x, sy = a.y + s * b.y, sz = a.z + s * b.z;
+  return 4.0 * std::atan2(std::sqrt(dw * dw + dx * dx + dy * dy + dz * dz),
+                          std::sqrt(sw * sw + sx * sx + sy * sy + sz * sz));
+}
+
+}  // namespace motion

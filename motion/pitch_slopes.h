@@ -1,0 +1,28 @@
+#pragma once
+
+#include <vector>
+
+#include "host/envelope.h"
+
+namespace motion {
+
+// A key triple rewritten into the other triple of its orientation,
+// (h, p, b) → (h + π, π − p, b + π) up to whole turns, keeps the item's
+// motion near the key only if the pitch curve's slope there changes sign
+// while the heading's and bank's stay: p'(t) = π − p(t). The heading and
+// bank keys need nothing; the pitch key's stored slopes are negated.
+
+// The shape of a pitch key so reflected, by its span type: Hermite and 1D
+// Bezier negate their tangents p4 and p5; 2D Bezier its handles' value
+// offsets p2 and p4 and the Hermite tangent p5 it carries over; TCB and
+// linear keys the tangent caches p4 and p5 that Layout writes into them
+// (their own tangents follow from the values). Stepped keys and time
+// offsets stay. A zero stays a positive zero, so that a writer leaves its
+// text alone.
+host::KeyShape reflected_pitch_shape(const host::KeyShape &shape);
+
+// Gives the keys of `pitch` at `times` (exactly) their reflected shapes;
+// times without a key are passed over. Returns how many shapes changed.
+std::size_t reflect_pitch_slopes(host::Envelope &pitch, const std::vector<double> &times);
+
+}  // namespace motion

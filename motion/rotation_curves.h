@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "host/envelope_evaluation.h"
+#include "host/scene.h"
+#include "motion/orientation.h"
+
+namespace motion {
+
+// The names of an item's heading, pitch and bank channels (index 0, 1, 2).
+extern const std::array<const char *, 3> kRotationChannels;
+
+// An item's heading, pitch and bank curves as Layout evaluates them, copied
+// out of its envelopes (a channel the item lacks is 0 throughout), for
+// sampling its orientation many times, best in increasing time.
+class RotationCurves {
+ public:
+  RotationCurves(const host::Item &item, host::HermiteTangents hermite);
+
+  Orientation at(double time) const;
+  const host::CurveSampler &channel(int index) const { return curves_[index]; }
+
+  // The times at which any of the three has a key, in order, each once.
+  std::vector<double> key_times() const;
+
+ private:
+  std::array<host::CurveSampler, 3> curves_;
+};
+
+}  // namespace motion

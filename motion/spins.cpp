@@ -1,0 +1,53 @@
+#include "motion/spins.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "motion/orientation.h"
+#include "motion/rotation_curves.h"
+
+namespace motion {
+namespace {
+
+constexpr double kQuarterTurn = 1.5707963267948966;
+
+int samples_of(double from, double to, double fps) {
+  const double wanted = std::ceil((to - from) * fps * kSamplesPerFrame);
+  return static_cast<int>(
+      std::clamp(wanted, static_cast<double>(kFewestSpanSamples), static_cast<double>(kMostSpanSamples)));
+}
+
+}  // namespace
+
+std::vector<Spin> find_spins(const host::Item &item, double fps, host::HermiteTangents hermite) {
+  const RotationCurves curves(item, hermite);
+  const std::vector<double> times = curves.key_times();
+  std::vector<Spin> spins;
+  if (times.size() < 2) return spins;
+  Orientation start = curves.at(times[0]);
+  for (std::size_t k = 1; k < times.size(); ++k) {
+    const double from = times[k - 1], to = times[k];
+    const int samples = samples_of(from, to, fps);
+    Orientation previous = start;
+    double travel = 0.0;
+    for (int i = 1; i <= samples; ++i) {
+      const Orientation now = curves.at(i == samples ? to : from + (to - from) * i / samples);
+      travel += turn_between(previous, now);
+      previous = now;
+    }
+    const double shortest = turn_between(start, previous);
+    if (travel > shortest + kQuarterTurn) spins.push_back(Spin{from, to, travel, shortest});
+    start = previous;
+  }
+  return spins;
+}
+
+std::vector<std::vector<Spin>> find_spins(const std::vector<host::Item *> &items, double fps,
+                                          host::HermiteTangents hermite) {
+  std::vector<std::vector<Spin>> spins;
+  spins.reserve(items.size());
+  for (const host::Item *item : items) spins.push_back(find_spins(*item, fps, hermite));
+  return spins;
+}
+
+}  // namespace motion
