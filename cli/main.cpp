@@ -7,6 +7,7 @@
 
 #include "cli/cli_failure.h"
 #include "cli/subcommands.h"
+#include "cli/version_text.h"
 #include "host/process_memory.h"
 
 int main(int argc, char **argv) {
@@ -16,6 +17,7 @@ int main(int argc, char **argv) {
       "flips, by running the module tavorix.p outside Layout.",
       "tavorix");
   program.require_subcommand(1);
+  program.set_version_flag("--version", cli::version_text());
   program.footer(
       "Exit codes: 0 ok, 1 flips found (check), 2 bad input or usage, 3 the module failed.\n"
       "Examples:\n"

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace cli {
+
+// What `tavorix --version` prints: the version, the platform the program and
+// the module were built for, and the task library the module runs on.
+std::string version_text();
+
+}  // namespace cli
