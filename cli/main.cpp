@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_failure.h"
+#include "cli/platform_files.h"
 #include "cli/subcommands.h"
 #include "cli/version_text.h"
 #include "host/process_memory.h"
@@ -32,7 +33,11 @@ int main(int argc, char **argv) {
       cli::add_plot_command(program)};
 
   try {
-    program.parse(argc, argv);
+    // UTF-8 on every platform (file names beyond ASCII on Windows).
+    const std::vector<std::string> words = cli::platform::arguments(argc, argv);
+    std::vector<const char *> word_pointers;
+    for (const std::string &word : words) word_pointers.push_back(word.c_str());
+    program.parse(static_cast<int>(word_pointers.size()), word_pointers.data());
   } catch (const CLI::ParseError &error) {
     const int code = program.exit(error);
     return code == 0 ? cli::kExitOk : cli::kExitBadInput;

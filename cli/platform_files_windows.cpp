@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -85,12 +87,14 @@ bool write_all(HANDLE file, const std::string &text) {
   return true;
 }
 
-// The program's own output is bytes, as on POSIX systems: no "\n" becomes
-// "\r\n" on its way out, so scene text and reports read the same on every
-// platform. Set before main() runs, for every stream the program writes.
+// The program's own output is UTF-8 bytes, as on POSIX systems: no "\n"
+// becomes "\r\n" on its way out, so scene text and reports read the same on
+// every platform, and a console shows the text as UTF-8. Set before main()
+// runs, for every stream the program writes.
 const bool binary_standard_streams = [] {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+  SetConsoleOutputCP(CP_UTF8);
   return true;
 }();
 
@@ -318,6 +322,16 @@ std::string program_folder() {
     buffer.resize(buffer.size() * 2);
   }
   return folder_of(narrow(buffer));
+}
+
+std::vector<std::string> arguments(int argc, char **argv) {
+  int count = 0;
+  wchar_t **words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> result;
+  for (int i = 0; i < count; ++i) result.push_back(narrow(words[i]));
+  LocalFree(words);
+  return result;
 }
 
 }  // namespace cli::platform
