@@ -1,5 +1,5 @@
-// tavorix check: report flips in a scene's rotation keys; exit code 1 when
-// there are any.
+// tavorix check: tell what the scan would change in a scene's rotation keys,
+// without changing anything; exit code 1 when it would change something.
 
 #include <iostream>
 #include <memory>
@@ -8,29 +8,51 @@
 #include "cli/check_report.h"
 #include "cli/cli_failure.h"
 #include "cli/common_options.h"
+#include "cli/fix_run.h"
+#include "cli/module_session.h"
 #include "cli/scene_document.h"
+#include "cli/several_scenes.h"
 #include "cli/subcommands.h"
-#include "host/scene.h"
 
 namespace cli {
 namespace {
 
 struct CheckOptions {
-  std::string scene_path;
+  std::vector<std::string> scene_paths;
   ItemChoice items;
-  bool quiet = false;
+  bool anchor = false;
+  ModuleOptions module;
 };
 
-int run_check(const CheckOptions &options) {
-  host::Scene scene;
-  SceneDocument::load(options.scene_path, scene);
+// Checks one scene: the scan runs on a copy read from the file, which is
+// never written. Returns the findings and prints the report (the full one,
+// or with several scenes one line).
+CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
+                          host::LoadedModule &module, bool one_line, std::ostream &out) {
+  host::Host host;
+  set_host_output(host, true);  // the module's progress and messages are not the report
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
-      choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path);
+      choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
+  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  if (one_line) {
+    const CheckFindings findings = count_flips(run);
+    print_check_line(out, scene_path, findings);
+    return findings;
+  }
+  return print_check_report(out, scene_path, scene.frames_per_second(), run);
+}
+
+int run_check(const CheckOptions &options) {
   std::ostringstream discarded;
-  std::ostream &out = options.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
-  const std::size_t flips =
-      print_check_report(out, options.scene_path, scene.frames_per_second(), snapshot_rotations(items));
-  return flips == 0 ? kExitOk : kExitFlipsFound;
+  std::ostream &out = options.module.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
+  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const bool one_line = options.scene_paths.size() > 1;
+  return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+    return check_scene(options, scene_path, *module, one_line, out).flips == 0 ? kExitOk : kExitFlipsFound;
+  });
 }
 
 }  // namespace
@@ -38,21 +60,28 @@ int run_check(const CheckOptions &options) {
 Subcommand add_check_command(CLI::App &program) {
   auto options = std::make_shared<CheckOptions>();
   CLI::App *parser = program.add_subcommand(
-      "check", "Report flips in a scene's rotation keys; exit code 1 when there are any");
+      "check",
+      "Tell what a scan would fix in a scene's rotation keys; exit code 1 when it would fix anything");
   parser
-      ->add_option("SCENE", options->scene_path,
-                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+      ->add_option("SCENE", options->scene_paths,
+                   "The scene: a LightWave .lws (versions 3 to 8) or .json file; several may be given")
       ->required();
   add_item_options(*parser, options->items, "Without --select, every item is checked");
-  parser->add_flag("-q,--quiet", options->quiet, "Print nothing; only the exit code tells");
+  add_anchor_option(*parser, options->anchor);
+  add_module_options(*parser, options->module);
   parser->footer(
-      "Lists each item's heading, pitch and bank keys, every jump of more than a quarter turn\n"
-      "between consecutive keys of a channel and every key beyond a whole turn. Exit code 0 when\n"
-      "there are none, 1 when there are, 2 when the scene cannot be read: usable in a farm\n"
-      "pipeline. Changes nothing and needs no module.\n\n"
+      "Runs the module's scan on the scene as read, writes nothing, and lists the flips: each key triple\n"
+      "(the heading, pitch and bank keys at one time) that 'tavorix scan' would rewrite, with its frame\n"
+      "and its angles before and after. Exit code 0 when there is none, so that 'check || scan\n"
+      "--in-place' ends with a clean scene. Also listed, for information only, are what the scan keeps:\n"
+      "turns of more than a quarter turn between consecutive keys (a spin keyed on purpose stays a spin)\n"
+      "and keys beyond a whole turn.\n\n"
+      "With several scenes, one line each; the exit code is that of the worst: 3 when the module failed\n"
+      "on one, else 2 when one could not be read, else 1 when one has flips, else 0.\n\n"
       "Examples:\n"
       "  tavorix check shot.lws\n"
-      "  tavorix check shot.lws --select Cam --quiet || tavorix scan shot.lws --select Cam --in-place");
+      "  tavorix check shot.lws --select Cam --quiet || tavorix scan shot.lws --select Cam --in-place\n"
+      "  tavorix check shots/*.lws");
   return Subcommand{parser, [options] { return run_check(*options); }};
 }
 

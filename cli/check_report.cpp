@@ -1,76 +1,143 @@
 #include "cli/check_report.h"
 
 #include "cli/angle_text.h"
-#include "cli/flip_finder.h"
+#include "cli/rotation_notes.h"
 #include "cli/text_table.h"
+#include "cli/triple_changes.h"
+#include "host/count_text.h"
+#include "host/printable_text.h"
 
 namespace cli {
-
 namespace {
 
-std::string jump_text(const RotationJump &jump, double fps) {
-  const std::string where = " from frame " + frame_text(jump.from.time, fps) + " to " +
-                            frame_text(jump.to.time, fps) + " (" + degrees_text(jump.from.value) +
-                            " \u2192 " + degrees_text(jump.to.value) + "): ";
-  const std::string channel = kRotationChannelWords[jump.channel];
-  const std::string step = signed_degrees_text(jump.to.value - jump.from.value);
-  switch (jump.kind) {
-    case JumpKind::kWholeTurnFlip:
-      return channel + " jumps " + step + where + "flip by whole turns; the short way is " +
-             signed_degrees_text(jump.shortest_step);
-    case JumpKind::kOtherTripleFlip:
-      return channel + " jumps " + step + where +
-             "flip between the two Euler triples of an orientation; within one triple the step is " +
-             signed_degrees_text(jump.shortest_step);
-    case JumpKind::kLargeTurn: break;
+std::string count_of(std::size_t n, const char *one, const char *many) {
+  return host::counted(static_cast<long long>(n), one, many);
+}
+
+// "(H -140.2°, P 0.0°, B -11.0°)", "no key" where a channel has none.
+std::string triple_text(const std::array<std::optional<double>, 3> &values) {
+  static const char *const kLetters[3] = {"H ", "P ", "B "};
+  std::string text;
+  for (int channel = 0; channel < 3; ++channel) {
+    text += channel == 0 ? "(" : ", ";
+    text += kLetters[channel] + (values[channel] ? degrees_text(*values[channel]) : std::string("no key"));
   }
-  return channel + " turns " + step + where + "a large turn with no shorter equivalent, not a flip";
+  return text + ")";
+}
+
+std::string kind_text(TripleChange::Kind kind) {
+  switch (kind) {
+    case TripleChange::Kind::whole_turns: return "the same angles moved by whole turns";
+    case TripleChange::Kind::other_triple: return "the other Euler triple of the orientation";
+    case TripleChange::Kind::gimbal_fold:
+      return "at pitch 90\u00b0 heading and bank turn about one axis: the bank goes into the heading";
+    case TripleChange::Kind::added: return "keys made where a channel had none";
+  }
+  return "";
+}
+
+std::string flip_text(const TripleChange &change, double fps) {
+  return "flip at frame " + frame_text(change.time, fps) + ": " + triple_text(change.before) + " \u2192 " +
+         triple_text(change.after) + ", " + kind_text(change.kind());
+}
+
+std::string step_text(const RotationStep &step, double fps) {
+  return std::string(kRotationChannelWords[step.channel]) + " turns " + signed_degrees_text(step.size()) +
+         " from frame " + frame_text(step.from.time, fps) + " to " + frame_text(step.to.time, fps) +
+         ": a large turn the scan keeps";
+}
+
+std::string beyond_text(const KeyBeyondTurn &key, double fps) {
+  return std::string(kRotationChannelWords[key.channel]) + " at frame " + frame_text(key.key.time, fps) +
+         " is " + degrees_text(key.key.value) +
+         ", beyond a whole turn (--anchor-near-zero moves a first key)";
+}
+
+// A long scene would list thousands of lines; the first few of each kind
+// show what is wrong, the count says how much.
+constexpr std::size_t kLinesListed = 20;
+
+template <typename Found, typename Describe>
+void list_some(std::vector<std::string> &lines, const std::vector<Found> &found, Describe describe,
+               const char *what) {
+  for (std::size_t i = 0; i < found.size() && i < kLinesListed; ++i) lines.push_back(describe(found[i]));
+  if (found.size() > kLinesListed)
+    lines.push_back("... and " + std::to_string(found.size() - kLinesListed) + " more " + what);
 }
 
 }  // namespace
 
-std::size_t print_check_report(std::ostream &out, const std::string &scene_path, double fps,
-                               const std::vector<ItemRotation> &items) {
-  out << scene_path << ": " << items.size() << (items.size() == 1 ? " item" : " items") << " checked at "
-      << fps << " fps\n";
-  TextTable table({"item", "kind", "keys H/P/B", "jumps > 90\u00b0", "beyond 360\u00b0", "flips", ""});
-  std::vector<std::vector<std::string>> details(items.size());
-  std::size_t flips = 0, flipped_items = 0, large_turns = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const ItemRotation &item = items[i];
-    const FlipFindings findings = find_flips(item);
-    flips += findings.count();
-    large_turns += findings.jumps.size() - findings.flip_jump_count();
-    if (findings.count() != 0) ++flipped_items;
-    table.add_row({item.name, host::item_kind_name(item.kind),
+CheckFindings count_flips(const FixRun &run) {
+  CheckFindings findings;
+  for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
+    const std::size_t flips = compare_rotations(run.before[i], run.after[i]).size();
+    findings.flips += flips;
+    findings.flipped_items += flips != 0 ? 1 : 0;
+  }
+  return findings;
+}
+
+CheckFindings print_check_report(std::ostream &out, const std::string &scene_path, double fps,
+                                 const FixRun &run) {
+  out << scene_path << ": " << count_of(run.before.size(), "item", "items") << " checked at " << fps
+      << " fps\n";
+  TextTable table(
+      {"item", "kind", "channel keys H/P/B", "flips", "turns > 90\u00b0", "beyond 360\u00b0", ""});
+  std::vector<std::vector<std::string>> details(run.before.size());
+  std::size_t large_steps = 0, beyond_turn = 0;
+  for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
+    const ItemRotation &item = run.before[i];
+    const std::vector<TripleChange> flips = compare_rotations(run.before[i], run.after[i]);
+    // What stays once the scan has run.
+    const RotationNotes notes = note_rotation(run.after[i]);
+    large_steps += notes.large_steps.size();
+    beyond_turn += notes.beyond_turn.size();
+    table.add_row({host::printable(item.name), host::item_kind_name(item.kind),
                    std::to_string(item.channels[0].size()) + "/" + std::to_string(item.channels[1].size()) +
                        "/" + std::to_string(item.channels[2].size()),
-                   std::to_string(findings.jumps.size()), std::to_string(findings.beyond_turn.size()),
-                   std::to_string(findings.count()), findings.count() == 0 ? "ok" : "FLIPS"});
-    for (const RotationJump &jump : findings.jumps) details[i].push_back(jump_text(jump, fps));
-    for (const KeyBeyondTurn &key : findings.beyond_turn) {
-      details[i].push_back(std::string(kRotationChannelWords[key.channel]) + " at frame " +
-                           frame_text(key.key.time, fps) + " is " + degrees_text(key.key.value) +
-                           ", beyond a whole turn: flip");
-    }
+                   std::to_string(flips.size()), std::to_string(notes.large_steps.size()),
+                   std::to_string(notes.beyond_turn.size()), flips.empty() ? "ok" : "FLIPS"});
+    list_some(
+        details[i], flips, [fps](const TripleChange &change) { return flip_text(change, fps); }, "flips");
+    list_some(
+        details[i], notes.large_steps, [fps](const RotationStep &step) { return step_text(step, fps); },
+        "large turns");
+    list_some(
+        details[i], notes.beyond_turn, [fps](const KeyBeyondTurn &key) { return beyond_text(key, fps); },
+        "keys beyond a whole turn");
   }
   table.print(out, "  ");
-  for (std::size_t i = 0; i < items.size(); ++i) {
+  for (std::size_t i = 0; i < run.before.size(); ++i) {
     if (details[i].empty()) continue;
-    out << "\n" << items[i].name << ":\n";
+    out << "\n" << host::printable(run.before[i].name) << ":\n";
     for (const std::string &line : details[i]) out << "  " << line << '\n';
   }
   out << '\n';
-  if (flips != 0) {
-    out << flips << (flips == 1 ? " flip" : " flips") << " in " << flipped_items
-        << (flipped_items == 1 ? " item" : " items") << "\n";
-  } else if (large_turns != 0) {
-    out << "clean: no flips; " << large_turns << (large_turns == 1 ? " large turn" : " large turns")
-        << " over a quarter turn between keys, listed above\n";
+  const CheckFindings findings = count_flips(run);
+  if (findings.flips != 0) {
+    out << count_of(findings.flips, "flip", "flips") << " in "
+        << count_of(findings.flipped_items, "item", "items") << ": key triples that tavorix scan rewrites\n";
   } else {
-    out << "clean: no jump over a quarter turn and no key beyond a whole turn\n";
+    out << "clean: tavorix scan would rewrite no key triple";
+    std::vector<std::string> kept;
+    if (large_steps != 0) kept.push_back(count_of(large_steps, "turn", "turns") + " over a quarter turn");
+    if (beyond_turn != 0) kept.push_back(count_of(beyond_turn, "key", "keys") + " beyond a whole turn");
+    if (!kept.empty()) {
+      out << "; " << kept[0] << (kept.size() > 1 ? " and " + kept[1] : "") << " stay"
+          << (large_steps + beyond_turn == 1 ? "s" : "") << ", listed above";
+    }
+    out << '\n';
   }
-  return flips;
+  return findings;
+}
+
+void print_check_line(std::ostream &out, const std::string &scene_path, const CheckFindings &findings) {
+  if (findings.flips == 0) {
+    out << scene_path << ": clean\n";
+  } else {
+    out << scene_path << ": " << count_of(findings.flips, "flip", "flips") << " in "
+        << count_of(findings.flipped_items, "item", "items") << '\n';
+  }
 }
 
 }  // namespace cli

@@ -2,17 +2,30 @@
 
 #include <ostream>
 #include <string>
-#include <vector>
 
-#include "cli/rotation_snapshot.h"
+#include "cli/fix_run.h"
 
 namespace cli {
 
-// The report of "tavorix check": per item its rotation keys per channel, its
-// jumps over a quarter turn (flips and large turns, see flip_finder.h) and
-// keys beyond a whole turn, each with frames and angles; then a closing
-// line. Returns the number of flips.
-std::size_t print_check_report(std::ostream &out, const std::string &scene_path, double fps,
-                               const std::vector<ItemRotation> &items);
+// What "tavorix check" found in one scene.
+struct CheckFindings {
+  std::size_t flips = 0;          // key triples the scan rewrites
+  std::size_t flipped_items = 0;  // items with at least one
+};
+
+// The findings of a dry run of the scan: `run` holds the chosen items'
+// rotation keys as they are and as the scan leaves them.
+CheckFindings count_flips(const FixRun &run);
+
+// The report of "tavorix check" on one scene: per item its channel keys,
+// the flips (key triples the scan rewrites, each with its frame and angles
+// before and after) and, for information, the steps over a quarter turn and
+// the keys beyond a whole turn that the scan keeps; then a closing line.
+CheckFindings print_check_report(std::ostream &out, const std::string &scene_path, double fps,
+                                 const FixRun &run);
+
+// The one line of a scene among several: "shot.lws: 3 flips in 2 items" or
+// "shot.lws: clean".
+void print_check_line(std::ostream &out, const std::string &scene_path, const CheckFindings &findings);
 
 }  // namespace cli

@@ -1,9 +1,28 @@
 #include "cli/common_options.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "cli/module_session.h"
 #include "host/frame_time.h"
+#include "host/printable_text.h"
 
 namespace cli {
+namespace {
+
+// Times and frames are finite numbers; "nan" and "inf" read as numbers but
+// name no time.
+const CLI::Validator kFiniteNumber(
+    [](std::string &text) -> std::string {
+      char *end = nullptr;
+      const double value = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0') return "expected a number, found " + host::quoted_token(text);
+      if (!std::isfinite(value)) return "expected a finite number, found " + host::quoted_token(text);
+      return {};
+    },
+    "NUMBER");
+
+}  // namespace
 
 void add_module_options(CLI::App &command, ModuleOptions &options) {
   options.module_path = default_module_path();
@@ -33,9 +52,11 @@ void add_time_options(CLI::App &command, TimeOptions &options, bool required) {
       command
           .add_option("--time", options.time,
                       "Current time in seconds (within 0.001 frames of a whole frame it is that frame)")
+          ->check(kFiniteNumber)
           ->type_name("T");
-  auto *frame =
-      command.add_option("--frame", options.frame, "Current time as a frame number")->type_name("F");
+  auto *frame = command.add_option("--frame", options.frame, "Current time as a frame number")
+                    ->check(kFiniteNumber)
+                    ->type_name("F");
   time->excludes(frame);
   if (required) {
     // CLI11 has no "one of these is required"; the group says it.
@@ -50,6 +71,12 @@ void apply_time(host::Scene &scene, const TimeOptions &options) {
   const double fps = scene.frames_per_second();
   if (options.frame) scene.set_current_time(host::frame_time(*options.frame, fps));
   if (options.time) scene.set_current_time(host::snap_to_frame(*options.time, fps));
+}
+
+void add_anchor_option(CLI::App &command, bool &anchor) {
+  command.add_flag("--anchor-near-zero", anchor,
+                   "First move each item's first key triple by whole turns to within half a turn of zero "
+                   "(the scan keeps the first triple as it is and carries it along)");
 }
 
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text) {

@@ -22,6 +22,9 @@ void add_time_options(CLI::App &command, TimeOptions &options, bool required);
 // the tolerance of host/frame_time.h) or --frame; leaves it when neither.
 void apply_time(host::Scene &scene, const TimeOptions &options);
 
+// --anchor-near-zero (anchor_near_zero.h).
+void add_anchor_option(CLI::App &command, bool &anchor);
+
 // --select NAME (repeatable) and --all.
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text);
 

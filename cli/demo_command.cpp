@@ -2,13 +2,16 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/cli_failure.h"
 #include "cli/common_options.h"
 #include "cli/demo_scene.h"
 #include "cli/file_io.h"
+#include "cli/fix_run.h"
 #include "cli/fix_summary.h"
 #include "cli/module_session.h"
+#include "cli/scene_output.h"
 #include "cli/subcommands.h"
 #include "cli/svg_plot.h"
 #include "host/json_scene_file.h"
@@ -23,32 +26,42 @@ struct DemoOptions {
 };
 
 int run_demo(const DemoOptions &options) {
+  const OutputTarget plot = plan_plot_output(options.plot_path, "-o");
+  std::optional<OutputTarget> saved_scene;
+  if (!options.scene_path.empty()) {
+    saved_scene = check_output_path(options.scene_path);
+    if (!saved_scene->standard_output() && !has_extension(saved_scene->given, ".json")) {
+      throw bad_input(
+          options.scene_path +
+          ": the built-in scene is saved as JSON: name a .json file (or - for the standard output)");
+    }
+    if (same_output(*saved_scene, plot))
+      throw bad_input(options.scene_path + ": --save-scene must name a file of its own, not the plot's");
+  }
+
   host::Host host;
   set_host_output(host, options.module.quiet);
   host::Scene &scene = host.scene();
   build_demo_scene(scene);
   const std::vector<host::Item *> items = scene.selection();
-  if (!options.scene_path.empty()) {
-    write_file_atomically(options.scene_path, host::write_json_scene(scene, options.scene_path));
-  }
+  OutputBatch batch;
+  if (saved_scene) batch.add(*saved_scene, host::write_json_scene(scene, options.scene_path));
 
-  const std::vector<ItemRotation> before = snapshot_rotations(items);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  run_module_command(*module, host, "Tavorix:Scan");
-  const std::vector<ItemRotation> after = snapshot_rotations(items);
-
-  const std::string svg = render_rotation_plot("tavorix demo: rotation keys before and after Tavorix:Scan",
-                                               animated_panels(before, after), scene.frames_per_second());
-  write_file_atomically(options.plot_path, svg);
+  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, false, Repeat::until_settled);
+  batch.add(plot, render_rotation_plot("tavorix demo: rotation keys before and after Tavorix:Scan",
+                                       moving_panels(run.before, run.after), scene.frames_per_second()));
+  batch.commit();
 
   if (!options.module.quiet) {
-    std::ostream &out = std::cout;
+    std::ostream &out =
+        plot.standard_output() || (saved_scene && saved_scene->standard_output()) ? std::cerr : std::cout;
     out << "tavorix demo: Tavorix:Scan on the built-in scene (" << items.size()
         << " items, keys every 4 frames, " << scene.frames_per_second() << " fps)\n";
-    print_fix_totals(out, print_fix_summary(out, before, after, true));
-    if (!options.scene_path.empty())
-      out << "scene (before the scan) written to " << options.scene_path << '\n';
-    out << "plot written to " << options.plot_path << '\n';
+    print_fix_totals(out, print_fix_summary(out, run.before, run.after, true));
+    if (saved_scene && !saved_scene->standard_output())
+      out << "scene (before the scan) written to " << saved_scene->shown() << '\n';
+    if (!plot.standard_output()) out << "plot written to " << plot.shown() << '\n';
   }
   return 0;
 }
@@ -59,13 +72,15 @@ Subcommand add_demo_command(CLI::App &program) {
   auto options = std::make_shared<DemoOptions>();
   CLI::App *parser = program.add_subcommand(
       "demo", "Fix a built-in scene with planted flips; print a summary and draw a plot");
-  parser->add_option("-o,--output", options->plot_path, "Where to write the plot")
+  parser
+      ->add_option("-o,--output", options->plot_path,
+                   "Where to write the plot: a .svg file, or - for the standard output")
       ->type_name("FILE.svg")
       ->capture_default_str();
   parser
-      ->add_option(
-          "--save-scene", options->scene_path,
-          "Also write the built-in scene, as it is before the scan, as JSON (to try check or scan on)")
+      ->add_option("--save-scene", options->scene_path,
+                   "Also write the built-in scene, as it is before the scan, to a .json file (to try check "
+                   "or scan on)")
       ->type_name("FILE.json");
   add_module_options(*parser, options->module);
   parser->footer(

@@ -3,13 +3,17 @@
 
 #include <iostream>
 #include <memory>
+#include <sstream>
 
+#include "cli/cli_failure.h"
 #include "cli/common_options.h"
 #include "cli/file_io.h"
+#include "cli/fix_run.h"
 #include "cli/fix_summary.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
+#include "cli/several_scenes.h"
 #include "cli/subcommands.h"
 #include "cli/svg_plot.h"
 
@@ -17,10 +21,11 @@ namespace cli {
 namespace {
 
 struct FixOptions {
-  std::string scene_path;
+  std::vector<std::string> scene_paths;
   ItemChoice items;
   TimeOptions time;
   OutputOptions output;
+  bool anchor = false;
   ModuleOptions module;
 };
 
@@ -34,21 +39,27 @@ struct FixCommand {
 
 const FixCommand kScan = {
     "scan", "Tavorix:Scan", "Fix flips along every chosen item's rotation keys (Tavorix:Scan)",
-    "Walks each item's rotation keys in time order and gives every key the Euler triple of its\n"
-    "orientation that lies closest to the key before it: whole turns added or taken away, or the\n"
-    "other triple (h+180, 180-p, b+180). The first key of each item stays as it is. Heading, pitch\n"
-    "and bank keys are taken together where all three have a key at the same time.\n\n"
+    "Walks each item's key triples (its heading, pitch and bank keys at one time) in time order and\n"
+    "gives every one the Euler triple of its orientation that lies closest to the triple before it:\n"
+    "whole turns added or taken away, or the other triple (h+180, 180-p, b+180). The first key triple\n"
+    "of each item stays as it is (--anchor-near-zero first moves it by whole turns near zero). A pitch\n"
+    "key without heading and bank keys at its time is left alone. Values the module gives back changed\n"
+    "by less than 1e-6 rad only (its rounding) keep their text.\n\n"
+    "With several scenes, each is scanned on its own (with --in-place, or to report only), one line each;\n"
+    "the exit code is the worst of them.\n\n"
     "Examples:\n"
     "  tavorix scan shot.lws -o shot-fixed.lws\n"
     "  tavorix scan shot.lws --select Cam --select Camera --in-place --plot shot.svg\n"
-    "  tavorix scan shot.lws                  (report only, nothing written)",
+    "  tavorix scan shot.lws                  (report only, nothing written)\n"
+    "  tavorix scan shots/*.lws --in-place",
     true};
 
 const FixCommand kInferior = {
     "inferior", "Tavorix:InferiorAngle", "Switch the key triple at one time to its other Euler triple",
     "At the current time, makes sure each chosen item has heading, pitch and bank keys (made from\n"
     "the neighbouring key where missing) and rewrites that key triple into the other triple of the\n"
-    "same orientation, each angle the nearest whole number of turns from the neighbouring key.\n\n"
+    "same orientation, each angle the nearest whole number of turns from the neighbouring key. Run it\n"
+    "again to switch back.\n\n"
     "Examples:\n"
     "  tavorix inferior shot.lws --select Cam --frame 84 -o shot-fixed.lws\n"
     "  tavorix inferior rig.json --all --time 2.8 --in-place",
@@ -56,60 +67,108 @@ const FixCommand kInferior = {
 
 const FixCommand kSuperior = {
     "superior", "Tavorix:SuperiorAngle", "Like inferior, with the pitch one whole turn further out",
-    "Like inferior (see 'tavorix inferior --help'), with the pitch placed one whole turn further out.\n\n"
+    "Like inferior (see 'tavorix inferior --help'), with the pitch placed one whole turn further out,\n"
+    "on the side nearer the neighbouring key's pitch. The first run on a key that holds its plain\n"
+    "triple therefore moves only its pitch by a whole turn (the same orientation, one turn out); the\n"
+    "runs after it switch between the two triples, both one turn out. For the plain switch between\n"
+    "the two triples, run 'tavorix inferior'.\n\n"
     "Examples:\n"
     "  tavorix superior shot.lws --select Cam --frame 84 -o shot-fixed.lws",
     false};
 
-int run_fix(const FixCommand &command, const FixOptions &options) {
-  check_output_options(options.output, options.scene_path);
+// One scene, in full: its report, then its outputs.
+int fix_scene(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
+              host::LoadedModule *loaded_module) {
+  const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
   host::Host host;
   set_host_output(host, options.module.quiet);
   host::Scene &scene = host.scene();
-  const SceneDocument document = SceneDocument::load(options.scene_path, scene);
-  const std::vector<host::Item *> items = choose_items(
-      scene, options.items, command.is_scan ? DefaultChoice::kAllItems : DefaultChoice::kSceneSelection,
-      options.scene_path);
-  scene.select(items);
+  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  outputs.check_document(document);
+  if (!options.module.quiet) document.print_notes(std::cerr);
+  const std::vector<host::Item *> items =
+      choose_items(scene, options.items,
+                   command.is_scan ? DefaultChoice::kAllItems : DefaultChoice::kSceneSelection, scene_path);
   apply_time(scene, options.time);
 
-  const std::vector<ItemRotation> before = snapshot_rotations(items);
-  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  run_module_command(*module, host, command.server);
-  const std::vector<ItemRotation> after = snapshot_rotations(items);
+  std::unique_ptr<host::LoadedModule> own_module;
+  if (loaded_module == nullptr) {
+    own_module = load_module(options.module.module_path);
+    loaded_module = own_module.get();
+  }
+  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor,
+                             command.is_scan ? Repeat::until_settled : Repeat::once);
 
-  std::ostream &report = std::cout;
-  if (!options.module.quiet) {
-    report << command.name << " " << options.scene_path << ": " << items.size()
-           << (items.size() == 1 ? " item" : " items") << "\n";
-    print_fix_totals(report, print_fix_summary(report, before, after));
-  }
-  write_scene_output(document, scene, options.output, options.module.quiet, report);
-  if (!options.output.plot.empty()) {
+  std::ostringstream discarded;
+  std::ostream &report = options.module.quiet               ? static_cast<std::ostream &>(discarded)
+                         : outputs.writes_standard_output() ? std::cerr
+                                                            : std::cout;
+  report << command.name << " " << scene_path << ": " << items.size()
+         << (items.size() == 1 ? " item" : " items") << "\n";
+  print_fix_totals(report, print_fix_summary(report, run.before, run.after));
+  std::string svg;
+  if (outputs.writes_plot()) {
     const std::string title =
-        std::string(command.name) + " " + base_name(options.scene_path) + ": rotation keys before and after";
-    write_plot_output(options.output.plot,
-                      render_rotation_plot(title, animated_panels(before, after), scene.frames_per_second()),
-                      options.module.quiet, report);
+        std::string(command.name) + " " + base_name(scene_path) + ": rotation keys before and after";
+    svg = render_rotation_plot(title, moving_panels(run.before, run.after), scene.frames_per_second());
   }
-  return 0;
+  outputs.write(document, scene, svg, options.module.quiet, report);
+  return kExitOk;
+}
+
+// One scene among several: one line.
+int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
+                          host::LoadedModule &module) {
+  const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
+  host::Host host;
+  set_host_output(host, true);
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  if (!options.module.quiet) document.print_notes(std::cerr);
+  const std::vector<host::Item *> items =
+      choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
+  const FixRun run = run_fix(host, module, command.server, items, options.anchor, Repeat::until_settled);
+  std::ostringstream said;
+  outputs.write(document, scene, std::string(), false, said);
+  if (options.module.quiet) return kExitOk;
+  std::cout << scene_path << ": ";
+  print_fix_totals(std::cout, count_fix_totals(run.before, run.after));
+  std::string lines = said.str();
+  if (!lines.empty() && lines.back() == '\n') lines.pop_back();
+  std::cout << "  " << lines << '\n';
+  return kExitOk;
+}
+
+int run_fix_command(const FixCommand &command, const FixOptions &options) {
+  if (options.scene_paths.size() == 1) return fix_scene(command, options, options.scene_paths[0], nullptr);
+  if (!options.output.output.empty())
+    throw bad_input("-o names one output; with several scenes use --in-place (or neither, to report only)");
+  if (!options.output.plot.empty()) throw bad_input("--plot draws one scene; give one scene with it");
+  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+    return fix_scene_in_one_line(command, options, scene_path, *module);
+  });
 }
 
 Subcommand add_fix_command(CLI::App &program, const FixCommand &command) {
   auto options = std::make_shared<FixOptions>();
   CLI::App *parser = program.add_subcommand(command.name, command.summary);
-  parser
-      ->add_option("SCENE", options->scene_path,
-                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
-      ->required();
+  auto *scenes =
+      parser->add_option("SCENE", options->scene_paths,
+                         command.is_scan ? "The scene: a LightWave .lws (versions 3 to 8) or .json file; "
+                                           "several may be given"
+                                         : "The scene: a LightWave .lws (versions 3 to 8) or .json file");
+  scenes->required();
+  if (!command.is_scan) scenes->expected(1);
   add_item_options(*parser, options->items,
                    command.is_scan ? "Without --select, every item is scanned"
                                    : "Without --select or --all, the items the scene selects (JSON)");
   if (!command.is_scan) add_time_options(*parser, options->time, true);
+  if (command.is_scan) add_anchor_option(*parser, options->anchor);
   add_output_options(*parser, options->output);
   add_module_options(*parser, options->module);
   parser->footer(command.details);
-  return Subcommand{parser, [command, options] { return run_fix(command, *options); }};
+  return Subcommand{parser, [command, options] { return run_fix_command(command, *options); }};
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "cli/fix_summary.h"
 
 #include "cli/angle_text.h"
-#include "cli/flip_finder.h"
+#include "cli/rotation_notes.h"
 #include "cli/text_table.h"
+#include "cli/triple_changes.h"
+#include "host/printable_text.h"
 
 namespace cli {
 namespace {
@@ -14,45 +16,45 @@ bool is_animated(const ItemRotation &rotation) {
   return false;
 }
 
-std::string change_text(std::size_t before, std::size_t after) {
-  return std::to_string(before) + " \u2192 " + std::to_string(after);
-}
-
 }  // namespace
+
+FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::vector<ItemRotation> &after) {
+  FixTotals totals;
+  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+    const std::size_t rewritten = compare_rotations(before[i], after[i]).size();
+    ++totals.items;
+    totals.triples_rewritten += rewritten;
+    totals.items_changed += rewritten != 0 ? 1 : 0;
+  }
+  return totals;
+}
 
 FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
                             const std::vector<ItemRotation> &after, bool list_every_item) {
-  FixTotals totals;
-  TextTable table({"item", "rotation keys", "rewritten", "flips", "largest step"});
+  TextTable table({"item", "key triples", "rewritten", "largest step"});
   std::size_t unlisted = 0;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    const FlipFindings old_flips = find_flips(before[i]);
-    const FlipFindings new_flips = find_flips(after[i]);
-    const std::size_t rewritten = count_rewritten_keys(before[i], after[i]);
-    ++totals.items;
-    totals.keys_rewritten += rewritten;
-    totals.flips_before += old_flips.count();
-    totals.flips_after += new_flips.count();
-    if (!list_every_item && !is_animated(before[i]) && !is_animated(after[i]) && rewritten == 0 &&
-        old_flips.count() == 0 && new_flips.count() == 0) {
+    const std::size_t rewritten = compare_rotations(before[i], after[i]).size();
+    if (!list_every_item && !is_animated(before[i]) && !is_animated(after[i]) && rewritten == 0) {
       ++unlisted;
       continue;
     }
-    table.add_row({before[i].name, std::to_string(after[i].key_count()), std::to_string(rewritten),
-                   change_text(old_flips.count(), new_flips.count()),
-                   degrees_text(old_flips.largest_step) + " \u2192 " + degrees_text(new_flips.largest_step)});
+    table.add_row({host::printable(before[i].name), std::to_string(count_key_triples(after[i])),
+                   std::to_string(rewritten),
+                   degrees_text(note_rotation(before[i]).largest_step) + " \u2192 " +
+                       degrees_text(note_rotation(after[i]).largest_step)});
   }
   table.print(out, "  ");
   if (unlisted != 0) {
     out << "  (" << unlisted << (unlisted == 1 ? " item" : " items")
         << " with at most one key per rotation channel, unchanged, not listed)\n";
   }
-  return totals;
+  return count_fix_totals(before, after);
 }
 
 void print_fix_totals(std::ostream &out, const FixTotals &totals) {
-  out << totals.keys_rewritten << (totals.keys_rewritten == 1 ? " rotation key" : " rotation keys")
-      << " rewritten; flips: " << totals.flips_before << " before, " << totals.flips_after << " after\n";
+  out << totals.triples_rewritten << (totals.triples_rewritten == 1 ? " key triple" : " key triples")
+      << " rewritten in " << totals.items_changed << (totals.items_changed == 1 ? " item" : " items") << '\n';
 }
 
 }  // namespace cli

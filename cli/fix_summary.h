@@ -10,19 +10,22 @@ namespace cli {
 // Totals of a fixing run.
 struct FixTotals {
   std::size_t items = 0;
-  std::size_t keys_rewritten = 0;
-  std::size_t flips_before = 0;  // as FlipFindings::count() tells
-  std::size_t flips_after = 0;
+  std::size_t triples_rewritten = 0;  // key triples (triple_changes.h) that changed
+  std::size_t items_changed = 0;
 };
 
-// Prints, per item, its rotation keys, how many were rewritten, and its flips
-// (flip_finder.h) and largest step between keys before and after ("3 → 0"). `before` and `after` hold the
-// same items in one order. Unless `list_every_item`, items with at most one key per rotation channel that
+// Prints, per item, its key triples, how many were rewritten and its largest
+// step between consecutive keys before and after ("-266.2° → 93.8°").
+// `before` and `after` hold the same items in one order. Unless
+// `list_every_item`, items with at most one key per rotation channel that
 // nothing changed are counted in one closing line instead of a row each.
 FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
                             const std::vector<ItemRotation> &after, bool list_every_item = false);
 
-// "143 rotation keys rewritten; flips: 20 before, 0 after".
+// The totals without the table.
+FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::vector<ItemRotation> &after);
+
+// "3 key triples rewritten in 2 items".
 void print_fix_totals(std::ostream &out, const FixTotals &totals);
 
 }  // namespace cli

@@ -1,8 +1,10 @@
 // tavorix: the module's servers run on scene files through the stand-in host.
 
 #include <CLI/CLI.hpp>
+#include <cstring>
 #include <exception>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "cli/cli_failure.h"
@@ -11,6 +13,28 @@
 #include "cli/version_text.h"
 #include "host/process_memory.h"
 
+namespace {
+
+// The first word that is neither an option nor an option's value, when it
+// names no subcommand: what a mistyped subcommand looks like.
+const char *unknown_subcommand(int argc, char **argv, const std::vector<cli::Subcommand> &subcommands) {
+  if (argc < 2 || argv[1][0] == '-') return nullptr;
+  for (const cli::Subcommand &subcommand : subcommands) {
+    if (subcommand.parser->check_name(argv[1])) return nullptr;
+  }
+  return argv[1];
+}
+
+std::string subcommand_names(const std::vector<cli::Subcommand> &subcommands) {
+  std::string names;
+  for (const cli::Subcommand &subcommand : subcommands) {
+    names += (names.empty() ? "" : ", ") + subcommand.parser->get_name();
+  }
+  return names;
+}
+
+}  // namespace
+
 int main(int argc, char **argv) {
   host::tune_allocator_for_large_scenes();
   CLI::App program(
@@ -18,8 +42,10 @@ int main(int argc, char **argv) {
       "flips, by running the module tavorix.p outside Layout.",
       "tavorix");
   program.require_subcommand(1);
-  program.set_version_flag("--version", cli::version_text());
+  program.set_version_flag("--version", cli::version_text(), "Print the version and exit");
   program.footer(
+      "A key triple is an item's heading, pitch and bank keys at one time; a flip is a key triple that\n"
+      "'tavorix scan' rewrites into the equivalent triple that turns the short way.\n"
       "Exit codes: 0 ok, 1 flips found (check), 2 bad input or usage, 3 the module failed.\n"
       "Examples:\n"
       "  tavorix demo\n"
@@ -32,15 +58,28 @@ int main(int argc, char **argv) {
       cli::add_superior_command(program), cli::add_run_command(program),  cli::add_check_command(program),
       cli::add_plot_command(program)};
 
+  if (const char *unknown = unknown_subcommand(argc, argv, subcommands)) {
+    std::cerr << "tavorix: unknown subcommand '" << unknown << "'; the subcommands are "
+              << subcommand_names(subcommands) << " (see tavorix --help)\n";
+    return cli::kExitBadInput;
+  }
   try {
     // UTF-8 on every platform (file names beyond ASCII on Windows).
     const std::vector<std::string> words = cli::platform::arguments(argc, argv);
     std::vector<const char *> word_pointers;
     for (const std::string &word : words) word_pointers.push_back(word.c_str());
     program.parse(static_cast<int>(word_pointers.size()), word_pointers.data());
+  } catch (const CLI::Success &done) {
+    return program.exit(done);  // --help, --version
   } catch (const CLI::ParseError &error) {
-    const int code = program.exit(error);
-    return code == 0 ? cli::kExitOk : cli::kExitBadInput;
+    const CLI::App *failed = &program;
+    for (const cli::Subcommand &subcommand : subcommands) {
+      if (subcommand.parser->parsed()) failed = subcommand.parser;
+    }
+    std::cerr << "tavorix: " << (failed == &program ? "" : failed->get_name() + ": ") << error.what()
+              << "\nRun 'tavorix " << (failed == &program ? "" : failed->get_name() + " ")
+              << "--help' for more information.\n";
+    return cli::kExitBadInput;
   }
 
   try {

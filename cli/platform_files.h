@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the tavorix program needs of the file system, in one small layer per
@@ -50,7 +51,7 @@ bool read_file(const std::string &path, std::string &text, std::string &reason);
 // and flushed to disk, with the permissions of `permissions_of` when that is
 // an existing file and the usual ones for a new file otherwise. Returns its
 // path, or empty with `reason` set (the file is removed again).
-std::string write_temporary_beside(const std::string &target, const std::string &text,
+std::string write_temporary_beside(const std::string &target, std::string_view text,
                                    const std::string &permissions_of, std::string &reason);
 
 // Puts `temporary` in the place of `target` in one step: whoever opens
@@ -66,7 +67,7 @@ bool same_file(const std::string &a, const std::string &b);
 
 // Writes `text` to the standard output as it is (no newline translation).
 // False with `reason` set on failure.
-bool write_standard_output(const std::string &text, std::string &reason);
+bool write_standard_output(std::string_view text, std::string &reason);
 
 // The folder of the running program, or empty when it cannot be told.
 std::string program_folder();

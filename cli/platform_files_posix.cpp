@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,7 @@ mode_t new_file_mode() {
   return 0666 & ~mask;
 }
 
-bool write_all(int fd, const std::string &text) {
+bool write_all(int fd, std::string_view text) {
   std::size_t written = 0;
   while (written < text.size()) {
     const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
@@ -116,10 +117,23 @@ bool read_file(const std::string &path, std::string &text, std::string &reason) 
     reason = system_reason();
     return false;
   }
+  // Read into a string of the file's size, so that a large scene is held
+  // once and never copied while it grows (a file that grows meanwhile is
+  // still read to its end).
+  struct stat info;
+  std::size_t size = 0;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    size = static_cast<std::size_t>(info.st_size);
+  }
   text.clear();
-  char buffer[1 << 16];
+  text.resize(size);
+  std::size_t filled = 0;
+  char probe[1 << 12];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    // Once the expected size is read, a small read tells the end from more.
+    const bool full = filled == text.size();
+    char *into = full ? probe : &text[filled];
+    const ssize_t n = ::read(fd, into, full ? sizeof probe : text.size() - filled);
     if (n < 0) {
       if (errno == EINTR) continue;
       reason = system_reason();
@@ -127,13 +141,17 @@ bool read_file(const std::string &path, std::string &text, std::string &reason) 
       return false;
     }
     if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
+    if (full) {
+      text.append(probe, static_cast<std::size_t>(n));
+    }
+    filled += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  text.resize(filled);
   return true;
 }
 
-std::string write_temporary_beside(const std::string &target, const std::string &text,
+std::string write_temporary_beside(const std::string &target, std::string_view text,
                                    const std::string &permissions_of, std::string &reason) {
   std::string pattern = folder_of(target) + "/." + base_name(target) + ".tmp.XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -174,7 +192,7 @@ bool same_file(const std::string &a, const std::string &b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool write_standard_output(const std::string &text, std::string &reason) {
+bool write_standard_output(std::string_view text, std::string &reason) {
   std::fflush(stdout);
   if (!write_all(STDOUT_FILENO, text)) {
     reason = system_reason();

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "cli/platform_files.h"
 
@@ -76,7 +77,7 @@ HANDLE open_for_query(const std::string &path, bool follow) {
                      OPEN_EXISTING, flags, nullptr);
 }
 
-bool write_all(HANDLE file, const std::string &text) {
+bool write_all(HANDLE file, std::string_view text) {
   std::size_t written = 0;
   while (written < text.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1u << 30));
@@ -225,21 +226,35 @@ bool read_file(const std::string &path, std::string &text, std::string &reason) 
     reason = system_reason();
     return false;
   }
+  // Read into a string of the file's size, so that a large scene is held
+  // once and never copied while it grows (a file that grows meanwhile is
+  // still read to its end).
+  LARGE_INTEGER size{};
   text.clear();
-  char buffer[1 << 16];
+  if (GetFileSizeEx(file.value, &size) && size.QuadPart > 0)
+    text.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t filled = 0;
+  char probe[1 << 12];
   for (;;) {
+    // Once the expected size is read, a small read tells the end from more.
+    const bool full = filled == text.size();
+    char *into = full ? probe : &text[filled];
+    const DWORD wanted = full ? static_cast<DWORD>(sizeof probe)
+                              : static_cast<DWORD>(std::min<std::size_t>(text.size() - filled, 1u << 30));
     DWORD n = 0;
-    if (!ReadFile(file.value, buffer, sizeof buffer, &n, nullptr)) {
+    if (!ReadFile(file.value, into, wanted, &n, nullptr)) {
       reason = system_reason();
       return false;
     }
     if (n == 0) break;
-    text.append(buffer, n);
+    if (full) text.append(probe, n);
+    filled += n;
   }
+  text.resize(filled);
   return true;
 }
 
-std::string write_temporary_beside(const std::string &target, const std::string &text,
+std::string write_temporary_beside(const std::string &target, std::string_view text,
                                    const std::string & /*permissions_of*/, std::string &reason) {
   // Access rights on Windows come from the folder's access list, which a new
   // file inherits; replace() keeps an existing target's own.
@@ -301,7 +316,7 @@ bool same_file(const std::string &a, const std::string &b) {
          one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
 }
 
-bool write_standard_output(const std::string &text, std::string &reason) {
+bool write_standard_output(std::string_view text, std::string &reason) {
   std::fflush(stdout);
   if (!write_all(GetStdHandle(STD_OUTPUT_HANDLE), text)) {
     reason = system_reason();

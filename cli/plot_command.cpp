@@ -3,10 +3,12 @@
 
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "cli/cli_failure.h"
 #include "cli/common_options.h"
 #include "cli/file_io.h"
+#include "cli/fix_run.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
@@ -18,8 +20,9 @@ namespace {
 
 struct PlotOptions {
   std::string scene_path;
-  std::vector<std::string> item_names;
+  ItemChoice items;
   std::string output;
+  bool anchor = false;
   ModuleOptions module;
 };
 
@@ -32,34 +35,43 @@ std::string default_plot_path(const std::string &scene_path) {
 }
 
 int run_plot(const PlotOptions &options) {
+  const std::string path = options.output.empty() ? default_plot_path(options.scene_path) : options.output;
+  const OutputTarget target = plan_plot_output(path, "-o");
+  if (!target.standard_output() && same_file(target.file, options.scene_path))
+    throw bad_input(path + ": this is the scene; name another file for the plot");
+
   host::Host host;
   set_host_output(host, options.module.quiet);
   host::Scene &scene = host.scene();
-  SceneDocument::load(options.scene_path, scene);
-  ItemChoice choice;
-  choice.names = options.item_names;
+  const SceneDocument document = SceneDocument::load(options.scene_path, scene);
+  if (!options.module.quiet) document.print_notes(std::cerr);
   const std::vector<host::Item *> items =
-      choose_items(scene, choice, DefaultChoice::kAllItems, options.scene_path);
-  scene.select(items);
-
-  const std::vector<ItemRotation> before = snapshot_rotations(items);
+      choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  run_module_command(*module, host, "Tavorix:Scan");
-  const std::vector<ItemRotation> after = snapshot_rotations(items);
+  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
 
-  const std::vector<PlotPanel> panels = options.item_names.empty() ? animated_panels(before, after) : [&] {
-    std::vector<PlotPanel> named;
-    for (std::size_t i = 0; i < before.size(); ++i) named.push_back(PlotPanel{before[i], after[i]});
-    return named;
-  }();
-  const std::string path = options.output.empty() ? default_plot_path(options.scene_path) : options.output;
-  if (same_file(path, options.scene_path))
-    throw bad_input(path + ": this is the scene; name another file for the plot");
-  write_plot_output(
-      path,
-      render_rotation_plot(base_name(options.scene_path) + ": rotation keys as they are, and after a scan",
-                           panels, scene.frames_per_second()),
-      options.module.quiet, std::cout);
+  // Items named or taken with --all are drawn whatever they do; by default
+  // only those whose rotation changes over time.
+  const bool chosen = !options.items.names.empty() || options.items.all;
+  std::vector<PlotPanel> panels;
+  if (chosen) {
+    for (std::size_t i = 0; i < run.before.size(); ++i)
+      panels.push_back(PlotPanel{run.before[i], run.after[i]});
+  } else {
+    panels = moving_panels(run.before, run.after);
+  }
+  if (panels.empty()) {
+    throw bad_input(options.scene_path +
+                    ": no item's rotation changes over time, so there is nothing to draw; name items with "
+                    "--select NAME or take all with --all to draw them anyway");
+  }
+  OutputBatch batch;
+  batch.add(target, render_rotation_plot(
+                        base_name(options.scene_path) + ": rotation keys as they are, and after a scan",
+                        panels, scene.frames_per_second()));
+  batch.commit();
+  if (!options.module.quiet && !target.standard_output())
+    std::cout << "plot written to " << target.shown() << '\n';
   return 0;
 }
 
@@ -71,24 +83,24 @@ Subcommand add_plot_command(CLI::App &program) {
       program.add_subcommand("plot", "Draw rotation curves as they are and after a scan, as an SVG file");
   parser
       ->add_option("SCENE", options->scene_path,
-                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+                   "The scene: a LightWave .lws (versions 3 to 8) or .json file")
       ->required();
-  parser
-      ->add_option("--item", options->item_names,
-                   "Plot the item of that name (repeatable); without it, every item with animated rotation")
-      ->type_name("NAME")
-      ->allow_extra_args(false);
+  add_item_options(*parser, options->items,
+                   "Without --select or --all, every item whose rotation changes over time is drawn");
   parser
       ->add_option("-o,--output", options->output,
-                   "Where to write the plot (default: SCENE's name with .svg, here)")
+                   "Where to write the plot: a .svg file, or - for the standard output (default: SCENE's "
+                   "name with .svg, here)")
       ->type_name("FILE.svg");
+  add_anchor_option(*parser, options->anchor);
   add_module_options(*parser, options->module);
   parser->footer(
       "Draws each item's heading, pitch and bank (degrees over frames): the keys as they are, dashed,\n"
-      "and what Tavorix:Scan would make of them, solid; flips are shaded. A self-contained SVG that\n"
-      "opens in any browser. The scene file is not changed.\n\n"
+      "and what Tavorix:Scan would make of them, solid; the spans up to each key triple the scan\n"
+      "rewrites are shaded. A self-contained SVG that opens in any browser. The scene file is not\n"
+      "changed.\n\n"
       "Examples:\n"
-      "  tavorix plot shot.lws --item Cam -o cam.svg\n"
+      "  tavorix plot shot.lws --select Cam -o cam.svg\n"
       "  tavorix plot shot.lws                 (writes shot.svg here)");
   return Subcommand{parser, [options] { return run_plot(*options); }};
 }

@@ -1,9 +1,5 @@
 #include "cli/rotation_snapshot.h"
 
-#include <map>
-
-#include "host/value_change.h"
-
 namespace cli {
 
 const std::array<const char *, 3> kRotationChannelNames = {"Rotation.H", "Rotation.P", "Rotation.B"};
@@ -26,21 +22,6 @@ std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &it
     snapshot.push_back(std::move(rotation));
   }
   return snapshot;
-}
-
-std::size_t count_rewritten_keys(const ItemRotation &before, const ItemRotation &after) {
-  std::size_t rewritten = 0;
-  for (int channel = 0; channel < 3; ++channel) {
-    std::map<double, double> old_values;
-    for (const RotationKey &key : before.channels[channel]) old_values.emplace(key.time, key.value);
-    for (const RotationKey &key : after.channels[channel]) {
-      auto old = old_values.find(key.time);
-      if (old == old_values.end() || host::value_changed(old->second, key.value)) ++rewritten;
-      if (old != old_values.end()) old_values.erase(old);
-    }
-    rewritten += old_values.size();
-  }
-  return rewritten;
 }
 
 }  // namespace cli

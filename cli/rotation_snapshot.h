@@ -29,9 +29,4 @@ extern const std::array<const char *, 3> kRotationChannelWords;  // "heading", "
 // Copies the rotation keys of `items`, in that order.
 std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &items);
 
-// Rotation keys whose value changed between `before` and `after` (the same
-// item at two moments; host::value_changed tells), plus keys that one side
-// has and the other not.
-std::size_t count_rewritten_keys(const ItemRotation &before, const ItemRotation &after);
-
 }  // namespace cli

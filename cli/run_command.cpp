@@ -14,6 +14,7 @@
 #include "cli/scene_output.h"
 #include "cli/subcommands.h"
 #include "cli/svg_plot.h"
+#include "cli/triple_changes.h"
 #include "host/command_interpreter.h"
 #include "host/master_handlers.h"
 
@@ -64,12 +65,14 @@ std::string script_error(const std::string &script_path, const host::CommandResu
 }
 
 int run_script(const RunOptions &options) {
-  check_output_options(options.output, options.scene_path);
+  const SceneOutputs outputs = SceneOutputs::plan(options.output, options.scene_path);
   const std::string script = read_whole_file(options.script_path);
   host::Host host;
   set_host_output(host, options.module.quiet);
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(options.scene_path, scene);
+  outputs.check_document(document);
+  if (!options.module.quiet) document.print_notes(std::cerr);
   if (!options.items.names.empty() || options.items.all) {
     scene.select(choose_items(scene, options.items, DefaultChoice::kSceneSelection, options.scene_path));
   }
@@ -81,7 +84,9 @@ int run_script(const RunOptions &options) {
 
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
   std::ostringstream discarded;
-  std::ostream &out = options.module.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
+  std::ostream &out = options.module.quiet               ? static_cast<std::ostream &>(discarded)
+                      : outputs.writes_standard_output() ? std::cerr
+                                                         : std::cout;
   RunReporter reporter(out);
   host::CommandResult result;
   {
@@ -106,24 +111,22 @@ int run_script(const RunOptions &options) {
   const std::vector<ItemRotation> after = snapshot_rotations(all_items);
   std::vector<ItemRotation> changed_before, changed_after;
   for (std::size_t i = 0; i < before.size(); ++i) {
-    if (count_rewritten_keys(before[i], after[i]) == 0) continue;
+    if (compare_rotations(before[i], after[i]).empty()) continue;
     changed_before.push_back(before[i]);
     changed_after.push_back(after[i]);
   }
   out << "run " << options.script_path << " on " << options.scene_path << ": " << result.commands_run
-      << " commands, rotation keys changed on " << changed_before.size() << " of " << all_items.size()
-      << " items\n";
+      << (result.commands_run == 1 ? " command" : " commands") << ", rotation keys changed on "
+      << changed_before.size() << " of " << all_items.size() << (all_items.size() == 1 ? " item" : " items")
+      << "\n";
   if (!changed_before.empty()) print_fix_summary(out, changed_before, changed_after);
-  write_scene_output(document, scene, options.output, options.module.quiet, std::cout);
-  if (!options.output.plot.empty()) {
-    const auto panels = changed_before.empty() ? animated_panels(before, after)
-                                               : animated_panels(changed_before, changed_after);
-    write_plot_output(options.output.plot,
-                      render_rotation_plot(base_name(options.scene_path) + " before and after the script " +
-                                               base_name(options.script_path),
-                                           panels, scene.frames_per_second()),
-                      options.module.quiet, std::cout);
+  std::string svg;
+  if (outputs.writes_plot()) {
+    svg = render_rotation_plot(
+        base_name(options.scene_path) + " before and after the script " + base_name(options.script_path),
+        moving_panels(before, after), scene.frames_per_second());
   }
+  outputs.write(document, scene, svg, options.module.quiet, out);
   return 0;
 }
 
@@ -134,7 +137,7 @@ Subcommand add_run_command(CLI::App &program) {
   CLI::App *parser = program.add_subcommand("run", "Run a script of Layout commands on a scene");
   parser
       ->add_option("SCENE", options->scene_path,
-                   "The scene: a LightWave .lws (version 3, 4 or 5) or .json file")
+                   "The scene: a LightWave .lws (versions 3 to 8) or .json file")
       ->required();
   parser->add_option("--script", options->script_path, "The command script")->type_name("FILE")->required();
   parser
@@ -152,6 +155,10 @@ Subcommand add_run_command(CLI::App &program) {
       "Rotation, AddRotation, CreateKey, Generic_Tavorix:Scan, RefreshNow, ... Prints each RefreshNow\n"
       "and each progress report of the module as it comes. A command that cannot run stops the\n"
       "script with its line, and nothing is written.\n\n"
+      "With --master Tavorix:RealTime, mind AutoKey (on by default here, as in Layout): with it on, the\n"
+      "host itself keys each AddRotation, and the watcher, which starts following the rotation on the\n"
+      "first AddRotation of a period, turns those keys once more, so the first step lands twice. Put\n"
+      "'AutoKey 0' first to leave the keys to the watcher alone.\n\n"
       "Example script (turn.txt):\n"
       "  SelectByName Cam\n"
       "  GoToFrame 30\n"

@@ -26,8 +26,10 @@ std::optional<SceneDocument::Format> format_by_extension(const std::string &path
 }
 
 SceneDocument::Format format_by_content(const std::string &path, const std::string &text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (text.compare(0, 4, "LWSC") == 0) return SceneDocument::Format::Lws;
+  const std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const std::size_t first = text.find_first_not_of(" \t\r\n", start);
+  if (text.compare(0, 4, "LWSC") == 0 || text.compare(0, 7, "\xEF\xBB\xBFLWSC") == 0)
+    return SceneDocument::Format::Lws;
   if (first != std::string::npos && text[first] == '{') return SceneDocument::Format::Json;
   throw bad_input(path +
                   ":1: expected a scene: a LightWave scene (.lws, beginning with 'LWSC') or a JSON "
@@ -39,14 +41,16 @@ SceneDocument::Format format_by_content(const std::string &path, const std::stri
 SceneDocument SceneDocument::load(const std::string &path, host::Scene &scene) {
   SceneDocument document;
   document.path_ = path;
-  document.original_text_ = read_whole_file(path);
+  std::string text = read_whole_file(path);
   const auto by_extension = format_by_extension(path);
-  document.format_ = by_extension ? *by_extension : format_by_content(path, document.original_text_);
+  document.format_ = by_extension ? *by_extension : format_by_content(path, text);
   try {
     if (document.format_ == Format::Lws) {
-      document.lws_ = host::LwsSceneFile::read(document.original_text_, path, scene);
+      document.lws_ = host::LwsSceneFile::read(std::move(text), path, scene);
+      document.notes_ = document.lws_->notes();
     } else {
-      host::read_json_scene(document.original_text_, path, scene);
+      host::read_json_scene(text, path, scene);
+      document.original_text_ = std::move(text);
     }
   } catch (const host::SceneFileError &error) {
     throw bad_input(error.what());
@@ -66,6 +70,10 @@ std::string SceneDocument::render(const host::Scene &scene, Format format,
   } catch (const host::SceneFileError &error) {
     throw bad_input(error.what());
   }
+}
+
+void SceneDocument::print_notes(std::ostream &out) const {
+  for (const std::string &note : notes_) out << "tavorix: note: " << note << '\n';
 }
 
 SceneDocument::Format SceneDocument::format_for_output(const std::string &path, Format fallback) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,19 @@ class SceneDocument {
   const std::string &path() const { return path_; }
   Format format() const { return format_; }
   // The bytes that were read, for a backup.
-  const std::string &original_text() const { return original_text_; }
+  const std::string &original_text() const { return lws_ ? lws_->text() : original_text_; }
+
+  // What the reader noted about the file beside errors (a format version
+  // not seen before), one line each.
+  const std::vector<std::string> &notes() const { return notes_; }
+  // Prints each note as "tavorix: note: ...".
+  void print_notes(std::ostream &out) const;
 
  private:
   std::string path_;
   Format format_ = Format::Json;
-  std::string original_text_;
+  std::string original_text_;  // for JSON; a .lws file's text is held by lws_ alone
+  std::vector<std::string> notes_;
   std::optional<host::LwsSceneFile> lws_;
 };
 

@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "cli/angle_text.h"
-#include "cli/flip_finder.h"
+#include "cli/rotation_notes.h"
+#include "cli/triple_changes.h"
+#include "host/printable_text.h"
 
 namespace cli {
 namespace {
@@ -150,7 +152,7 @@ void draw_legend(SvgWriter &svg, double y) {
   x += 186;
   svg.line("<rect x=\"" + number(x) + "\" y=\"" + number(y - 11) + "\" width=\"24\" height=\"14\" fill=\"" +
            kFlipColour + "\" fill-opacity=\"0.18\" stroke=\"" + kFlipColour + "\" stroke-opacity=\"0.5\"/>");
-  svg.label(x + 32, y, "flip, before", "class=\"legend\"");
+  svg.label(x + 32, y, "span up to a rewritten key triple", "class=\"legend\"");
 }
 
 void draw_grid(SvgWriter &svg, const PanelAxes &axes) {
@@ -182,10 +184,18 @@ void draw_grid(SvgWriter &svg, const PanelAxes &axes) {
             "text-anchor=\"middle\" class=\"axis\" transform=\"rotate(-90 22 " + number(middle) + ")\"");
 }
 
-void draw_flips(SvgWriter &svg, const PanelAxes &axes, const FlipFindings &flips, double fps) {
+// Shades, for each key triple the fix rewrote, the span from the key
+// before it to it: where the item turned the long way before the fix.
+// Keys beyond a whole turn before the fix get a ring.
+void draw_changes(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel, double fps) {
+  std::set<double> key_times;
+  for (const auto &keys : panel.before.channels) {
+    for (const RotationKey &key : keys) key_times.insert(key.time);
+  }
   std::set<std::pair<double, double>> bands;
-  for (const RotationJump &jump : flips.jumps) {
-    if (jump.is_flip()) bands.emplace(jump.from.time, jump.to.time);
+  for (const TripleChange &change : compare_rotations(panel.before, panel.after)) {
+    const auto previous = key_times.lower_bound(change.time);
+    bands.emplace(previous == key_times.begin() ? change.time : *std::prev(previous), change.time);
   }
   for (const auto &[from, to] : bands) {
     const double x1 = axes.x(from * fps), x2 = axes.x(to * fps);
@@ -193,7 +203,7 @@ void draw_flips(SvgWriter &svg, const PanelAxes &axes, const FlipFindings &flips
              number(std::max(x2 - x1, 2.0)) + "\" height=\"" + number(axes.bottom - axes.top) + "\" fill=\"" +
              kFlipColour + "\" fill-opacity=\"0.14\"/>");
   }
-  for (const KeyBeyondTurn &key : flips.beyond_turn) {
+  for (const KeyBeyondTurn &key : note_rotation(panel.before).beyond_turn) {
     svg.line("<circle class=\"beyond-turn\" cx=\"" + number(axes.x(key.key.time * fps)) + "\" cy=\"" +
              number(axes.y(radians_to_degrees(key.key.value))) + "\" r=\"7.5\" fill=\"none\" stroke=\"" +
              kFlipColour + "\" stroke-width=\"2\"/>");
@@ -230,12 +240,11 @@ void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rota
 }
 
 std::string panel_caption(const PlotPanel &panel) {
-  const std::size_t before = find_flips(panel.before).count();
-  const std::size_t after = find_flips(panel.after).count();
-  const std::size_t rewritten = count_rewritten_keys(panel.before, panel.after);
-  return panel.before.name + " (" + host::item_kind_name(panel.before.kind) + "): " + std::to_string(before) +
-         (before == 1 ? " flip" : " flips") + " before, " + std::to_string(after) + " after; " +
-         std::to_string(rewritten) + " of " + std::to_string(panel.after.key_count()) + " keys rewritten";
+  const std::size_t rewritten = compare_rotations(panel.before, panel.after).size();
+  const std::size_t triples = count_key_triples(panel.after);
+  return host::printable(panel.before.name) + " (" + host::item_kind_name(panel.before.kind) +
+         "): " + std::to_string(rewritten) + " of " + std::to_string(triples) +
+         (triples == 1 ? " key triple" : " key triples") + " rewritten";
 }
 
 }  // namespace
@@ -258,16 +267,17 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
   svg.label(kPlotLeft, 32, fitted(title), "class=\"title\"");
   draw_legend(svg, 66);
   if (panels.empty())
-    svg.label(kPlotLeft, kHeaderHeight + 40, "No item with rotation keys.", "class=\"caption\"");
+    svg.label(kPlotLeft, kHeaderHeight + 40, "No item whose rotation changes over time.",
+              "class=\"caption\"");
 
   for (std::size_t index = 0; index < panels.size(); ++index) {
     const PlotPanel &panel = panels[index];
     const double top = kHeaderHeight + kPanelHeight * static_cast<double>(index);
     const PanelAxes axes = axes_for(panel, fps, top);
-    svg.raw("  <g class=\"item\" data-item=\"" + escaped(panel.before.name) + "\">\n");
+    svg.raw("  <g class=\"item\" data-item=\"" + escaped(host::printable(panel.before.name)) + "\">\n");
     svg.label(kPlotLeft, top + 22, panel_caption(panel), "class=\"caption\"");
     draw_grid(svg, axes);
-    draw_flips(svg, axes, find_flips(panel.before), fps);
+    draw_changes(svg, axes, panel, fps);
     draw_curves(svg, axes, panel.before, true, fps);
     draw_curves(svg, axes, panel.after, false, fps);
     svg.raw("  </g>\n");
@@ -276,18 +286,30 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
   return svg.text();
 }
 
-std::vector<PlotPanel> animated_panels(const std::vector<ItemRotation> &before,
-                                       const std::vector<ItemRotation> &after) {
-  std::vector<PlotPanel> all, animated;
-  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    all.push_back(PlotPanel{before[i], after[i]});
-    bool moves = false;
-    for (const ItemRotation *rotation : {&before[i], &after[i]}) {
-      for (const auto &keys : rotation->channels) moves = moves || keys.size() >= 2;
+namespace {
+
+// Whether some rotation channel holds two keys of different values.
+bool rotation_changes(const ItemRotation &rotation) {
+  for (const auto &keys : rotation.channels) {
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+      if (std::fabs(keys[i].value - keys[0].value) > kAngleSlack) return true;
     }
-    if (moves) animated.push_back(all.back());
   }
-  return animated.empty() ? all : animated;
+  return false;
+}
+
+}  // namespace
+
+std::vector<PlotPanel> moving_panels(const std::vector<ItemRotation> &before,
+                                     const std::vector<ItemRotation> &after) {
+  std::vector<PlotPanel> moving;
+  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+    if (rotation_changes(before[i]) || rotation_changes(after[i]) ||
+        !compare_rotations(before[i], after[i]).empty()) {
+      moving.push_back(PlotPanel{before[i], after[i]});
+    }
+  }
+  return moving;
 }
 
 }  // namespace cli

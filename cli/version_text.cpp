@@ -1,8 +1,8 @@
 #include "cli/version_text.h"
 
-// The build defines these for this file alone (CMakeLists.txt).
-#ifndef TAVORIX_VERSION
-#error "TAVORIX_VERSION is not defined"
+// The build defines these (CMakeLists.txt).
+#if !defined(TAVORIX_VERSION) || !defined(TAVORIX_PLATFORM) || !defined(TAVORIX_TASK_LIBRARY)
+#error "TAVORIX_VERSION, TAVORIX_PLATFORM and TAVORIX_TASK_LIBRARY come from the build"
 #endif
 
 namespace cli {

@@ -2,37 +2,80 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 namespace host {
 
 Envelope::~Envelope() = default;
 
+void Envelope::add_block(std::size_t size) {
+  // Reserved first, so that the pushes below cannot fail.
+  if (blocks_.size() == blocks_.capacity()) blocks_.reserve(std::max<std::size_t>(8, 2 * blocks_.capacity()));
+  if (blocks_by_address_.size() == blocks_by_address_.capacity())
+    blocks_by_address_.reserve(std::max<std::size_t>(8, 2 * blocks_by_address_.capacity()));
+  origins_.reserve(static_cast<std::size_t>(slot_count_) + size);
+  Block block;
+  block.keys = std::make_unique<Key[]>(size);
+  block.size = size;
+  block.first_slot = slot_count_;
+  const Key *start = block.keys.get();
+  blocks_.push_back(std::move(block));
+  const auto where = std::lower_bound(blocks_by_address_.begin(), blocks_by_address_.end(), start,
+                                      [this](std::uint32_t index, const Key *address) {
+                                        return std::less<const Key *>()(blocks_[index].keys.get(), address);
+                                      });
+  blocks_by_address_.insert(where, static_cast<std::uint32_t>(blocks_.size() - 1));
+  origins_.resize(origins_.size() + size, -1);
+  slot_count_ += static_cast<std::int64_t>(size);
+  last_block_used_ = 0;
+}
+
+void Envelope::reserve(std::size_t count) {
+  const std::size_t room = blocks_.empty() ? 0 : blocks_.back().size - last_block_used_;
+  if (count > index_.size() + room) add_block(count - index_.size() - room);
+  index_.reserve(count);
+}
+
+std::int64_t Envelope::slot_of(const Key *key) const {
+  const std::less<const Key *> before;
+  auto after = std::upper_bound(
+      blocks_by_address_.begin(), blocks_by_address_.end(), key,
+      [&](const Key *address, std::uint32_t index) { return before(address, blocks_[index].keys.get()); });
+  if (after == blocks_by_address_.begin()) return -1;
+  const Block &block = blocks_[*std::prev(after)];
+  const Key *start = block.keys.get();
+  if (!before(key, start + block.size)) return -1;
+  return block.first_slot + (key - start);
+}
+
 Key *Envelope::allocate_key() {
+  Key *key = nullptr;
   if (free_keys_ != nullptr) {
-    Key *key = free_keys_;
+    key = free_keys_;
     free_keys_ = key->next;
     *key = Key{};
-    return key;
+  } else {
+    if (blocks_.empty() || last_block_used_ == blocks_.back().size) {
+      add_block(blocks_.empty() ? kFirstBlockKeys : std::min(2 * blocks_.back().size, kMaxBlockKeys));
+    }
+    key = &blocks_.back().keys[last_block_used_++];
   }
-  if (last_block_used_ == last_block_size_) {
-    const std::size_t size =
-        blocks_.empty() ? kFirstBlockKeys : std::min(2 * last_block_size_, kMaxBlockKeys);
-    // Reserved first, so that the push below cannot fail.
-    if (blocks_.size() == blocks_.capacity())
-      blocks_.reserve(std::max<std::size_t>(8, 2 * blocks_.capacity()));
-    blocks_.push_back(std::make_unique<Key[]>(size));
-    last_block_size_ = size;
-    last_block_used_ = 0;
-  }
-  return &blocks_.back()[last_block_used_++];
+  origins_[static_cast<std::size_t>(slot_of(key))] = -1;
+  return key;
 }
 
 void Envelope::release_key(Key *key) {
   key->prev = nullptr;
   key->next = free_keys_;
   free_keys_ = key;
+}
+
+Envelope::KeyIndex::const_iterator Envelope::lower_bound(double time) const {
+  return std::lower_bound(index_.begin(), index_.end(), time,
+                          [](const Key *key, double t) { return key->time < t; });
 }
 
 Key *Envelope::find(double time) const {
@@ -46,36 +89,36 @@ Key *Envelope::find(double time) const {
       return after;
     }
   }
-  // No key has a time that is not finite (and NaN would match any key in the
-  // index's ordering).
+  // No key has a time that is not finite (and NaN would upset the ordering).
   if (!std::isfinite(time)) return nullptr;
-  auto it = index_.find(time);
-  if (it == index_.end()) return nullptr;
-  finger_ = it->second;
-  finger_time_ = it->second->time;
-  return it->second;
+  auto it = lower_bound(time);
+  if (it == index_.end() || (*it)->time != time) return nullptr;
+  finger_ = *it;
+  finger_time_ = time;
+  return *it;
 }
 
 Key *Envelope::create(double time, double value) {
   if (!std::isfinite(time)) return nullptr;
   // Keys are mostly made in time order: then the new one goes at the end.
   const bool at_end = last_ == nullptr || time > last_->time;
-  auto where = at_end ? index_.end() : index_.lower_bound(time);
-  if (where != index_.end() && where->first == time) {
-    where->second->value = value;
-    finger_ = where->second;
-    finger_time_ = where->second->time;
-    return where->second;
+  auto where = at_end ? index_.cend() : lower_bound(time);
+  if (where != index_.end() && (*where)->time == time) {
+    (*where)->value = value;
+    finger_ = *where;
+    finger_time_ = time;
+    return *where;
+  }
+  // Room in the index first: once the key is taken nothing may fail.
+  if (index_.size() == index_.capacity()) {
+    const std::ptrdiff_t at = where - index_.cbegin();
+    index_.reserve(std::max<std::size_t>(4, 2 * index_.size()));
+    where = index_.cbegin() + at;
   }
   Key *key = allocate_key();
-  try {
-    where = index_.emplace_hint(where, time, key);
-  } catch (...) {
-    release_key(key);
-    throw;
-  }
   key->time = time;
   key->value = value;
+  where = index_.insert(where, key);
   link(where);
   finger_ = key;
   finger_time_ = time;
@@ -90,30 +133,31 @@ bool Envelope::destroy(Key *key) {
     if (neighbour != nullptr) finger_time_ = neighbour->time;
   }
   unlink(key);
-  index_.erase(key->time);
-  origins_.erase(key);
+  index_.erase(lower_bound(key->time));
+  origins_[static_cast<std::size_t>(slot_of(key))] = -1;
   release_key(key);
   return true;
 }
 
 bool Envelope::contains(const Key *key) const {
   if (key == nullptr) return false;
-  auto it = index_.find(key->time);
-  return it != index_.end() && it->second == key;
+  // Only a slot of this envelope may be followed: a foreign or stale
+  // handle's memory is not read.
+  if (slot_of(key) < 0) return false;
+  auto it = lower_bound(key->time);
+  return it != index_.end() && *it == key;
 }
 
 bool Envelope::set_time(Key *key, double time) {
   if (!std::isfinite(time) || !contains(key)) return false;
   if (time == key->time) return true;
-  if (index_.count(time) != 0) return false;
-  // Re-keying the index node keeps the Key object (and so the handle) in place.
-  auto node = index_.extract(key->time);
+  if (find(time) != nullptr) return false;
+  // The Key object (and so the handle) stays in place; its index entry moves.
   unlink(key);
-  node.key() = time;
+  index_.erase(lower_bound(key->time));
   key->time = time;
   if (finger_ == key) finger_time_ = time;
-  auto inserted = index_.insert(std::move(node));
-  link(inserted.position);
+  link(index_.insert(lower_bound(time), key));
   return true;
 }
 
@@ -121,38 +165,45 @@ void Envelope::clear() {
   index_.clear();
   origins_.clear();
   blocks_.clear();
-  last_block_size_ = 0;
+  blocks_by_address_.clear();
   last_block_used_ = 0;
+  slot_count_ = 0;
   free_keys_ = nullptr;
   first_ = nullptr;
   last_ = nullptr;
   finger_ = nullptr;
 }
 
-const KeyOrigin *Envelope::origin(const Key *key) const {
-  auto it = origins_.find(key);
-  return it == origins_.end() ? nullptr : &it->second;
+std::int64_t Envelope::origin(const Key *key) const {
+  if (!contains(key)) return -1;
+  return origins_[static_cast<std::size_t>(slot_of(key))];
 }
 
-void Envelope::set_origin(const Key *key, const KeyOrigin &origin) { origins_[key] = origin; }
+void Envelope::set_origin(const Key *key, std::int64_t index) {
+  if (!contains(key)) return;
+  const bool fits = index >= 0 && index <= std::numeric_limits<std::int32_t>::max();
+  origins_[static_cast<std::size_t>(slot_of(key))] = fits ? static_cast<std::int32_t>(index) : -1;
+}
 
 double Envelope::value_at(double time) const {
   if (index_.empty()) return 0.0;
   if (time <= first_->time) return first_->value;
   if (time >= last_->time) return last_->value;
-  auto after = index_.upper_bound(time);  // first key strictly later; exists since time < last
-  const Key &right = *after->second;
-  const Key &left = *std::prev(after)->second;
+  // The first key strictly later exists, since time < last.
+  auto after = std::upper_bound(index_.begin(), index_.end(), time,
+                                [](double t, const Key *key) { return t < key->time; });
+  const Key &right = **after;
+  const Key &left = **std::prev(after);
   if (left.time == time) return left.value;
   double fraction = (time - left.time) / (right.time - left.time);
   return left.value + fraction * (right.value - left.value);
 }
 
-void Envelope::link(KeyIndex::iterator where) {
-  Key *key = where->second;
-  key->prev = where == index_.begin() ? nullptr : std::prev(where)->second;
+void Envelope::link(KeyIndex::const_iterator where) {
+  Key *key = *where;
+  key->prev = where == index_.begin() ? nullptr : *std::prev(where);
   auto after = std::next(where);
-  key->next = after == index_.end() ? nullptr : after->second;
+  key->next = after == index_.end() ? nullptr : *after;
   if (key->prev != nullptr) {
     key->prev->next = key;
   } else {

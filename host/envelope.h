@@ -2,9 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace host {
@@ -31,24 +29,24 @@ struct alignas(32) Key {
 };
 static_assert(sizeof(Key) == 32, "two keys to a cache line");
 
-// A key as a scene file had it: its index in the envelope as it was read, and
-// the shape of its span. Lets a writer tell changed, new and deleted keys
-// apart and keep the shapes it does not understand.
-struct KeyOrigin {
-  std::int64_t index = -1;
-  KeyShape shape;
-};
+// The shape of a key's span as a scene file stores it (KeyShape) is kept in
+// the file's text, not beside every key: a writer that needs it for a new
+// key reads it there.
 
 // An animation curve: keys ordered by time, at most one key per exact time.
 // Not internally locked: calls on different envelopes may run on different
 // threads at once, calls on one envelope must not (find included: it moves
 // the finger below).
 //
-// Layout, for the module's scans: the keys live in blocks owned by the
-// envelope, so a walk along the links reads one envelope's keys from
-// contiguous memory; a time index (a balanced tree) gives O(log n) lookups
-// and insertions anywhere. find first tries the key it found or created
-// last and the one after it, so walking times in order costs O(1) a step.
+// Layout, for the module's scans and for scenes of millions of keys: the
+// keys live in blocks owned by the envelope, so a walk along the links reads
+// one envelope's keys from contiguous memory; a time index (the keys in time
+// order, a pointer each) gives O(log n) lookups. Keys are mostly made in time
+// order (scene files list them so), which appends to the index; a key made
+// or destroyed elsewhere moves the index entries after it (a few made and
+// taken away again per command). find first tries the key it found or
+// created last and the one after it, so walking times in order costs O(1) a
+// step.
 class Envelope {
  public:
   Envelope() = default;
@@ -79,11 +77,15 @@ class Envelope {
   Key *last() const { return last_; }
   std::size_t size() const { return index_.size(); }
   void clear();
+  // Room for `count` keys in all, so that reading a file's keys allocates
+  // their storage once.
+  void reserve(std::size_t count);
 
-  // Where `key` came from in a scene file, or null for a key made since the
-  // file was read (or one not of this envelope). Destroying a key forgets it.
-  const KeyOrigin *origin(const Key *key) const;
-  void set_origin(const Key *key, const KeyOrigin &origin);
+  // Where `key` came from in a scene file: its index among the keys of the
+  // envelope as the file listed them, or -1 for a key made since the file
+  // was read (or one not of this envelope). Destroying a key forgets it.
+  std::int64_t origin(const Key *key) const;
+  void set_origin(const Key *key, std::int64_t index);
 
   // Value of the curve at `time` (linear between keys, constant outside);
   // what the host shows as the "current value" when no key lies there.
@@ -94,30 +96,45 @@ class Envelope {
   int post_behavior = 1;
 
  private:
-  using KeyIndex = std::map<double, Key *>;
+  // The keys in time order.
+  using KeyIndex = std::vector<Key *>;
+  // The first entry whose key is not earlier than `time`.
+  KeyIndex::const_iterator lower_bound(double time) const;
   // Fills the prev/next links of the key at `where` and of its neighbours.
-  void link(KeyIndex::iterator where);
+  void link(KeyIndex::const_iterator where);
   // Takes `key` out of the linked list (not out of index_).
   void unlink(Key *key);
-  // A slot for a new key, default-initialised: from the free list, else the
-  // last block, else a new block (which may throw std::bad_alloc).
+  // A slot for a new key, default-initialised and with no origin: from the
+  // free list, else the last block, else a new block (which may throw
+  // std::bad_alloc).
   Key *allocate_key();
   // Gives a slot back to the free list.
   void release_key(Key *key);
+  // The number of `key`'s slot among all the blocks' slots, or -1 when it
+  // lies in none of them.
+  std::int64_t slot_of(const Key *key) const;
+  void add_block(std::size_t size);
 
   // Key storage. Blocks never move or shrink until clear() or destruction;
-  // they double in size up to kMaxBlockKeys. Free slots are chained through
-  // Key::next.
+  // they double in size up to kMaxBlockKeys (or take what reserve() asked
+  // for). Free slots are chained through Key::next.
   static constexpr std::size_t kFirstBlockKeys = 2;
   static constexpr std::size_t kMaxBlockKeys = 1024;
-  std::vector<std::unique_ptr<Key[]>> blocks_;
-  std::size_t last_block_size_ = 0;
+  struct Block {
+    std::unique_ptr<Key[]> keys;
+    std::size_t size = 0;
+    std::int64_t first_slot = 0;
+  };
+  std::vector<Block> blocks_;  // in the order they were made
+  // Indices into blocks_, ordered by the blocks' addresses, for slot_of.
+  std::vector<std::uint32_t> blocks_by_address_;
   std::size_t last_block_used_ = 0;
+  std::int64_t slot_count_ = 0;
   Key *free_keys_ = nullptr;
 
   KeyIndex index_;
-  // Only keys read from a scene file have an entry.
-  std::unordered_map<const Key *, KeyOrigin> origins_;
+  // By slot: the key's index in the scene file it was read from, -1 for none.
+  std::vector<std::int32_t> origins_;
   Key *first_ = nullptr;
   Key *last_ = nullptr;
   // The key find() answered or create() made last (null when unknown), where

@@ -8,6 +8,7 @@
 #include "host/frame_time.h"
 #include "host/json_scene_file.h"
 #include "host/number_text.h"
+#include "host/printable_text.h"
 #include "host/scene_file_error.h"
 
 namespace host {
@@ -55,7 +56,8 @@ int line_of_byte(const std::string &text, std::size_t offset) {
 std::string parse_error_reason(const std::string &what) {
   const std::size_t column = what.find("column ");
   const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
-  return colon == std::string::npos ? what : what.substr(colon + 2);
+  // The library quotes what it read: it may hold any bytes of the file.
+  return printable(colon == std::string::npos ? what : what.substr(colon + 2));
 }
 
 // The error for a number the library could not hold, from its message
@@ -69,8 +71,8 @@ SceneFileError number_overflow_error(const std::string &text, const std::string 
       open != std::string::npos && close > open ? what.substr(open + 1, close - open - 1) : "";
   const std::size_t at = number.empty() ? std::string::npos : text.find(number);
   const int line = at == std::string::npos ? 0 : line_of_byte(text, at + 1);
-  const std::string shown = number.size() > kShownLength ? number.substr(0, kShownLength) + "..." : number;
-  return SceneFileError(file_name, line, "expected a number a double can hold, found '" + shown + "'");
+  return SceneFileError(file_name, line,
+                        "expected a number a double can hold, found " + quoted_token(number, kShownLength));
 }
 
 class JsonSceneReader {
@@ -158,14 +160,16 @@ class JsonSceneReader {
       if (!entry.contains("name")) fail(path, "missing \"name\"");
       const std::string name = text(entry["name"], path + ".name", "the item's name");
       if (name.empty()) fail(path + ".name", "expected a name, found an empty string");
-      if (scene_.find_item(name) != nullptr) fail(path + ".name", "a second item named '" + name + "'");
+      if (scene_.find_item(name) != nullptr)
+        fail(path + ".name", "a second item named " + quoted_token(name));
       if (!entry.contains("kind"))
         fail(path, "missing \"kind\": expected object, null, bone, light or camera");
       const std::string kind_name =
           text(entry["kind"], path + ".kind", "object, null, bone, light or camera");
       const auto kind = kinds_by_name().find(kind_name);
       if (kind == kinds_by_name().end()) {
-        fail(path + ".kind", "expected object, null, bone, light or camera, found '" + kind_name + "'");
+        fail(path + ".kind",
+             "expected object, null, bone, light or camera, found " + quoted_token(kind_name));
       }
       const std::uint32_t id = entry.contains("id") ? read_id(entry["id"], path + ".id", kind->second) : 0;
       Item *item = nullptr;
@@ -182,7 +186,8 @@ class JsonSceneReader {
     }
     for (const Pending &pending : parents) {
       const Item *parent = scene_.find_item(pending.parent);
-      if (parent == nullptr) fail(pending.path + ".parent", "no item is named '" + pending.parent + "'");
+      if (parent == nullptr)
+        fail(pending.path + ".parent", "no item is named " + quoted_token(pending.parent));
       if (parent == pending.item) fail(pending.path + ".parent", "an item cannot be its own parent");
       pending.item->parent_id = parent->id;
     }
@@ -195,7 +200,8 @@ class JsonSceneReader {
     std::uint32_t id = 0;
     if (!parse_hex_id_token(digits, id) || (id >> 28) != item_kind_digit(kind)) {
       fail(path, "expected a " + std::string(item_kind_name(kind)) + " id: 8 hex digits beginning with " +
-                     std::to_string(item_kind_digit(kind)) + ", found '" + value.get<std::string>() + "'");
+                     std::to_string(item_kind_digit(kind)) + ", found " +
+                     quoted_token(value.get<std::string>()));
     }
     return id;
   }
@@ -236,7 +242,8 @@ class JsonSceneReader {
     for (const auto &item : scene_.items()) {
       const Item *at = item.get();
       for (std::size_t steps = 0; at != nullptr && at->parent_id != 0; ++steps) {
-        if (steps > count) fail("items", "the parents of '" + item->name + "' go round in a circle");
+        if (steps > count)
+          fail("items", "the parents of " + quoted_token(item->name) + " go round in a circle");
         at = scene_.find_item(at->parent_id);
       }
     }
@@ -251,7 +258,7 @@ class JsonSceneReader {
       const std::string path = "selection[" + std::to_string(index) + "]";
       const std::string name = text(selection[index], path, "an item's name");
       Item *item = scene_.find_item(name);
-      if (item == nullptr) fail(path, "no item is named '" + name + "'");
+      if (item == nullptr) fail(path, "no item is named " + quoted_token(name));
       chosen.push_back(item);
     }
     scene_.select(chosen);

@@ -12,7 +12,7 @@
 
 namespace host {
 
-// A LightWave scene file (.lws, versions 3, 4 and 5) read into a Scene, and
+// A LightWave scene file (.lws, versions 3 to 8) read into a Scene, and
 // everything needed to write that scene back so that only what changed
 // differs from the file: every line is kept with its own line ending, a key
 // whose value changed gets only its value word rewritten, new keys get new
@@ -34,24 +34,27 @@ namespace host {
 //   kept as text only.
 // - FramesPerSecond and CurrentFrame set the scene's frame rate and current
 //   time. Key times are snapped to whole frames as frame_time.h describes.
+// - Plug-in bodies (Plugin ... EndPlugin, nested) are kept as text only.
+// - Versions 6 to 8 (LightWave 2015 to 2019) keep items, motions and key
+//   lines as version 5 does and add statements and blocks of their own,
+//   kept as text; "NumChannels" and "Channel" count only right after a
+//   motion keyword, and every motion envelope must list the keys it says it
+//   has and end with its Behaviors line. A UTF-8 byte-order mark before
+//   "LWSC" is accepted and kept.
 class LwsSceneFile {
  public:
-  // Where one key line of a motion envelope is and what it held.
-  struct KeySource {
-    int line = 0;  // 0-based index into the file's lines
-    std::size_t value_column = 0, value_length = 0;
-    std::size_t time_column = 0, time_length = 0;
-    double value = 0.0;  // as read
-    double time = 0.0;   // as held in memory, after frame snapping
-  };
-
-  // One "Channel i" envelope block of an item's motion.
+  // One "Channel i" envelope block of an item's motion. Its key lines follow
+  // the count line one after another: key i of the block is on line
+  // count_line + 1 + i. What they held is read from there when needed (a
+  // scene of millions of keys keeps no copy of them beside its text).
   struct EnvelopeSource {
     int channel_line = 0;  // the "Channel i" line
     int count_line = 0;    // the line holding the number of keys
     std::size_t count_column = 0, count_length = 0;
     int keys_end_line = 0;  // first line after the key lines ("Behaviors" or "}")
-    std::vector<KeySource> keys;
+    std::int64_t key_count = 0;
+
+    int key_line(std::int64_t index) const { return count_line + 1 + static_cast<int>(index); }
   };
 
   // One item as the file declares it.
@@ -83,6 +86,14 @@ class LwsSceneFile {
   const std::string &file_name() const { return file_name_; }
   int version() const { return version_; }
   const std::vector<ItemSource> &items() const { return items_; }
+  // What reading noted beside errors (a version not seen in any file).
+  const std::vector<std::string> &notes() const { return notes_; }
+  // The shape of key `index` of `source` (its span type and six parameters)
+  // as its line holds it.
+  KeyShape key_shape(const EnvelopeSource &source, std::int64_t index) const;
+
+  // The whole text that was read.
+  const std::string &text() const { return text_; }
   // The text of line `index` (0-based) without its line ending.
   std::string_view line_text(int index) const;
   // Its line ending as the file has it: "\r\n", "\n", "\r" or "" (last line).
@@ -96,6 +107,7 @@ class LwsSceneFile {
   std::vector<TextLine> lines_;
   int version_ = 0;
   std::vector<ItemSource> items_;
+  std::vector<std::string> notes_;
 };
 
 }  // namespace host

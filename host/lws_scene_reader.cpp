@@ -1,19 +1,28 @@
 // Reading a .lws file into a Scene: LwsSceneFile::read.
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <stdexcept>
 
+#include "host/count_text.h"
 #include "host/frame_time.h"
 #include "host/lws_scene_file.h"
 #include "host/number_text.h"
+#include "host/printable_text.h"
 #include "host/scene_file_error.h"
 
 namespace host {
 namespace {
 
 constexpr int kOldestSupportedVersion = 3;
-constexpr int kNewestSupportedVersion = 5;
+// Version 8 is written by LightWave 2019. Versions 6 and 7 were found in no
+// file: they are read as 8 is, and noted.
+constexpr int kNewestSupportedVersion = 8;
+constexpr int kFirstStrictVersion = 6;
+constexpr int kNewestSeenVersion = 8;
+// A UTF-8 byte-order mark, which some editors put at the start of a file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kKeyNumberCount = 9;  // value, time, span type, six span parameters
 constexpr int kLastSpanType = 5;
 constexpr std::size_t kQuotedTextLimit = 60;
@@ -38,11 +47,8 @@ std::string path_base_name(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::string quoted(std::string_view text) {
-  text = trim_blanks(text);
-  if (text.size() > kQuotedTextLimit) return "'" + std::string(text.substr(0, kQuotedTextLimit)) + "...'";
-  return "'" + std::string(text) + "'";
-}
+// A line or token of the file, quoted for a message: never raw bytes.
+std::string quoted(std::string_view text) { return quoted_token(trim_blanks(text), kQuotedTextLimit); }
 
 }  // namespace
 
@@ -59,6 +65,10 @@ class LwsReader {
     read_header();
     for (int index = 2; index < line_count_; ++index) index = read_top_level_line(index);
     finish_motion_at_end();
+    if (plugin_depth_ > 0) {
+      fail(plugin_line_,
+           "the plug-in block opened here is not closed: expected 'EndPlugin' before the end of file");
+    }
     if (!open_blocks_.empty()) {
       fail(open_blocks_.back(),
            "the block opened here is not closed: expected a line '}' before the end of file");
@@ -69,8 +79,9 @@ class LwsReader {
  private:
   struct ParsedEnvelope {
     LwsSceneFile::EnvelopeSource source;
+    // The keys as read, until the scene is built.
+    std::vector<double> values;
     std::vector<double> times_as_written;
-    std::vector<KeyShape> shapes;
     int pre_behavior = 1;
     int post_behavior = 1;
   };
@@ -106,25 +117,37 @@ class LwsReader {
 
   void read_header() {
     if (line_count_ == 0) fail(0, "the file is empty; expected 'LWSC' on the first line");
-    if (trim_blanks(line(0)) != "LWSC") {
+    std::string_view first = line(0);
+    // The mark stays in the text, so a file written back keeps it.
+    if (first.substr(0, kByteOrderMark.size()) == kByteOrderMark) first.remove_prefix(kByteOrderMark.size());
+    if (trim_blanks(first) != "LWSC") {
       fail(0, "expected 'LWSC' on the first line (a LightWave scene file), found " + quoted(line(0)));
     }
     if (line_count_ < 2)
-      fail(1, "expected the scene format version (3, 4 or 5) on line 2, found the end of file");
+      fail(1, "expected the scene format version (3 to 8) on line 2, found the end of file");
     long long version = 0;
     const auto tokens = split_tokens(line(1));
     if (tokens.size() != 1 || !parse_integer_token(tokens[0].text, version)) {
-      fail(1, "expected the scene format version (3, 4 or 5), found " + quoted(line(1)));
+      fail(1, "expected the scene format version (3 to 8), found " + quoted(line(1)));
     }
     if (version == 1 || version == 2) {
       fail(1, "scene format version " + std::to_string(version) +
                   " is not supported: versions 1 and 2 (LightWave 5 and older) store rotations in degrees. "
-                  "Save the scene from LightWave 6 or later (version 3, 4 or 5)");
+                  "Save the scene from LightWave 6 or later (version 3 to 8)");
     }
-    if (version < kOldestSupportedVersion || version > kNewestSupportedVersion) {
-      fail(1, "expected scene format version 3, 4 or 5, found " + std::to_string(version));
+    if (version > kNewestSupportedVersion) {
+      fail(1, "scene format version " + std::to_string(version) +
+                  " is newer than this program reads: the newest it knows is version 8 (LightWave 2019)");
+    }
+    if (version < kOldestSupportedVersion) {
+      fail(1, "expected scene format version 3 to 8, found " + std::to_string(version));
     }
     file_.version_ = static_cast<int>(version);
+    strict_ = version >= kFirstStrictVersion;
+    if (version > 5 && version < kNewestSeenVersion) {
+      file_.notes_.push_back(file_.file_name_ + ": scene format version " + std::to_string(version) +
+                             " was found in no file this program was tried on; it is read as version 8 is");
+    }
   }
 
   // Reads the line at `index` and whatever belongs to it; returns the index
@@ -133,6 +156,14 @@ class LwsReader {
     const auto tokens = split_tokens(line(index));
     if (tokens.empty()) return index;
     const std::string_view word = tokens[0].text;
+
+    if (plugin_depth_ > 0) {
+      // A plug-in's own data, kept as text: nothing in it is an item's
+      // motion, whatever its lines look like.
+      if (word == "Plugin") ++plugin_depth_;
+      if (word == "EndPlugin") --plugin_depth_;
+      return index;
+    }
 
     if (!open_blocks_.empty()) {
       if (word.front() == '{') {
@@ -167,6 +198,9 @@ class LwsReader {
       open_blocks_.push_back(index);
     } else if (word == "}") {
       fail(index, "this '}' closes no block");
+    } else if (word == "Plugin") {
+      plugin_depth_ = 1;
+      plugin_line_ = index;
     } else {
       read_keyword(index, tokens);
     }
@@ -232,7 +266,9 @@ class LwsReader {
         fail(index, "expected 'CurrentFrame <frame>', found " + quoted(line(index)));
       }
       current_frame_ = frame;
-    } else if (word == "NumChannels" || word == "Channel") {
+    } else if ((word == "NumChannels" || word == "Channel") && !strict_) {
+      // Newer files hold such lines in blocks of their own; only those
+      // right after a motion keyword are channels.
       fail(index, "'" + std::string(word) +
                       "' outside a motion block: expected it after ObjectMotion, "
                       "BoneMotion, LightMotion or CameraMotion");
@@ -300,12 +336,12 @@ class LwsReader {
     if (current_item_ < 0) fail(index, "'" + std::string(word) + "' before any item");
     ParsedItem &item = items_[current_item_];
     if (word != motion_keyword(item.kind)) {
-      fail(index, "'" + std::string(word) + "' after " + item_kind_name(item.kind) + " '" + item.name +
-                      "' (line " + std::to_string(item.declaration_line + 1) + "): expected " +
-                      motion_keyword(item.kind));
+      fail(index, "'" + std::string(word) + "' after " + item_kind_name(item.kind) + " '" +
+                      printable(item.name) + "' (line " + std::to_string(item.declaration_line + 1) +
+                      "): expected " + motion_keyword(item.kind));
     }
     if (item.motion_line >= 0) {
-      fail(index, "second motion block for '" + item.name + "': the first is on line " +
+      fail(index, "second motion block for '" + printable(item.name) + "': the first is on line " +
                       std::to_string(item.motion_line + 1));
     }
     item.motion_line = index;
@@ -334,8 +370,7 @@ class LwsReader {
     long long channel = 0;
     if (tokens.size() != 2 || tokens[0].text != "Channel" || !parse_integer_token(tokens[1].text, channel)) {
       fail(index, "expected 'Channel <number>' (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " + std::to_string(motion_.declared) +
-                      " channels, " + std::to_string(motion_.read) + " read so far), found " +
+                      std::to_string(motion_.count_line + 1) + " says " + counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) + " read so far), found " +
                       quoted(line(index)));
     }
     if (channel < 0 || channel >= motion_.declared) {
@@ -361,8 +396,7 @@ class LwsReader {
     }
     if (motion_.pending_channel >= 0 || motion_.read < motion_.declared) {
       fail(index, "expected 'Channel <number>' and its envelope (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " + std::to_string(motion_.declared) +
-                      " channels, " + std::to_string(motion_.read) + " read so far), found " +
+                      std::to_string(motion_.count_line + 1) + " says " + counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) + " read so far), found " +
                       quoted(line(index)));
     }
     motion_.active = false;
@@ -395,6 +429,10 @@ class LwsReader {
       envelope.source.count_line = count_line;
       envelope.source.count_column = tokens[0].column;
       envelope.source.count_length = tokens[0].text.size();
+      // Room for the keys it says it has, as far as the file has lines for.
+      const auto room = static_cast<std::size_t>(std::min<long long>(declared, line_count_ - count_line));
+      envelope.values.reserve(room);
+      envelope.times_as_written.reserve(room);
     }
     envelope.source.keys_end_line = -1;
     bool behaviors_read = false;
@@ -421,11 +459,17 @@ class LwsReader {
                  (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
       }
     }
-    const auto listed = static_cast<long long>(envelope.source.keys.size());
-    // Some exporters write an envelope of an unanimated channel as a count of
-    // 1 with no key line; that reads as an envelope without keys.
-    if (listed != declared && listed != 0) {
-      fail(count_line, "the envelope says it has " + std::to_string(declared) + " keys but lists " +
+    const auto listed = static_cast<long long>(envelope.values.size());
+    envelope.source.key_count = listed;
+    // Some exporters of older files write an envelope of an unanimated
+    // channel as a count of 1 with no key line; that reads as an envelope
+    // without keys. Newer files are held to what they say.
+    if (strict_ && !behaviors_read) {
+      fail(index, "expected 'Behaviors <pre> <post>' before the '}' that closes the envelope of channel " +
+                      std::to_string(motion_.pending_channel));
+    }
+    if (listed != declared && (listed != 0 || strict_)) {
+      fail(count_line, "the envelope says it has " + counted(declared, "key", "keys") + " but lists " +
                            std::to_string(listed));
     }
     items_[current_item_].envelopes[motion_.pending_channel] = std::move(envelope);
@@ -439,40 +483,31 @@ class LwsReader {
     if (tokens.size() != 1 + kKeyNumberCount) {
       fail(index,
            "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
-               std::to_string(tokens.size() - 1) + " numbers");
+               counted(static_cast<long long>(tokens.size()) - 1, "number", "numbers"));
     }
     static const char *const kFieldNames[kKeyNumberCount] = {"value", "time", "span type", "p1", "p2",
                                                              "p3",    "p4",   "p5",        "p6"};
     double numbers[kKeyNumberCount];
     for (int field = 0; field < kKeyNumberCount; ++field) {
       if (!parse_double_token(tokens[1 + field].text, numbers[field])) {
-        fail(index, std::string("expected a number for the key's ") + kFieldNames[field] + ", found '" +
-                        std::string(tokens[1 + field].text) + "'");
+        fail(index, std::string("expected a number for the key's ") + kFieldNames[field] + ", found " +
+                        quoted(tokens[1 + field].text));
       }
     }
     long long span_type = 0;
     if (!parse_integer_token(tokens[3].text, span_type) || span_type < 0 || span_type > kLastSpanType) {
-      fail(index, "expected a span type from 0 to 5, found '" + std::string(tokens[3].text) + "'");
+      fail(index, "expected a span type from 0 to 5, found " + quoted(tokens[3].text));
     }
     if (!envelope.times_as_written.empty() && !(numbers[1] > envelope.times_as_written.back())) {
-      fail(index, "key time " + std::string(tokens[2].text) +
+      fail(index, "key time " + quoted(tokens[2].text) +
                       " is not after the time of the key before it; "
                       "expected keys in increasing time");
     }
-    LwsSceneFile::KeySource key;
-    key.line = index;
-    key.value_column = tokens[1].column;
-    key.value_length = tokens[1].text.size();
-    key.time_column = tokens[2].column;
-    key.time_length = tokens[2].text.size();
-    key.value = numbers[0];
-    key.time = numbers[1];
-    KeyShape shape;
-    shape.span_type = static_cast<int>(span_type);
-    for (int p = 0; p < 6; ++p) shape.params[p] = numbers[3 + p];
-    envelope.source.keys.push_back(key);
+    if (index != envelope.source.key_line(static_cast<std::int64_t>(envelope.values.size()))) {
+      fail(index, "expected the key lines of an envelope one after another");  // guards key_line()
+    }
+    envelope.values.push_back(numbers[0]);
     envelope.times_as_written.push_back(numbers[1]);
-    envelope.shapes.push_back(shape);
   }
 
   void read_behaviors(int index, const std::vector<LineToken> &tokens, ParsedEnvelope &envelope) {
@@ -550,7 +585,7 @@ class LwsReader {
         if (seen == kReachesRoot) break;
         if (seen == kOnChain) {
           fail(items_[index].parent_line,
-               "the parents of '" + file_.items_[index].name + "' go round in a circle");
+               "the parents of '" + printable(file_.items_[index].name) + "' go round in a circle");
         }
         seen = kOnChain;
         chain.push_back(at->id);
@@ -562,22 +597,28 @@ class LwsReader {
   void fill_envelope(Envelope &envelope, ParsedEnvelope &parsed) {
     envelope.pre_behavior = parsed.pre_behavior;
     envelope.post_behavior = parsed.post_behavior;
-    for (std::size_t index = 0; index < parsed.source.keys.size(); ++index) {
-      LwsSceneFile::KeySource &source = parsed.source.keys[index];
+    envelope.reserve(parsed.values.size());
+    for (std::size_t index = 0; index < parsed.values.size(); ++index) {
       const double time = snap_to_frame(parsed.times_as_written[index], fps_);
       if (envelope.find(time) != nullptr) {
-        fail(source.line, "this key and the key before it fall on the same frame (times within " +
-                              shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
+        fail(parsed.source.key_line(static_cast<std::int64_t>(index)),
+             "this key and the key before it fall on the same frame (times within " +
+                 shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
       }
-      Key *key = envelope.create(time, source.value);
-      envelope.set_origin(key, KeyOrigin{static_cast<std::int64_t>(index), parsed.shapes[index]});
-      source.time = time;
+      Key *key = envelope.create(time, parsed.values[index]);
+      envelope.set_origin(key, static_cast<std::int64_t>(index));
     }
+    // Read and in the scene: the copies go.
+    parsed.values = std::vector<double>();
+    parsed.times_as_written = std::vector<double>();
   }
 
   LwsSceneFile &file_;
   Scene &scene_;
   int line_count_ = 0;
+  bool strict_ = false;   // versions 6 and later: envelopes as they say, motion only after its keyword
+  int plugin_depth_ = 0;  // Plugin ... EndPlugin bodies open
+  int plugin_line_ = 0;   // where the outermost one opened
   std::vector<int> open_blocks_;  // lines of the blocks open at the top level
   std::vector<ParsedItem> items_;
   int current_item_ = -1;

@@ -10,6 +10,7 @@
 #include "host/lws_scene_file.h"
 #include "host/number_text.h"
 #include "host/scene_file_error.h"
+#include "host/text_lines.h"
 #include "host/value_change.h"
 
 namespace host {
@@ -44,17 +45,41 @@ std::string time_text(double time, double fps) {
   return shortest_double_text(time);
 }
 
-// A new key takes the shape of the span it splits, which the file stores on
-// the next key it has; a new key after the file's last key takes the shape of
-// the key before it. Keys made since reading have no shape of their own.
-KeyShape shape_for_new_key(const Envelope &envelope, const Key &key) {
-  for (const Key *next = key.next; next != nullptr; next = next->next) {
-    if (const KeyOrigin *origin = envelope.origin(next)) return origin->shape;
+// The value and time words of a key line ("Key <value> <time> ..."), as
+// the reader checked them.
+struct KeyLineWords {
+  LineToken value;
+  LineToken time;
+};
+
+// Without the allocation of split_tokens: the writer reads every key line.
+KeyLineWords key_line_words(std::string_view line) {
+  LineToken words[3];
+  std::size_t at = 0;
+  for (LineToken &word : words) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    const std::size_t start = at;
+    while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
+    word = LineToken{line.substr(start, at - start), start};
   }
-  for (const Key *prev = key.prev; prev != nullptr; prev = prev->prev) {
-    if (const KeyOrigin *origin = envelope.origin(prev)) return origin->shape;
-  }
-  return KeyShape{};
+  return KeyLineWords{words[1], words[2]};
+}
+
+double number_of(const LineToken &token) {
+  double value = 0.0;
+  parse_double_token(token.text, value);
+  return value;
+}
+
+// The shape of a key as its line in the file gives it.
+KeyShape shape_of_line(std::string_view line) {
+  const std::vector<LineToken> tokens = split_tokens(line);
+  KeyShape shape;
+  long long span_type = 0;
+  parse_integer_token(tokens.at(3).text, span_type);
+  shape.span_type = static_cast<int>(span_type);
+  for (int p = 0; p < 6; ++p) shape.params[p] = number_of(tokens.at(4 + static_cast<std::size_t>(p)));
+  return shape;
 }
 
 }  // namespace
@@ -69,48 +94,49 @@ class LwsEnvelopeWriter {
              const Envelope &envelope) {
     std::string ending = line_ending(source.count_line);
     const std::string indent =
-        leading_blanks(file_.line_text(source.keys.empty() ? source.count_line : source.keys.front().line));
+        leading_blanks(file_.line_text(source.key_count == 0 ? source.count_line : source.key_line(0)));
 
-    std::vector<bool> kept(source.keys.size(), false);
+    std::vector<bool> kept(static_cast<std::size_t>(source.key_count), false);
     std::string region;
     bool changed = false;
-    std::size_t expected_next_source = 0;
+    std::int64_t expected_next_source = 0;
     for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
       require_finite(item_name, source, *key);
-      const KeyOrigin *origin = envelope.origin(key);
-      const std::int64_t index = origin != nullptr ? origin->index : -1;
-      const bool from_file = index >= 0 && static_cast<std::size_t>(index) < source.keys.size() &&
-                             !kept[static_cast<std::size_t>(index)];
+      const std::int64_t index = envelope.origin(key);
+      const bool from_file = index >= 0 && index < source.key_count && !kept[static_cast<std::size_t>(index)];
       if (!from_file) {
-        region += indent + new_key_text(envelope, *key) + ending;
+        region += indent + new_key_text(source, envelope, *key) + ending;
         changed = true;
         continue;
       }
-      const LwsSceneFile::KeySource &original = source.keys[static_cast<std::size_t>(index)];
       kept[static_cast<std::size_t>(index)] = true;
-      if (static_cast<std::size_t>(index) != expected_next_source) changed = true;
-      expected_next_source = static_cast<std::size_t>(index) + 1;
-      std::string line(file_.line_text(original.line));
+      if (index != expected_next_source) changed = true;
+      expected_next_source = index + 1;
+      const int line_index = source.key_line(index);
+      const std::string_view original = file_.line_text(line_index);
+      const KeyLineWords words = key_line_words(original);
+      const bool moved = key->time != snap_to_frame(number_of(words.time), fps_);
+      const bool revalued = value_changed(number_of(words.value), key->value);
+      if (!moved && !revalued) {
+        region.append(original).append(file_.line_ending(line_index));
+        continue;
+      }
+      std::string line(original);
       // The time word comes after the value word: replace it first so the
       // value's column stays right.
-      if (key->time != original.time) {
-        line = replace_column(line, original.time_column, original.time_length, time_text(key->time, fps_));
-        changed = true;
-      }
-      if (value_changed(original.value, key->value)) {
-        line = replace_column(line, original.value_column, original.value_length,
-                              shortest_double_text(key->value));
-        changed = true;
-      }
-      region += line + line_ending(original.line);
+      if (moved) line.replace(words.time.column, words.time.text.size(), time_text(key->time, fps_));
+      if (revalued)
+        line.replace(words.value.column, words.value.text.size(), shortest_double_text(key->value));
+      region += line + line_ending(line_index);
+      changed = true;
     }
-    if (expected_next_source != source.keys.size()) changed = true;
+    if (expected_next_source != source.key_count) changed = true;
 
     if (changed) {
-      const int first = source.keys.empty() ? source.keys_end_line : source.keys.front().line;
+      const int first = source.key_count == 0 ? source.keys_end_line : source.key_line(0);
       edits_[first] = LineEdit{source.keys_end_line, std::move(region)};
     }
-    if (envelope.size() != source.keys.size()) {
+    if (static_cast<std::int64_t>(envelope.size()) != source.key_count) {
       std::string line(file_.line_text(source.count_line));
       line = replace_column(line, source.count_column, source.count_length, std::to_string(envelope.size()));
       edits_[source.count_line] = LineEdit{source.count_line + 1, line + ending};
@@ -131,8 +157,28 @@ class LwsEnvelopeWriter {
                              std::to_string(key.value) + " at time " + std::to_string(key.time) + ")");
   }
 
-  std::string new_key_text(const Envelope &envelope, const Key &key) const {
-    const KeyShape shape = shape_for_new_key(envelope, key);
+  // A new key takes the shape of the span it splits, which the file stores
+  // on the next key it has; a new key after the file's last key takes the
+  // shape of the key before it. Keys made since reading have no shape of
+  // their own.
+  KeyShape shape_for_new_key(const LwsSceneFile::EnvelopeSource &source, const Envelope &envelope,
+                             const Key &key) const {
+    for (const Key *next = key.next; next != nullptr; next = next->next) {
+      const std::int64_t index = envelope.origin(next);
+      if (index >= 0 && index < source.key_count)
+        return shape_of_line(file_.line_text(source.key_line(index)));
+    }
+    for (const Key *prev = key.prev; prev != nullptr; prev = prev->prev) {
+      const std::int64_t index = envelope.origin(prev);
+      if (index >= 0 && index < source.key_count)
+        return shape_of_line(file_.line_text(source.key_line(index)));
+    }
+    return KeyShape{};
+  }
+
+  std::string new_key_text(const LwsSceneFile::EnvelopeSource &source, const Envelope &envelope,
+                           const Key &key) const {
+    const KeyShape shape = shape_for_new_key(source, envelope, key);
     std::string text = "Key " + shortest_double_text(key.value) + " " + time_text(key.time, fps_) + " " +
                        std::to_string(shape.span_type);
     for (double parameter : shape.params) text += " " + shortest_double_text(parameter);
@@ -143,6 +189,10 @@ class LwsEnvelopeWriter {
   double fps_;
   std::map<int, LineEdit> &edits_;
 };
+
+KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64_t index) const {
+  return shape_of_line(line_text(source.key_line(index)));
+}
 
 std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *warnings) const {
   std::map<int, LineEdit> edits;
@@ -165,22 +215,30 @@ std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *wa
     }
   }
 
-  std::string out;
-  out.reserve(text_.size() + 64 * edits.size());
+  // The size of the result first, so that the text of a large scene is
+  // held once and never copied while it grows.
   const int line_count = static_cast<int>(lines_.size());
-  for (int index = 0; index < line_count;) {
-    auto edit = edits.find(index);
-    if (edit != edits.end()) {
-      out += edit->second.text;
-      if (edit->second.end > index) {
-        index = edit->second.end;
-        continue;
+  const auto walk = [&](auto &&copy_line, auto &&copy_edit) {
+    for (int index = 0; index < line_count;) {
+      auto edit = edits.find(index);
+      if (edit != edits.end()) {
+        copy_edit(edit->second.text);
+        if (edit->second.end > index) {
+          index = edit->second.end;
+          continue;
+        }
       }
+      copy_line(lines_[static_cast<std::size_t>(index)]);
+      ++index;
     }
-    const TextLine &line = lines_[index];
-    out.append(text_, line.offset, line.length + line.ending_length);
-    ++index;
-  }
+  };
+  std::size_t size = 0;
+  walk([&](const TextLine &line) { size += line.length + line.ending_length; },
+       [&](const std::string &text) { size += text.size(); });
+  std::string out;
+  out.reserve(size);
+  walk([&](const TextLine &line) { out.append(text_, line.offset, line.length + line.ending_length); },
+       [&](const std::string &text) { out += text; });
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "host/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -8,12 +9,18 @@
 namespace host {
 
 std::string shortest_double_text(double value) {
+  // The "%g" text with the fewest significant digits that read back as
+  // `value`, as trying "%.1g" to "%.17g" in turn finds it, without printing
+  // the number seventeen times (a scene of millions of keys writes many):
+  // the shortest scientific form tells how many digits that takes.
   char text[40];
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    double back = 0.0;
-    if (parse_double_token(text, back) && back == value && std::signbit(back) == std::signbit(value)) break;
+  int digits = 17;
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+  if (error == std::errc()) {
+    digits = 0;
+    for (const char *c = text; c != end && *c != 'e'; ++c) digits += (*c >= '0' && *c <= '9') ? 1 : 0;
   }
+  std::snprintf(text, sizeof text, "%.*g", std::max(digits, 1), value);
   return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,15 +10,16 @@ namespace host {
 
 // One line of a text: where its text lies and how long its line ending is
 // (2 for "\r\n", 1 for "\n" or a lone "\r", 0 for a last line without one).
+// Compact, since a scene file has millions of lines.
 struct TextLine {
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  std::size_t ending_length = 0;
+  std::uint64_t offset = 0;
+  std::uint32_t length = 0;
+  std::uint32_t ending_length = 0;
 };
 
 // The lines of `text`, endings kept apart so that each can be copied back
 // exactly. An empty text has no lines; a text ending in a line ending has no
-// empty line after it.
+// empty line after it. A line of 4 GiB or more is cut into lines of less.
 std::vector<TextLine> split_lines(std::string_view text);
 
 // A blank-separated word of a line and the column where it starts.

@@ -45,13 +45,21 @@ AngleTriple read_angles(const RotationFrame &frame) {
   out.pitch = pitch;
 
   // right.y = cos p sin b and 1 - forward.y² = cos² p, so right.y / |cos p| is
-  // ±sin b. Where cos² p is within the zero test the bank is already folded
-  // into the heading. A unit forward vector keeps s above -kZeroTolerance; a
-  // more negative s (a frame that is not orthonormal) is taken as zero too
-  // rather than fed to sqrt.
-  const double s = 1.0 - forward.y * forward.y;
+  // ±sin b. Past the gimbal limit read_heading has folded the bank into the
+  // heading, so the bank is 0 there: reading it as well would count it twice
+  // (1 - forward.y² is still above the zero test for pitches 1.0e-7 to
+  // 1.4e-7 rad from ±π/2, and the triple would turn the item by its bank).
+  // Where cos² p is within the zero test the bank is 0 too.
+  //
+  // cos² p is taken as forward.x² + forward.z², equal to 1 - forward.y² for
+  // the unit vector but without its cancellation: within a few 1e-7 rad of
+  // ±π/2, 1 - forward.y² keeps only a few correct digits, and the bank read
+  // through it came back off by up to 1e-4 rad, differently each time the
+  // key was read (so a second scan "corrected" the first).
+  const double s = forward.x * forward.x + forward.z * forward.z;
+  const bool folded = forward.y > kBatchGimbalLimit || forward.y < -kBatchGimbalLimit;
   double bank = 0.0;
-  if (s > kZeroTolerance) {
+  if (s > kZeroTolerance && !folded) {
     bank = clamped_asin(frame.right.y * (1.0 / std::sqrt(s)));
     if (up_down) {
       bank = -bank;

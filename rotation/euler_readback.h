@@ -13,13 +13,10 @@ double read_heading(const RotationFrame &frame);
 
 // The canonical Euler triple of a frame: of the two equivalent solutions, the
 // one whose bank lies in [-π/2, π/2]. Heading and pitch lie in [-π, π]; no whole
-// turns are added. At the gimbal limits the bank is folded into the heading and
-// read as 0.
-//
-// build_frame of the result reproduces `frame` except in a narrow band: where
-// |forward.y| exceeds kBatchGimbalLimit while 1 - forward.y² still exceeds
-// kZeroTolerance (pitch about 1.0e-7 to 1.4e-7 rad from ±π/2) the heading
-// already holds the bank and the bank is read as well.
+// turns are added. At the gimbal limits (|forward.y| above kBatchGimbalLimit,
+// pitch within about 1.4e-7 rad of ±π/2) the bank is folded into the heading
+// and read as 0, so build_frame of the result reproduces `frame` to within
+// that pitch's distance from the pole times the bank.
 AngleTriple read_angles(const RotationFrame &frame);
 
 }  // namespace KeyFrame

@@ -58,7 +58,7 @@ TEST_F(Fixing, AFrameFindsTheKeyStoredAtARoundedTime) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
     // The keys at that time were rewritten in place: no key was added.
     EXPECT_EQ(line_count("out.lws"), line_count("m02.lws")) << time[0];
-    EXPECT_TRUE(contains(result.out, "3 rotation keys rewritten")) << result.out;
+    EXPECT_TRUE(contains(result.out, "1 key triple rewritten in 1 item")) << result.out;
   }
   // Between keys the command makes new ones.
   ASSERT_EQ(
@@ -97,7 +97,7 @@ TEST_F(Fixing, RunPrintsEachRefreshAndProgressReport) {
 
 TEST_F(Fixing, PlotDrawsTheNamedItemsNextToTheScene) {
   const ProgramResult result =
-      tavorix({"plot", "m02.lws", "--item", "Cam", "--item", "Camera"}, folder.path());
+      tavorix({"plot", "m02.lws", "--select", "Cam", "--select", "Camera"}, folder.path());
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_TRUE(contains(result.out, "plot written to m02.svg")) << result.out;
   const std::string svg = read_file(folder.file("m02.svg"));

@@ -46,13 +46,17 @@ struct RotationKeyLine {
   double time = 0.0;
 };
 
-// Line index → item and time, for every key line of a rotation channel.
-std::map<int, RotationKeyLine> rotation_key_lines(const host::LwsSceneFile &file) {
+// Line index → item and time, for every key line of a rotation channel of
+// `scene`, the scene `file` was read into.
+std::map<int, RotationKeyLine> rotation_key_lines(const host::LwsSceneFile &file, const host::Scene &scene) {
   std::map<int, RotationKeyLine> lines;
   for (const auto &item : file.items()) {
     for (int channel : {host::kHeading, host::kPitch, host::kBank}) {
       if (!item.channels[channel]) continue;
-      for (const auto &key : item.channels[channel]->keys) lines[key.line] = {item.name, key.time};
+      const host::Envelope &envelope = *scene.find_item(item.id)->envelope(host::kChannelNames[channel]);
+      for (const host::Key *key = envelope.first(); key != nullptr; key = key->next) {
+        lines[item.channels[channel]->key_line(envelope.origin(key))] = {item.name, key->time};
+      }
     }
   }
   return lines;
@@ -82,7 +86,7 @@ TEST_P(ScanOfRealScene, ChangesOnlyRotationValuesAndKeepsEveryOrientation) {
 
   const ReadScene before(original);
   const ReadScene after(fixed);  // our reader, which follows the format's rules, accepts it
-  const auto rotation_lines = rotation_key_lines(before.file);
+  const auto rotation_lines = rotation_key_lines(before.file, before.scene);
   const auto old_lines = lines_of(original);
   const auto new_lines = lines_of(fixed);
   ASSERT_EQ(new_lines.size(), old_lines.size());

@@ -191,25 +191,50 @@ TEST(Envelope, AKeysOriginFollowsItsHandleAndEndsWithIt) {
   Envelope envelope;
   add_keys(envelope, {{0.0, 10.0}, {1.0, 11.0}});
   Key *read = envelope.find(1.0);
-  host::KeyOrigin origin;
-  origin.index = 1;
-  origin.shape.span_type = 3;
-  envelope.set_origin(read, origin);
+  envelope.set_origin(read, 1);
 
   ASSERT_TRUE(envelope.set_time(read, 2.0));
-  ASSERT_NE(envelope.origin(read), nullptr);
-  EXPECT_EQ(envelope.origin(read)->index, 1);
-  EXPECT_EQ(envelope.origin(read)->shape.span_type, 3);
-  EXPECT_EQ(envelope.origin(envelope.find(0.0)), nullptr);
+  EXPECT_EQ(envelope.origin(read), 1);
+  EXPECT_EQ(envelope.origin(envelope.find(0.0)), -1);
 
   ASSERT_TRUE(envelope.destroy(read));
+  EXPECT_EQ(envelope.origin(read), -1);  // a stale handle has none
   Key *made = envelope.create(5.0, 1.0);
   EXPECT_EQ(made, read) << "the freed slot is reused";
-  EXPECT_EQ(envelope.origin(made), nullptr);
+  EXPECT_EQ(envelope.origin(made), -1);
 
-  envelope.set_origin(made, origin);
+  envelope.set_origin(made, 7);
   envelope.clear();
-  EXPECT_EQ(envelope.origin(envelope.create(5.0, 1.0)), nullptr);
+  EXPECT_EQ(envelope.origin(envelope.create(5.0, 1.0)), -1);
+
+  Envelope other;
+  const Key *foreign = other.create(0.0, 0.0);
+  envelope.set_origin(foreign, 3);  // not this envelope's: ignored
+  EXPECT_EQ(envelope.origin(foreign), -1);
+  EXPECT_EQ(other.origin(foreign), -1);
+}
+
+// Keys made out of time order land in order; the index finds each of them
+// and stays right as keys are destroyed and moved, across many blocks.
+TEST(Envelope, KeysMadeInAnyOrderAreFoundAndLinkedInTimeOrder) {
+  Envelope envelope;
+  std::vector<double> times;
+  for (int i = 0; i < 3000; ++i) times.push_back((i * 7919) % 3000 * 0.5);
+  for (double time : times) ASSERT_NE(envelope.create(time, time), nullptr);
+  ASSERT_EQ(envelope.size(), 3000u);
+  for (int i = 0; i < 3000; i += 3) ASSERT_TRUE(envelope.destroy(envelope.find(i * 0.5)));
+  ASSERT_TRUE(envelope.set_time(envelope.find(1.0), 5000.0));
+  std::size_t count = 0;
+  double last = -1.0;
+  for (const Key *key = envelope.first(); key != nullptr; key = key->next, ++count) {
+    ASSERT_GT(key->time, last);
+    last = key->time;
+    ASSERT_EQ(envelope.find(key->time), key);
+    ASSERT_TRUE(envelope.contains(key));
+  }
+  EXPECT_EQ(count, 2000u);
+  EXPECT_EQ(envelope.last()->time, 5000.0);
+  EXPECT_EQ(envelope.find(0.0), nullptr);
 }
 
 }  // namespace

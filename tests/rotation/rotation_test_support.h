@@ -40,8 +40,8 @@ inline bool is_finite(const AngleTriple &a) {
 // frame of `a`: the model shared by every area's tests.
 inline double readback_tolerance(const AngleTriple &a) { return testing_support::orientation_tolerance(a); }
 
-// The band documented for read_angles: past the batch gimbal limit while
-// 1 - forward.y² still exceeds the zero test; heading and bank both hold the bank.
+// Past the batch gimbal limit while 1 - forward.y² still exceeds the zero
+// test: where the heading's gimbal test and the bank's zero test disagree.
 inline bool in_narrow_band(const RotationFrame &f) {
   return std::fabs(f.forward.y) > kBatchGimbalLimit && 1.0 - f.forward.y * f.forward.y > kZeroTolerance;
 }

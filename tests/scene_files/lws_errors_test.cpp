@@ -49,7 +49,9 @@ TEST(LwsSceneFileErrors, RefusesVersionsOneAndTwoAsDegreeFormats) {
         << message;
     EXPECT_NE(message.find("degrees"), std::string::npos) << message;
   }
-  expect_error("LWSC\n6\n", 2, "expected scene format version 3, 4 or 5, found 6");
+  expect_error("LWSC\n9\n", 2,
+               "scene format version 9 is newer than this program reads: the newest it knows is version 8");
+  expect_error("LWSC\n0\n", 2, "expected scene format version 3 to 8, found 0");
   expect_error("LWSC\nthree\n", 2, "expected the scene format version");
 }
 

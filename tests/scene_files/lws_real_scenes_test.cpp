@@ -84,12 +84,13 @@ TEST(LwsSceneFile, ReadsTheTakeoffCameraRigOfM02) {
   const host::Key *second = loaded.envelope("Cam", kHeading).first()->next;
   EXPECT_EQ(second->time, host::frame_time(28, 30));  // written as 0.93333334
   const host::Envelope &heading = loaded.envelope("Cam", kHeading);
-  ASSERT_NE(heading.origin(second), nullptr);
-  EXPECT_EQ(heading.origin(second)->index, 1);
-  EXPECT_EQ(heading.origin(second)->shape.span_type, 3);
-  EXPECT_EQ(heading.origin(second)->shape.params[3], -0.41652131);
-  EXPECT_EQ(heading.origin(second)->shape.params[4], -0.83304262);
-  EXPECT_EQ(heading.origin(heading.last())->shape.span_type, 0);
+  ASSERT_EQ(heading.origin(second), 1);
+  const auto &source = *loaded.file.items()[3].channels[kHeading];
+  const host::KeyShape shape = loaded.file.key_shape(source, heading.origin(second));
+  EXPECT_EQ(shape.span_type, 3);
+  EXPECT_EQ(shape.params[3], -0.41652131);
+  EXPECT_EQ(shape.params[4], -0.83304262);
+  EXPECT_EQ(loaded.file.key_shape(source, heading.origin(heading.last())).span_type, 0);
   EXPECT_EQ(loaded.envelope("Cam", kHeading).pre_behavior, 5);
 }
 
