@@ -15,7 +15,7 @@ windows_build=$(realpath "${2:-build-windows}")
 scripts/install-deps.sh python3 >/dev/null
 wine_prefix=$windows_build/wine-prefix
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'scripts/wine-run.sh "$wine_prefix" --stop; rm -rf "$work"' EXIT
 
 linux() { "$linux_build/tavorix" "$@"; }
 windows() { "$root/scripts/wine-run.sh" "$wine_prefix" "$windows_build/tavorix.exe" "$@"; }
