@@ -4,17 +4,35 @@
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
 
+#include <algorithm>
+#include <cstddef>
+
 #include "keys/finite_angles.h"
 #include "module/host_services.h"
+#include "rotation/canonical_readback.h"
 #include "rotation/key_kernels.h"
 
 namespace KeyFrame {
+namespace {
+
+// Records per read-back block: their angles and canonical triples (3 KiB)
+// stay in the first-level cache between the read-back and the choice.
+constexpr std::uint64_t kBlockRecords = 64;
+
+}  // namespace
 
 void correct_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end) {
-  for (std::uint64_t i = begin; i < end; ++i) {
-    KeyRecord &record = info->records[i];
-    if (!is_placeable(record.reference) || !is_placeable(record.angles)) continue;
-    correct_key(info->mode, record.reference, record.angles);
+  AngleTriple angles[kBlockRecords];
+  AngleTriple canonical[kBlockRecords];
+  for (std::uint64_t block = begin; block < end; block += kBlockRecords) {
+    const auto count = static_cast<std::size_t>(std::min(kBlockRecords, end - block));
+    for (std::size_t j = 0; j < count; ++j) angles[j] = info->records[block + j].angles;
+    read_back_canonical(angles, canonical, count);
+    for (std::size_t j = 0; j < count; ++j) {
+      KeyRecord &record = info->records[block + j];
+      if (!is_placeable(record.reference) || !is_placeable(record.angles)) continue;
+      correct_canonical(info->mode, record.reference, canonical[j], record.angles);
+    }
   }
 }
 

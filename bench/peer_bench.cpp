@@ -7,7 +7,9 @@
 //
 // ImathChain and ImathToReference are ns per key on their own, for the
 // table. PeerSideBySide/* time ours and Imath's in turn in the same
-// iterations and report "imath/ours": how many times faster ours is.
+// iterations and report "imath/ours": how many times faster ours is. Ours
+// runs as the module runs its passes: a block of keys read back at once,
+// then the choice key by key (chain_passes.h).
 //   AlignKeyChain: our scan kernel, each key aligned to the one before it.
 //   CorrectKey: our batch kernel (inferior mode) against a reference per key,
 //   against makeNear towards the same reference.
@@ -21,6 +23,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/chain_passes.h"
 #include "bench/random_triples.h"
 #include "bench/side_by_side.h"
 #include "bench/trig_floor.h"
@@ -55,15 +58,7 @@ Imath::Eulerd imath_chain_pass() {
   return previous;
 }
 
-AngleTriple align_chain_pass() {
-  AngleTriple previous{0, 0, 0};
-  for (const AngleTriple &in : bench_support::random_keys()) {
-    AngleTriple key = in;
-    KeyFrame::align_key(previous, key);
-    previous = key;
-  }
-  return previous;
-}
+AngleTriple align_chain_pass() { return bench_support::align_chain_in_blocks(bench_support::random_keys()); }
 
 void imath_reference_pass() {
   const std::vector<AngleTriple> &in = bench_support::random_keys();
@@ -72,13 +67,10 @@ void imath_reference_pass() {
 }
 
 void correct_key_pass() {
-  const std::vector<AngleTriple> &in = bench_support::random_keys();
-  const std::vector<AngleTriple> &ref = bench_support::random_references();
-  for (std::size_t i = 0; i < kInputs; ++i) {
-    AngleTriple key = in[i];
-    KeyFrame::correct_key(KeyFrame::kInferiorCorrection, ref[i], key);
-    benchmark::DoNotOptimize(key);
-  }
+  static std::vector<AngleTriple> out(kInputs);
+  bench_support::correct_in_blocks(KeyFrame::kInferiorCorrection, bench_support::random_keys(),
+                                   bench_support::random_references(), out);
+  benchmark::DoNotOptimize(out.data());
 }
 
 void ImathChain(benchmark::State &state) {

@@ -12,7 +12,8 @@ constexpr std::int32_t kInferiorCorrection = 2;
 constexpr std::int32_t kSuperiorCorrection = 3;
 
 // Both kernels read the key's orientation back into its canonical solution
-// (read_angles: bank within a quarter turn) and form the other Euler solution
+// (read_back_canonical, read_angles of its frame: bank within a quarter turn)
+// and form the other Euler solution
 // beside it, heading + π, π − pitch, bank + π; every angle of both is placed
 // with nearest_turn towards the matching angle of `ref`. They then overwrite
 // `key` with one of them. `ref` is only read.
@@ -28,5 +29,13 @@ void correct_key(std::int32_t mode, const AngleTriple &ref, AngleTriple &key);
 // lie nearer ref's (sum of the two distances; the canonical one on a tie). The
 // pitch takes no part in the choice.
 void align_key(const AngleTriple &ref, AngleTriple &key);
+
+// correct_key after its read-back, for passes that read many keys back at
+// once (read_back_canonical): `canonical` is the key's canonical read-back;
+// `key` still holds the key's own triple (its stored pitch is compared) and
+// is overwritten; `canonical` must not be `key` itself. The scan's counterpart is
+// align_canonical (align_canonical.h).
+void correct_canonical(std::int32_t mode, const AngleTriple &ref, const AngleTriple &canonical,
+                       AngleTriple &key);
 
 }  // namespace KeyFrame

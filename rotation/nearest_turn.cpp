@@ -54,7 +54,7 @@ double place_far(double x, double r) {
 // rounding of n·2π + delta.) The count j is estimated from delta/2π and then
 // made exact on the floating-point values of s themselves, so ties and
 // near-ties come out as in the stepping search.
-double nearest_turn(double x, double r) {
+double nearest_turn_general(double x, double r) {
   if (!std::isfinite(x) || !std::isfinite(r)) {
     return x;
   }

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, when any is missing.
 # Usage: scripts/install-deps.sh [extra packages...]
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(build-essential cmake ninja-build pkg-config libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev libsleef-dev
   nlohmann-json3-dev libcli11-dev libimath-dev librsvg2-bin "$@")
 missing=()
 for p in "${packages[@]}"; do

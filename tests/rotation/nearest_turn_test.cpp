@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "rotation/align_canonical.h"
 #include "rotation_test_support.h"
+#include "sweep_size.h"
 
 namespace KeyFrame {
 namespace {
@@ -104,6 +106,40 @@ TEST(NearestTurn, MatchesSteppingSearchFarButReachable) {
     const double half = std::round(distance / kTwoPi) + 0.5;
     expect_same_bits(half * kTwoPi, 0.0);
     expect_same_bits(-half * kTwoPi, 0.0);
+  }
+}
+
+// The inline quick cases against the out-of-line search, bit for bit, where
+// the quick placement is decided: distances just inside and outside its
+// reach (half a turn less the rounding margin) at every magnitude up to its
+// turn limit and past it, and the paired form the chain uses lane by lane.
+TEST(NearestTurn, QuickCasesAreTheGeneralSearchBitForBit) {
+  test::AngleSource source(5);
+  auto same = [](double a, double b) { return a == b && std::signbit(a) == std::signbit(b); };
+  const int cases = test::sweep_cases(2000000);
+  for (int i = 0; i < cases; ++i) {
+    const double r = source.sign() * std::pow(10.0, source.uniform(-2.0, 10.5));
+    const double x = source.uniform(-kPi, kTwoPi);
+    double probe;
+    switch (source.pick(4)) {
+      case 0: {  // at the edge of the quick reach, a few ulps either way
+        const double margin =
+            nearest_turn_detail::kQuickMargin + std::fabs(r) * nearest_turn_detail::kQuickRelativeMargin;
+        probe = r + source.sign() * (kPi - margin * source.uniform(0.0, 2.0));
+        break;
+      }
+      case 1: probe = r + source.sign() * kPi; break;  // an exact tie, as far as r's rounding allows
+      case 2: probe = source.pick(2) == 0 ? -0.0 : 0.0; break;
+      default: probe = x; break;
+    }
+    const double y = source.pick(2) == 0 ? probe : x;
+    const double general = nearest_turn_general(y, r);
+    ASSERT_TRUE(same(nearest_turn(y, r), general)) << "x=" << y << " r=" << r;
+    const double other = source.uniform(-kPi, kTwoPi);
+    const kernel_detail::Pair pair =
+        kernel_detail::nearest_turn_pair(kernel_detail::Pair{y, other}, kernel_detail::Pair{r, r});
+    ASSERT_TRUE(same(pair[0], general) && same(pair[1], nearest_turn_general(other, r)))
+        << "x=" << y << ", " << other << " r=" << r;
   }
 }
 

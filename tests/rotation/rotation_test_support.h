@@ -46,6 +46,15 @@ inline bool in_narrow_band(const RotationFrame &f) {
   return std::fabs(f.forward.y) > kBatchGimbalLimit && 1.0 - f.forward.y * f.forward.y > kZeroTolerance;
 }
 
+// The same band widened by the rounding of forward.y: a key kernel reads
+// back a frame whose forward.y may be a few ulps from build_frame's, and
+// 1 - forward.y² moves by 2e-16 an ulp there, 2% of the zero test.
+inline bool near_narrow_band(const RotationFrame &f) {
+  constexpr double kFewUlps = 1e-15;
+  return std::fabs(f.forward.y) > kBatchGimbalLimit - kFewUlps &&
+         1.0 - f.forward.y * f.forward.y > kZeroTolerance - 4 * kFewUlps;
+}
+
 // Random angles with a fixed seed, mixed with the values where the rotation
 // code branches: exact and nearly exact multiples of π/2, pitches at the batch
 // and the live gimbal limits, headings whose forward.z sits at the live dead
