@@ -28,10 +28,20 @@ if(TAVORIX_TBB_TYPE STREQUAL "STATIC_LIBRARY")
 else()
   # Linux: the task library goes beside tavorix.p under the name the module
   # asks for, and the module looks for it there first; the C++ runtime is the
-  # system's own.
+  # system's own (on every Debian system, which needs it itself).
   set(TAVORIX_TBB_LICENCE /usr/share/common-licenses/Apache-2.0 CACHE FILEPATH "The task library's licence text")
+  set(sleef_notice "")
+  if(TAVORIX_USES_SLEEF)
+    # SLEEF, a shared library too, goes beside it the same way.
+    get_filename_component(sleef_file "${SLEEF_LIBRARY}" REALPATH)
+    get_filename_component(sleef_name "${sleef_file}" NAME)
+    string(REGEX REPLACE "^(.*\\.so\\.[0-9]+).*$" "\\1" sleef_soname "${sleef_name}")
+    install(FILES "${sleef_file}" DESTINATION . RENAME "${sleef_soname}")
+    set(TAVORIX_SLEEF_COPYRIGHT /usr/share/doc/libsleef3/copyright CACHE FILEPATH "SLEEF's copyright file")
+    set(sleef_notice SLEEF_COPYRIGHT ${TAVORIX_SLEEF_COPYRIGHT})
+  endif()
   tavorix_write_third_party_notices(OUTPUT ${notices} TASK_LIBRARY_LICENCE ${TAVORIX_TBB_LICENCE}
-    TASK_LIBRARY_BESIDE)
+    TASK_LIBRARY_BESIDE ${sleef_notice})
   if(NOT APPLE)
     set_target_properties(tavorix_module PROPERTIES INSTALL_RPATH "$ORIGIN")
   endif()

@@ -9,10 +9,11 @@
 #     [STATIC_GCC_RUNTIME]               libstdc++ and libgcc are linked in
 #     [MINGW_RUNTIME_COPYRIGHT <file>]   the mingw-w64 runtime (CRT, winpthreads) is linked in
 #     [TASK_LIBRARY_BESIDE]              the task library ships as a file of its own
-#     [TASK_LIBRARY_LINKED_IN])          the task library is linked into tavorix.p
+#     [TASK_LIBRARY_LINKED_IN]           the task library is linked into tavorix.p
+#     [SLEEF_COPYRIGHT <file>])          SLEEF ships beside tavorix.p; its copyright file
 function(tavorix_write_third_party_notices)
   cmake_parse_arguments(NOTICE "STATIC_GCC_RUNTIME;TASK_LIBRARY_BESIDE;TASK_LIBRARY_LINKED_IN"
-                        "OUTPUT;TASK_LIBRARY_LICENCE;MINGW_RUNTIME_COPYRIGHT" "" ${ARGN})
+                        "OUTPUT;TASK_LIBRARY_LICENCE;MINGW_RUNTIME_COPYRIGHT;SLEEF_COPYRIGHT" "" ${ARGN})
   set(rule "================================================================================")
   set(text "Third-party software in this package\n\n")
   string(APPEND text "tavorix and tavorix.p contain or come with the software below. Each part is followed by\n")
@@ -31,6 +32,16 @@ function(tavorix_write_third_party_notices)
     endif()
     string(APPEND text "${rule}\noneTBB ${TBB_VERSION} (oneAPI Threading Building Blocks), ${where}\n")
     string(APPEND text "Copyright 2005-2021 Intel Corporation\nLicence: Apache License 2.0\n${rule}\n\n${licence}\n\n")
+  endif()
+
+  if(NOTICE_SLEEF_COPYRIGHT)
+    if(NOT EXISTS "${NOTICE_SLEEF_COPYRIGHT}")
+      message(FATAL_ERROR "no copyright file of SLEEF at ${NOTICE_SLEEF_COPYRIGHT}")
+    endif()
+    file(READ "${NOTICE_SLEEF_COPYRIGHT}" copyright)
+    string(APPEND text "${rule}\nSLEEF (vectorised elementary functions), shipped beside tavorix.p as a shared\n")
+    string(APPEND text "library, unmodified. Licence: Boost Software License 1.0. Its copyright file:\n${rule}\n\n")
+    string(APPEND text "${copyright}\n")
   endif()
 
   if(NOTICE_STATIC_GCC_RUNTIME)
