@@ -4,8 +4,8 @@
 #include "cli/rotation_notes.h"
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
-#include "host/count_text.h"
-#include "host/printable_text.h"
+#include "scene_files/count_text.h"
+#include "scene_files/printable_text.h"
 
 namespace cli {
 namespace {

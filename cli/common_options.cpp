@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "cli/module_session.h"
-#include "host/frame_time.h"
-#include "host/printable_text.h"
+#include "scene_files/frame_time.h"
+#include "scene_files/printable_text.h"
 
 namespace cli {
 namespace {

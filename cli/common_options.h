@@ -19,7 +19,7 @@ void add_output_options(CLI::App &command, OutputOptions &options);
 void add_time_options(CLI::App &command, TimeOptions &options, bool required);
 
 // Sets the scene's current time from --time (snapped to a whole frame within
-// the tolerance of host/frame_time.h) or --frame; leaves it when neither.
+// the tolerance of scene_files/frame_time.h) or --frame; leaves it when neither.
 void apply_time(host::Scene &scene, const TimeOptions &options);
 
 // --anchor-near-zero (anchor_near_zero.h).

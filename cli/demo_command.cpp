@@ -14,7 +14,7 @@
 #include "cli/scene_output.h"
 #include "cli/subcommands.h"
 #include "cli/svg_plot.h"
-#include "host/json_scene_file.h"
+#include "scene_files/json_scene_file.h"
 
 namespace cli {
 namespace {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <set>
 
-#include "host/frame_time.h"
+#include "scene_files/frame_time.h"
 
 namespace cli {
 namespace {

@@ -4,7 +4,7 @@
 #include "cli/rotation_notes.h"
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
-#include "host/printable_text.h"
+#include "scene_files/printable_text.h"
 
 namespace cli {
 namespace {

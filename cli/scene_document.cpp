@@ -4,8 +4,8 @@
 
 #include "cli/cli_failure.h"
 #include "cli/file_io.h"
-#include "host/json_scene_file.h"
-#include "host/scene_file_error.h"
+#include "scene_files/json_scene_file.h"
+#include "scene_files/scene_file_error.h"
 
 namespace cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/lws_scene_file.h"
+#include "scene_files/lws_scene_file.h"
 #include "host/scene.h"
 
 namespace cli {

@@ -10,7 +10,7 @@
 #include "cli/angle_text.h"
 #include "cli/rotation_notes.h"
 #include "cli/triple_changes.h"
-#include "host/printable_text.h"
+#include "scene_files/printable_text.h"
 
 namespace cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "cli/rotation_notes.h"
-#include "host/value_change.h"
+#include "scene_files/value_change.h"
 
 namespace cli {
 

@@ -14,10 +14,10 @@
 #include <exception>
 #include <string>
 
-#include "host/json_scene_file.h"
-#include "host/lws_scene_file.h"
+#include "scene_files/json_scene_file.h"
+#include "scene_files/lws_scene_file.h"
 #include "host/scene.h"
-#include "host/scene_file_error.h"
+#include "scene_files/scene_file_error.h"
 
 namespace {
 

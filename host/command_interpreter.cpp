@@ -4,13 +4,13 @@
 #include <iterator>
 #include <string_view>
 
-#include "host/frame_time.h"
+#include "scene_files/frame_time.h"
 #include "host/host.h"
 #include "host/layout_command.h"
 #include "host/master_handlers.h"
 #include "host/module_loader.h"
 #include "host/scene.h"
-#include "host/text_lines.h"
+#include "scene_files/text_lines.h"
 
 namespace host {
 namespace {

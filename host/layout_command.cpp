@@ -3,9 +3,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/number_text.h"
+#include "scene_files/number_text.h"
 #include "host/scene.h"
-#include "host/text_lines.h"
+#include "scene_files/text_lines.h"
 
 namespace host {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/lws_scene_file.h"
+#include "scene_files/lws_scene_file.h"
 #include "program_runner.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <map>
 #include <set>
 
-#include "host/lws_scene_file.h"
-#include "host/text_lines.h"
+#include "scene_files/lws_scene_file.h"
+#include "scene_files/text_lines.h"
 #include "program_runner.h"
 #include "support/orientation.h"
 

@@ -1,6 +1,6 @@
 // Key times read from files meet times set by frame.
 
-#include "host/frame_time.h"
+#include "scene_files/frame_time.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "host/frame_time.h"
-#include "host/json_scene_file.h"
-#include "host/scene_file_error.h"
+#include "scene_files/frame_time.h"
+#include "scene_files/json_scene_file.h"
+#include "scene_files/scene_file_error.h"
 #include "scene_file_fixtures.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/scene_file_error.h"
+#include "scene_files/scene_file_error.h"
 #include "scene_file_fixtures.h"
 
 namespace {

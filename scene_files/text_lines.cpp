@@ -1,4 +1,4 @@
-#include "host/text_lines.h"
+#include "scene_files/text_lines.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "host/frame_time.h"
+#include "scene_files/frame_time.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "host/printable_text.h"
+#include "scene_files/printable_text.h"
 
 #include <cstdio>
 

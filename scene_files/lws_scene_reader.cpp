@@ -5,12 +5,12 @@
 #include <set>
 #include <stdexcept>
 
-#include "host/count_text.h"
-#include "host/frame_time.h"
-#include "host/lws_scene_file.h"
-#include "host/number_text.h"
-#include "host/printable_text.h"
-#include "host/scene_file_error.h"
+#include "scene_files/count_text.h"
+#include "scene_files/frame_time.h"
+#include "scene_files/lws_scene_file.h"
+#include "scene_files/number_text.h"
+#include "scene_files/printable_text.h"
+#include "scene_files/scene_file_error.h"
 
 namespace host {
 namespace {
@@ -370,8 +370,9 @@ class LwsReader {
     long long channel = 0;
     if (tokens.size() != 2 || tokens[0].text != "Channel" || !parse_integer_token(tokens[1].text, channel)) {
       fail(index, "expected 'Channel <number>' (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " + counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) + " read so far), found " +
-                      quoted(line(index)));
+                      std::to_string(motion_.count_line + 1) + " says " +
+                      counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) +
+                      " read so far), found " + quoted(line(index)));
     }
     if (channel < 0 || channel >= motion_.declared) {
       fail(index, "expected a channel number from 0 to " + std::to_string(motion_.declared - 1) +
@@ -396,8 +397,9 @@ class LwsReader {
     }
     if (motion_.pending_channel >= 0 || motion_.read < motion_.declared) {
       fail(index, "expected 'Channel <number>' and its envelope (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " + counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) + " read so far), found " +
-                      quoted(line(index)));
+                      std::to_string(motion_.count_line + 1) + " says " +
+                      counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) +
+                      " read so far), found " + quoted(line(index)));
     }
     motion_.active = false;
   }

@@ -1,4 +1,4 @@
-#include "host/number_text.h"
+#include "scene_files/number_text.h"
 
 #include <algorithm>
 #include <charconv>

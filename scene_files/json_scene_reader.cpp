@@ -5,11 +5,11 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "host/frame_time.h"
-#include "host/json_scene_file.h"
-#include "host/number_text.h"
-#include "host/printable_text.h"
-#include "host/scene_file_error.h"
+#include "scene_files/frame_time.h"
+#include "scene_files/json_scene_file.h"
+#include "scene_files/number_text.h"
+#include "scene_files/printable_text.h"
+#include "scene_files/scene_file_error.h"
 
 namespace host {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/scene.h"
-#include "host/text_lines.h"
+#include "scene_files/text_lines.h"
 
 namespace host {
 

@@ -6,12 +6,12 @@
 #include <map>
 #include <stdexcept>
 
-#include "host/frame_time.h"
-#include "host/lws_scene_file.h"
-#include "host/number_text.h"
-#include "host/scene_file_error.h"
-#include "host/text_lines.h"
-#include "host/value_change.h"
+#include "scene_files/frame_time.h"
+#include "scene_files/lws_scene_file.h"
+#include "scene_files/number_text.h"
+#include "scene_files/scene_file_error.h"
+#include "scene_files/text_lines.h"
+#include "scene_files/value_change.h"
 
 namespace host {
 namespace {
