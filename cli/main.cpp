@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_failure.h"
+#include "cli/platform_files.h"
 #include "cli/subcommands.h"
 #include "cli/version_text.h"
 #include "host/process_memory.h"
@@ -63,7 +64,11 @@ int main(int argc, char **argv) {
     return cli::kExitBadInput;
   }
   try {
-    program.parse(argc, argv);
+    // UTF-8 on every platform (file names beyond ASCII on Windows).
+    const std::vector<std::string> words = cli::platform::arguments(argc, argv);
+    std::vector<const char *> word_pointers;
+    for (const std::string &word : words) word_pointers.push_back(word.c_str());
+    program.parse(static_cast<int>(word_pointers.size()), word_pointers.data());
   } catch (const CLI::Success &done) {
     return program.exit(done);  // --help, --version
   } catch (const CLI::ParseError &error) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the tavorix program needs of the file system, in one small layer per
 // platform (platform_files_posix.cpp; the Windows build has its own file).
@@ -70,5 +71,11 @@ bool write_standard_output(std::string_view text, std::string &reason);
 
 // The folder of the running program, or empty when it cannot be told.
 std::string program_folder();
+
+// The program's command line as UTF-8 words, the program's name first:
+// main()'s own arguments where they already are UTF-8 (POSIX systems), the
+// system's wide-character command line where main() gets them in the
+// system's ANSI code page (Windows).
+std::vector<std::string> arguments(int argc, char **argv);
 
 }  // namespace cli::platform

@@ -208,4 +208,8 @@ std::string program_folder() {
   return folder_of(std::string(buffer.data(), static_cast<std::size_t>(length)));
 }
 
+std::vector<std::string> arguments(int argc, char **argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 }  // namespace cli::platform

@@ -4,8 +4,9 @@
 
 namespace cli {
 
-// What `tavorix --version` prints: the program's version and what it was
-// built for.
+// What `tavorix --version` prints: the program's version, the platform the
+// program and the module were built for, and the task library the module
+// runs on.
 std::string version_text();
 
 }  // namespace cli

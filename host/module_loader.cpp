@@ -1,14 +1,10 @@
 #include "host/module_loader.h"
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "host/host.h"
 #include "host/placeholder_members.h"
+#include "host/shared_library.h"
 #include "module/machine_word.h"
 
 namespace host {
@@ -25,16 +21,11 @@ std::string hex(unsigned int value) {
   return text;
 }
 
-std::string last_dl_error() {
-  const char *text = dlerror();
-  return text != nullptr ? text : "no reason given";
-}
-
-// Closes a dlopen handle unless released.
+// Unloads a library unless released.
 struct LibraryGuard {
   void *library = nullptr;
   ~LibraryGuard() {
-    if (library != nullptr) dlclose(library);
+    if (library != nullptr) platform::close_library(library);
   }
 };
 
@@ -47,24 +38,15 @@ int generic_evaluate(void *data, const char *command) {
 
 std::unique_ptr<LoadedModule> LoadedModule::load(const std::string &path) {
   const std::string where = "module '" + path + "'";
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) throw ModuleLoadError(where + ": file not found");
-    throw ModuleLoadError(where + ": cannot access the file: " + std::strerror(errno));
-  }
-  if (S_ISDIR(status.st_mode)) throw ModuleLoadError(where + ": is a directory, expected a module file");
+  const std::string refusal = platform::module_file_refusal(path);
+  if (!refusal.empty()) throw ModuleLoadError(where + ": " + refusal);
 
-  // Without a slash dlopen would search the library path instead of opening
-  // the file that was just checked.
-  std::string open_path = path.find('/') == std::string::npos ? "./" + path : path;
-  dlerror();
-  LibraryGuard guard{dlopen(open_path.c_str(), RTLD_NOW | RTLD_LOCAL)};
-  if (guard.library == nullptr) {
-    throw ModuleLoadError(where + ": not a loadable shared library: " + last_dl_error());
-  }
+  std::string reason;
+  LibraryGuard guard{platform::open_library(path, reason)};
+  if (guard.library == nullptr) throw ModuleLoadError(where + ": not a loadable shared library: " + reason);
 
-  dlerror();
-  const auto *descriptor = static_cast<const ModuleDescriptor *>(dlsym(guard.library, kDescriptorSymbol));
+  const auto *descriptor =
+      static_cast<const ModuleDescriptor *>(platform::find_symbol(guard.library, kDescriptorSymbol));
   if (descriptor == nullptr) {
     throw ModuleLoadError(where + ": no module descriptor (symbol " + kDescriptorSymbol + " not found)");
   }
@@ -115,7 +97,7 @@ std::unique_ptr<LoadedModule> LoadedModule::load(const std::string &path) {
 
 LoadedModule::~LoadedModule() {
   if (descriptor_ != nullptr && descriptor_->shutdown != nullptr) descriptor_->shutdown(server_data_);
-  if (library_ != nullptr) dlclose(library_);
+  if (library_ != nullptr) platform::close_library(library_);
 }
 
 const LoadedModule::ServerInfo *LoadedModule::find(const std::string &class_name,

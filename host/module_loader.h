@@ -34,7 +34,8 @@ class LoadedModule {
     ActivateFunc *activate = nullptr;
   };
 
-  // Opens `path` (dlopen, RTLD_NOW | RTLD_LOCAL), checks its descriptor
+  // Opens `path` (host/shared_library.h: every reference resolved at once,
+  // its symbols kept to itself), checks its descriptor
   // `_mod_descrip` (synchronisation word, interface version, machine type,
   // server table), calls its startup once and reads its server table up to
   // the all-null record. Throws ModuleLoadError on any failure, having
@@ -63,7 +64,7 @@ class LoadedModule {
   LoadedModule() = default;
 
   std::string path_;
-  void *library_ = nullptr;  // dlopen handle
+  void *library_ = nullptr;  // platform::open_library's handle
   const ModuleDescriptor *descriptor_ = nullptr;
   void *server_data_ = nullptr;
   std::vector<ServerInfo> servers_;

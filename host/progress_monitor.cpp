@@ -1,7 +1,5 @@
 #include "host/progress_monitor.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -12,6 +10,7 @@
 #include "host/host.h"
 #include "host/host_call_scope.h"
 #include "host/placeholder_members.h"
+#include "host/terminal.h"
 
 namespace host {
 namespace {
@@ -169,7 +168,7 @@ void ProgressMonitor::done() {
 
 void ProgressMonitor::draw(bool final_line) {
   Host *host = Host::current();
-  if (host == nullptr || !host->draw_progress() || isatty(STDERR_FILENO) == 0) return;
+  if (host == nullptr || !host->draw_progress() || !platform::standard_error_is_terminal()) return;
   if (final_line && !drew_) return;  // nothing on screen to finish
   std::string line = render_progress_line(title_, progress_, total_, finished_, message_);
   // "\x1b[K" clears what a longer previous line left to the right.

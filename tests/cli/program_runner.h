@@ -1,21 +1,16 @@
 #pragma once
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
-extern char **environ;
+#include "support/test_platform.h"
 
 namespace cli_testing {
 
@@ -24,14 +19,18 @@ namespace cli_testing {
 class TemporaryFolder {
  public:
   TemporaryFolder() {
-    const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/tavorix-cli-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = name.data();
+    std::random_device seed;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("tavorix-cli-" + std::to_string(seed()));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate.string();
+    }
+    if (path_.empty()) throw std::runtime_error("cannot make a temporary folder in " + base.string());
   }
-  ~TemporaryFolder() { remove_tree(path_); }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TemporaryFolder(const TemporaryFolder &) = delete;
   TemporaryFolder &operator=(const TemporaryFolder &) = delete;
 
@@ -41,36 +40,14 @@ class TemporaryFolder {
   // Names in the folder, sorted.
   std::vector<std::string> names() const {
     std::vector<std::string> found;
-    if (DIR *dir = opendir(path_.c_str())) {
-      while (dirent *entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") found.push_back(name);
-      }
-      closedir(dir);
+    for (const auto &entry : std::filesystem::directory_iterator(path_)) {
+      found.push_back(entry.path().filename().string());
     }
     std::sort(found.begin(), found.end());
     return found;
   }
 
  private:
-  static void remove_tree(const std::string &path) {
-    if (DIR *dir = opendir(path.c_str())) {
-      while (dirent *entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        const std::string child = path + "/" + name;
-        struct stat info;
-        if (lstat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-          remove_tree(child);
-        } else {
-          unlink(child.c_str());
-        }
-      }
-      closedir(dir);
-    }
-    rmdir(path.c_str());
-  }
-
   std::string path_;
 };
 
@@ -86,10 +63,7 @@ inline void write_file(const std::string &path, const std::string &text) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-inline bool file_exists(const std::string &path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
+inline bool file_exists(const std::string &path) { return std::filesystem::exists(path); }
 
 struct ProgramResult {
   int exit_code = -1;
@@ -98,33 +72,15 @@ struct ProgramResult {
 };
 
 // Runs `program` with `arguments` in the folder `working_folder`, standard
-// input from /dev/null and both outputs captured through files (so neither is
-// a terminal).
+// input empty and both outputs captured through files (so neither is a
+// terminal).
 inline ProgramResult run_program(const std::string &program, const std::vector<std::string> &arguments,
                                  const std::string &working_folder) {
   TemporaryFolder capture;
   const std::string out_path = capture.file("out"), err_path = capture.file("err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-  posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
-  std::vector<std::string> words = {program};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char *> argv;
-  for (std::string &word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " + program);
-
-  int status = 0;
-  waitpid(pid, &status, 0);
   ProgramResult result;
-  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.exit_code =
+      testing_support::platform::run_program(program, arguments, working_folder, out_path, err_path);
   result.out = read_file(out_path);
   result.err = read_file(err_path);
   return result;

@@ -1,22 +1,25 @@
 #include "host/module_loader.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/host.h"
+#include "module/export.h"
 #include "module/host_interface.h"
+#include "support/test_platform.h"
 
 // The fixture modules call this at shutdown when the program exports it.
-extern "C" void host_fixture_shut_down(void *server_data);
+extern "C" TAVORIX_EXPORT void host_fixture_shut_down(void *server_data);
 
 namespace {
 
@@ -44,26 +47,15 @@ bool contains(const std::string &text, const std::string &part) {
   return text.find(part) != std::string::npos;
 }
 
-// The path of the C maths library as the dynamic linker finds it: a real
-// shared library that has no module descriptor.
-std::string maths_library_path() {
-  void *library = dlopen("libm.so.6", RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return "";
-  Dl_info info{};
-  void *cosine = dlsym(library, "cos");
-  std::string path = cosine != nullptr && dladdr(cosine, &info) != 0 ? info.dli_fname : "";
-  dlclose(library);
-  return path;
-}
+std::string temporary_folder() { return std::filesystem::temp_directory_path().string(); }
 
 class TemporaryFile {
  public:
   explicit TemporaryFile(const std::string &contents) {
-    char name[] = "/tmp/host_loader_test_XXXXXX";
-    int descriptor = mkstemp(name);
-    if (descriptor >= 0) close(descriptor);
-    path_ = name;
-    std::ofstream(path_) << contents;
+    std::random_device seed;
+    path_ =
+        (std::filesystem::temp_directory_path() / ("host_loader_test_" + std::to_string(seed()))).string();
+    std::ofstream(path_, std::ios::binary) << contents;
   }
   ~TemporaryFile() { std::remove(path_.c_str()); }
   const std::string &path() const { return path_; }
@@ -88,12 +80,12 @@ TEST(ModuleLoaderErrors, TextFileIsNotASharedLibrary) {
 }
 
 TEST(ModuleLoaderErrors, DirectoryIsNotAModuleFile) {
-  EXPECT_TRUE(contains(load_error("/tmp"), "is a directory")) << load_error("/tmp");
+  EXPECT_TRUE(contains(load_error(temporary_folder()), "is a directory")) << load_error(temporary_folder());
 }
 
 TEST(ModuleLoaderErrors, SharedLibraryWithoutDescriptor) {
-  std::string path = maths_library_path();
-  ASSERT_FALSE(path.empty()) << "libm.so.6 not found";
+  const std::string path = testing_support::platform::system_library_path();
+  ASSERT_FALSE(path.empty()) << "no system library found";
   std::string error = load_error(path);
   EXPECT_TRUE(contains(error, "no module descriptor")) << error;
   EXPECT_TRUE(contains(error, "_mod_descrip")) << error;

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr double kPi = 3.141592653589793;
+
 using namespace scene_file_fixtures;
 using host::kBank;
 using host::kHeading;
@@ -70,7 +72,7 @@ TEST(LwsSceneFile, ReadsTheTakeoffCameraRigOfM02) {
   EXPECT_EQ(camera.kind, host::ItemKind::Camera);
   EXPECT_EQ(camera.id, 0x30000000u);
   EXPECT_EQ(camera.parent_id, cam.id);
-  for (double heading : key_values(loaded.envelope("Camera", kHeading))) EXPECT_LT(heading, -M_PI);
+  for (double heading : key_values(loaded.envelope("Camera", kHeading))) EXPECT_LT(heading, -kPi);
   // The camera's motion has six channels; the scale channels exist in the
   // host but stay empty and unrecorded.
   const auto &camera_source = loaded.file.items().back();

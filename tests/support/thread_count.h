@@ -1,17 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <filesystem>
-#include <iterator>
 #include <thread>
+
+#include "support/test_platform.h"
 
 namespace testing_support {
 
-// Threads of this process, as the kernel lists them.
-inline int thread_count() {
-  const std::filesystem::directory_iterator tasks("/proc/self/task");
-  return static_cast<int>(std::distance(begin(tasks), end(tasks)));
-}
+// Threads of this process, as the system lists them.
+inline int thread_count() { return platform::thread_count(); }
 
 // A joined thread can still be listed for a while: the kernel wakes the
 // joining thread before it has finished removing the exiting one, and on a

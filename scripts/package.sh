@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the release packages into dist/:
+#   tavorix-VERSION-linux-x86_64.tar.gz   tavorix, tavorix.p (Linux), the task library beside it
+#   tavorix-VERSION-windows-x64.zip       tavorix.exe, tavorix.p (Windows x64, self-contained)
+# each with the docs and THIRD-PARTY-NOTICES. Release builds without tests
+# in build-package-linux/ and build-package-windows/. Then each archive is
+# unpacked into an empty folder and its `tavorix demo` run from there (the
+# Windows one under Wine).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+dist=$root/dist
+mkdir -p "$dist"
+scripts/install-deps.sh zip unzip g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 >&2
+
+BUILD_DIR=build-package-linux BUILD_TYPE=Release scripts/build.sh -DTAVORIX_TESTS=OFF -DTAVORIX_BENCH=OFF
+(cd build-package-linux && cpack -B "$dist" -G TGZ >/dev/null)
+BUILD_DIR=build-package-windows BUILD_TYPE=Release scripts/build-windows.sh -DTAVORIX_TESTS=OFF
+(cd build-package-windows && cpack -B "$dist" -G ZIP >/dev/null)
+rm -rf "$dist/_CPack_Packages"
+
+version=$(sed -n 's/^project(tavorix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+linux_package=$dist/tavorix-$version-linux-x86_64.tar.gz
+windows_package=$dist/tavorix-$version-windows-x64.zip
+
+# Each package on its own: unpacked into an empty folder, its demo runs.
+check=$(mktemp -d)
+trap 'scripts/wine-run.sh "$check/wine-prefix" --stop; rm -rf "$check"' EXIT
+tar -xzf "$linux_package" -C "$check"
+(
+  cd "$check/tavorix-$version-linux-x86_64"
+  # The module finds the task library that came with it.
+  ldd tavorix.p | grep libtbb
+  ./tavorix --version
+  ./tavorix demo -o demo.svg
+) >&2
+unzip -q "$windows_package" -d "$check"
+(cd "$check/tavorix-$version-windows-x64" &&
+  "$root/scripts/wine-run.sh" "$check/wine-prefix" tavorix.exe --version &&
+  "$root/scripts/wine-run.sh" "$check/wine-prefix" tavorix.exe demo -o demo.svg) >&2
+for package in "$linux_package" "$windows_package"; do
+  [ -s "$package" ] || { echo "package.sh: $package was not made" >&2; exit 1; }
+done
+echo "$linux_package"
+echo "$windows_package"
