@@ -101,6 +101,7 @@ class EnvelopeKeys {
     const Key *key = envelope_.key_at(i);
     return CurveKey{key->time, key->value, envelope_.shape(key)};
   }
+  double time(std::size_t i) const { return envelope_.key_at(i)->time; }
 
  private:
   const Envelope &envelope_;
@@ -136,13 +137,20 @@ constexpr int kBezierBisections = 60;
 
 namespace detail {
 
+// The time of key i: an envelope's without making the whole key.
+template <typename Keys>
+double key_time(const Keys &keys, std::size_t i) {
+  return keys[i].time;
+}
+inline double key_time(const EnvelopeKeys &keys, std::size_t i) { return keys.time(i); }
+
 // The index of the last key at or before `time` (t_0 <= time <= t_{n-1}).
 template <typename Keys>
 std::size_t span_at(const Keys &keys, double time) {
   std::size_t low = 0, high = keys.size() - 1;
   while (high - low > 1) {
     const std::size_t middle = low + (high - low) / 2;
-    if (keys[middle].time <= time) {
+    if (key_time(keys, middle) <= time) {
       low = middle;
     } else {
       high = middle;

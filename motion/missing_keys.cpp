@@ -104,32 +104,72 @@ double bezier_parameter_at(const host::BezierControls &controls, double time) {
   return 0.5 * (low + high);
 }
 
-// Tension, continuity and bias of the TCB key at `key` that keep its
-// curve closest to `original` around it (the largest difference, sampled
-// over the spans whose tangents it feeds), by a coordinate search.
+// The keys of an envelope from one key to another, copied out with the
+// neighbours their tangents read, for evaluating the spans between them
+// many times (sampling in increasing time).
+class LocalCurve {
+ public:
+  LocalCurve(const Envelope &envelope, const Key *from, const Key *to) {
+    const Key *first = from->prev != nullptr ? from->prev : from;
+    const Key *last = to->next != nullptr ? to->next : to;
+    for (const Key *key = first;; key = key->next) {
+      keys_.push_back(curve_key(envelope, key));
+      if (key == last) break;
+    }
+  }
+
+  std::vector<CurveKey> &keys() { return keys_; }
+
+  // The value at `time`, from the first span on that reaches it; `span`
+  // carries the position from one call to the next.
+  double at(double time, std::size_t &span, HermiteTangents hermite) const {
+    const std::size_t n = keys_.size();
+    while (span + 2 < n && keys_[span + 1].time <= time) ++span;
+    const CurveKey &start = keys_[span], &end = keys_[span + 1];
+    if (time == start.time) return start.value;
+    if (time == end.time) return end.value;
+    return host::span_value(span > 0 ? &keys_[span - 1] : nullptr, start, end,
+                            span + 2 < n ? &keys_[span + 2] : nullptr, time, hermite);
+  }
+
+ private:
+  // A first (last) key without a key before (after) it is the curve's own:
+  // its tangent is an end tangent, as the null neighbour says.
+  std::vector<CurveKey> keys_;
+};
+
+// Tension, continuity and bias of the TCB key `key` that keep its curve
+// closest to `original` around it (the largest difference, sampled over the
+// spans whose tangents it feeds), by a coordinate search.
 void fit_tcb_key(Envelope &envelope, const Key *key, const host::CurveSampler &original,
                  HermiteTangents hermite) {
   const Key *from = key->prev != nullptr && key->prev->prev != nullptr ? key->prev->prev : key->prev;
   const Key *to = key->next != nullptr && key->next->next != nullptr ? key->next->next : key->next;
   if (from == nullptr || to == nullptr) return;
-  constexpr int kSamples = 64;
+  LocalCurve local(envelope, from, to);
+  std::size_t index = 0;
+  while (local.keys()[index].time != key->time) ++index;
+  KeyShape &trial = local.keys()[index].shape;
+
+  constexpr int kSamples = 48;
   std::array<double, kSamples + 1> times{}, wanted{};
   for (int i = 0; i <= kSamples; ++i) {
     times[i] = from->time + (to->time - from->time) * i / kSamples;
     wanted[i] = original.at(times[i]);
   }
-  KeyShape shape = envelope.shape(key);
   const auto error_of = [&](const KeyShape &candidate) {
-    envelope.set_shape(key, candidate);
+    trial = candidate;
     double largest = 0.0;
-    for (int i = 0; i <= kSamples; ++i) {
-      largest =
-          std::max(largest, std::fabs(host::evaluate_envelope(envelope, times[i], hermite) - wanted[i]));
-    }
+    std::size_t span = 0;
+    for (int i = 0; i <= kSamples; ++i)
+      largest = std::max(largest, std::fabs(local.at(times[i], span, hermite) - wanted[i]));
     return largest;
   };
+  KeyShape shape = envelope.shape(key);
   double best = error_of(shape);
-  for (double step = 0.5; step >= 1.0 / 64; step /= 2) {
+  // A change below this is rounding: nothing to search for.
+  constexpr double kNoChange = 1e-12;
+  for (double step = 0.5; step >= 1.0 / 64 && best > kNoChange; step /= 2) {
     for (bool improved = true; improved;) {
       improved = false;
       for (int p = 0; p < 3; ++p) {
@@ -189,7 +229,7 @@ void add_between(Envelope &envelope, Key *start, Key *end, double time, const ho
                  HermiteTangents hermite) {
   const KeyAround a = around(envelope, start), b = around(envelope, end);
   const int span_type = b.key.shape.span_type;
-  const double value = host::evaluate_envelope(envelope, time, hermite);
+  const double value = host::span_value(or_null(a.before), a.key, b.key, or_null(b.after), time, hermite);
 
   if (span_type == host::kSpanBezier2D) {
     const host::BezierControls c = host::bezier_2d_controls(a.key, b.key);
@@ -251,17 +291,21 @@ void add_between(Envelope &envelope, Key *start, Key *end, double time, const ho
   if (span_type == host::kSpanTcb) fit_tcb_key(envelope, added, original, hermite);
 }
 
-// Adds a key at `time` to `envelope`, which has none there. Returns false
-// when the time is passed over.
-bool add_key(Envelope &envelope, double time, const host::CurveSampler &original, HermiteTangents hermite) {
+// Adds a key at `time` to `envelope`, which has none there. `before` is a
+// key at or before `time`, or null: where the search for the span starts
+// (times come in increasing order). Returns false when the time is passed
+// over.
+bool add_key(Envelope &envelope, double time, Key *&before, const host::CurveSampler &original,
+             HermiteTangents hermite) {
   if (envelope.size() == 0) {
     envelope.create(time, 0.0);  // a curve without keys is 0 throughout, as is one key of 0
     return true;
   }
   if (time > envelope.last()->time || time < envelope.first()->time)
     return add_beyond_ends(envelope, time, hermite);
-  const std::size_t k = host::detail::span_at(host::EnvelopeKeys(envelope), time);
-  add_between(envelope, envelope.key_at(k), envelope.key_at(k + 1), time, original, hermite);
+  if (before == nullptr) before = envelope.first();
+  while (before->next != nullptr && before->next->time < time) before = before->next;
+  add_between(envelope, before, before->next, time, original, hermite);
   return true;
 }
 
@@ -302,9 +346,10 @@ MissingKeys add_missing_keys(host::Item &item, double fps, HermiteTangents hermi
   const std::vector<double> times = original.key_times();
   std::array<bool, 3> changed{};
   for (int c = 0; c < 3; ++c) {
+    Key *before = nullptr;
     for (const double time : times) {
       if (channels[c]->find(time) != nullptr) continue;
-      if (add_key(*channels[c], time, original.channel(c), hermite)) {
+      if (add_key(*channels[c], time, before, original.channel(c), hermite)) {
         ++result.added;
         changed[c] = true;
       } else {

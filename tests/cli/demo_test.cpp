@@ -144,7 +144,7 @@ TEST_F(Demo, PlotRendersToAnImage) {
            (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
   };
   EXPECT_EQ(be32(16), 960);           // width
-  EXPECT_EQ(be32(20), 96 + 3 * 250);  // header and three panels
+  EXPECT_EQ(be32(20), 96 + 3 * 340);  // header and three panels
 }
 
 TEST_F(Demo, CheckFindsThePlantedFlipsAndNoneAfterAScan) {
@@ -155,7 +155,7 @@ TEST_F(Demo, CheckFindsThePlantedFlipsAndNoneAfterAScan) {
     const std::string line = row(before.out, flipped);
     EXPECT_EQ(line.substr(line.size() - 5), "FLIPS") << line;
   }
-  EXPECT_EQ(row(before.out, "Lamp"), "Lamp Light 1/1/1 0 0 0 ok") << before.out;
+  EXPECT_EQ(row(before.out, "Lamp"), "Lamp Light 1/1/1 0 0 0 0 \u2192 0 ok") << before.out;
   EXPECT_TRUE(
       contains(before.out,
                "flip at frame 20: (H 415.0°, P 8.7°, B 4.3°) → (H 55.0°, P 8.7°, B 4.3°), the same angles "

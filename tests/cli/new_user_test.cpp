@@ -86,7 +86,7 @@ TEST_F(NewUser, TiedStepsAreToldTheSameWayBeforeAndAfter) {
              "\"Rotation.B\": [[0, 0.3], [1, 0.3], [2, 0.3]]}}]}");
   const ProgramResult scan = tavorix({"scan", "tie.json"}, folder.path());
   ASSERT_EQ(scan.exit_code, 0) << scan.err;
-  EXPECT_TRUE(contains(scan.out, "  Tie             3          0  50.0° → 50.0°\n")) << scan.out;
+  EXPECT_TRUE(contains(scan.out, "  Tie             3          0  50.0° → 50.0°  0 → 0\n")) << scan.out;
 }
 
 // plot draws what moves, unless asked for more.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -204,6 +205,36 @@ TEST(EnvelopeEvaluation, EnvelopesKeepShapesAndEvaluateThem) {
   envelope.set_shape(k1, host::KeyShape{});
   EXPECT_EQ(envelope.shape(k1).params[3], 0.0);
   EXPECT_EQ(envelope.shape(nullptr).span_type, host::kSpanTcb);
+}
+
+// A sampler walks a curve span by span; in whatever order it is asked, it
+// answers as the envelope's own evaluation does.
+TEST(EnvelopeEvaluation, ASamplerAnswersAsTheEnvelopeInAnyOrder) {
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<double> value(-3.0, 3.0), unit(0.0, 1.0);
+  host::Envelope envelope;
+  double time = 0.0;
+  for (int k = 0; k < 40; ++k) {
+    time += 0.05 + unit(rng);
+    host::KeyShape shape;
+    shape.span_type = static_cast<int>(unit(rng) * 6) % 6;
+    for (double &p : shape.params) p = value(rng) * 0.2;
+    if (shape.span_type == host::kSpanBezier2D) shape.params[0] = -0.02, shape.params[2] = 0.02;
+    envelope.set_shape(envelope.create(time, value(rng)), shape);
+  }
+  envelope.pre_behavior = host::kBehaviorOscillate;
+  envelope.post_behavior = host::kBehaviorOffsetRepeat;
+  const host::CurveSampler sampler(envelope, HermiteTangents::as_stored);
+  std::vector<double> times;
+  for (int i = 0; i <= 4000; ++i) times.push_back(-5.0 + (time + 10.0) * i / 4000);
+  for (const CurveKey &k : sampler.keys()) times.push_back(k.time);
+  std::vector<double> shuffled = times;
+  std::shuffle(shuffled.begin(), shuffled.end(), rng);
+  for (const std::vector<double> *order : {&times, &shuffled}) {
+    for (const double t : *order) {
+      ASSERT_EQ(sampler.at(t), host::evaluate_envelope(envelope, t, HermiteTangents::as_stored)) << t;
+    }
+  }
 }
 
 }  // namespace
