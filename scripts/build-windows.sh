@@ -13,6 +13,6 @@ werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} -DTAVORIX_WERROR=$werror \
-  -DTAVORIX_BENCH=OFF -DTAVORIX_SLEEF=OFF "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;$root/$build_dir/wine-prefix" \
+  -DTAVORIX_BENCH=OFF -DTAVORIX_SLEEF=OFF "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/scripts/wine-run.sh;--test;$root/$build_dir/wine-prefix" \
   "$@" >/dev/null
 ninja -C "$build_dir" -j "${JOBS:-$(nproc)}"

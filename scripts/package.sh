@@ -3,9 +3,13 @@
 #   tavorix-VERSION-linux-x86_64.tar.gz   tavorix, tavorix.p (Linux), the task library beside it
 #   tavorix-VERSION-windows-x64.zip       tavorix.exe, tavorix.p (Windows x64, self-contained)
 # each with the docs and THIRD-PARTY-NOTICES. Release builds without tests
-# in build-package-linux/ and build-package-windows/. Then each archive is
-# unpacked into an empty folder and its `tavorix demo` run from there (the
-# Windows one under Wine).
+# in build-package-linux/ and build-package-windows/, or, given two build
+# folders already built (the Linux one, then the Windows one), the programs
+# of those: CI packages the very builds it has just tested. Then each archive
+# is unpacked into an empty folder and its `tavorix demo` run from there
+# (the Windows one under Wine).
+#
+# Usage: scripts/package.sh [LINUX_BUILD WINDOWS_BUILD]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -13,10 +17,20 @@ dist=$root/dist
 mkdir -p "$dist"
 scripts/install-deps.sh zip unzip g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 >&2
 
-BUILD_DIR=build-package-linux BUILD_TYPE=Release scripts/build.sh -DTAVORIX_TESTS=OFF -DTAVORIX_BENCH=OFF
-(cd build-package-linux && cpack -B "$dist" -G TGZ >/dev/null)
-BUILD_DIR=build-package-windows BUILD_TYPE=Release scripts/build-windows.sh -DTAVORIX_TESTS=OFF
-(cd build-package-windows && cpack -B "$dist" -G ZIP >/dev/null)
+if [ $# -eq 2 ]; then
+  linux_build=$(realpath "$1")
+  windows_build=$(realpath "$2")
+elif [ $# -eq 0 ]; then
+  linux_build=$root/build-package-linux
+  windows_build=$root/build-package-windows
+  BUILD_DIR=$linux_build BUILD_TYPE=Release scripts/build.sh -DTAVORIX_TESTS=OFF -DTAVORIX_BENCH=OFF
+  BUILD_DIR=$windows_build BUILD_TYPE=Release scripts/build-windows.sh -DTAVORIX_TESTS=OFF
+else
+  echo "usage: scripts/package.sh [LINUX_BUILD WINDOWS_BUILD]" >&2
+  exit 2
+fi
+(cd "$linux_build" && cpack -B "$dist" -G TGZ >/dev/null)
+(cd "$windows_build" && cpack -B "$dist" -G ZIP >/dev/null)
 rm -rf "$dist/_CPack_Packages"
 
 version=$(sed -n 's/^project(tavorix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

@@ -34,4 +34,11 @@ trap 'scripts/wine-run.sh "$prefix" --stop' EXIT
 # The prefix is made (first run only) and its server started before any
 # test, outside CTest's time limits.
 scripts/wine-run.sh "$prefix" cmd /c exit 0
-ctest --test-dir "$build_dir" --output-on-failure -j "${JOBS:-$(nproc)}" "$@"
+rm -f "$prefix.retries"
+status=0
+ctest --test-dir "$build_dir" --output-on-failure -j "${JOBS:-$(nproc)}" "$@" || status=$?
+if [ -s "$prefix.retries" ]; then
+  echo "Wine did not start these test programs at the first try (each then ran again):"
+  cat "$prefix.retries"
+fi
+exit "$status"

@@ -9,7 +9,19 @@
 # starts in a fraction of a second, and a program ending does not take the
 # server down under the others. (Started from a test, the server and the
 # services would hold the test's output pipe open after it ended.)
+#
+# scripts/wine-run.sh --test PREFIX PROGRAM [ARGUMENTS...] runs a test
+# program (the form CTest uses). A test program prints before it can fail,
+# so a run that fails having printed nothing at all on its standard output
+# is Wine failing to start it, seen very rarely on a loaded machine: it is
+# run again, at most twice, and each such retry is noted on standard error
+# and in PREFIX.retries, which scripts/test-windows.sh reports.
 set -euo pipefail
+test_program=false
+if [ "${1:-}" = "--test" ]; then
+  test_program=true
+  shift
+fi
 prefix=${1:?Wine prefix}
 shift
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
@@ -30,4 +42,23 @@ if ! wineserver -k0 2>/dev/null; then
     fi
   ) 9>"$prefix.lock"
 fi
-exec "$wine" "$@"
+if ! $test_program; then
+  exec "$wine" "$@"
+fi
+
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+for attempt in 1 2 3; do
+  status=0
+  "$wine" "$@" >"$out" 2>"$err" || status=$?
+  if [ "$status" -eq 0 ] || [ -s "$out" ] || [ "$attempt" -eq 3 ]; then
+    break
+  fi
+  note="wine-run.sh: $* ended with status $status before printing anything (run $attempt); running it again"
+  echo "$note" >&2
+  echo "$note" >>"$prefix.retries"
+done
+cat "$out"
+cat "$err" >&2
+exit "$status"
