@@ -14,27 +14,13 @@
 #include <string_view>
 
 #include "cli/platform_files.h"
+#include "host/utf16_text.h"
 
 namespace cli::platform {
 namespace {
 
-std::wstring wide(const std::string &text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
-  return result;
-}
-
-std::string narrow(const std::wstring &text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length, nullptr,
-                      nullptr);
-  return result;
-}
+using host::platform::narrow;
+using host::platform::wide;
 
 // The system's words for an error code, without the line break they end with.
 std::string system_reason(DWORD code = GetLastError()) {

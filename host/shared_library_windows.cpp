@@ -5,17 +5,10 @@
 #include <string>
 
 #include "host/shared_library.h"
+#include "host/utf16_text.h"
 
 namespace host::platform {
 namespace {
-
-std::wstring wide(const std::string &text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
-  return result;
-}
 
 // The system's message for an error code, in UTF-8, without the line break
 // it ends with, and with the code itself.
@@ -25,12 +18,7 @@ std::string system_message(DWORD code) {
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
   std::string text;
-  if (length > 0 && buffer != nullptr) {
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(bytes));
-    WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), bytes, nullptr, nullptr);
-  }
+  if (length > 0 && buffer != nullptr) text = narrow(std::wstring(buffer, length));
   if (buffer != nullptr) LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   if (text.empty()) text = "no reason given";

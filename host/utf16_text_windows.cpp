@@ -1,0 +1,25 @@
+#include <windows.h>
+
+#include "host/utf16_text.h"
+
+namespace host::platform {
+
+std::wstring wide(const std::string &text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring result(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
+  return result;
+}
+
+std::string narrow(const std::wstring &text) {
+  if (text.empty()) return {};
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length, nullptr,
+                      nullptr);
+  return result;
+}
+
+}  // namespace host::platform
