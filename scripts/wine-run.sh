@@ -15,7 +15,10 @@
 # so a run that fails having printed nothing at all on its standard output
 # is Wine failing to start it, seen very rarely on a loaded machine: it is
 # run again, at most twice, and each such retry is noted on standard error
-# and in PREFIX.retries, which scripts/test-windows.sh reports.
+# and in PREFIX.retries, which scripts/test-windows.sh reports. A test that
+# starts a program of its own tries again when Wine refuses to start it
+# (tests/support/test_platform_windows.cpp) and notes that on standard error
+# in a line "child-start retry: ..."; those lines go to PREFIX.retries too.
 set -euo pipefail
 test_program=false
 if [ "${1:-}" = "--test" ]; then
@@ -59,6 +62,7 @@ for attempt in 1 2 3; do
   echo "$note" >&2
   echo "$note" >>"$prefix.retries"
 done
+grep -a '^child-start retry: ' "$err" | tr -d '\r' | sed "s|^|wine-run.sh: $1: |" >>"$prefix.retries" || true
 cat "$out"
 cat "$err" >&2
 exit "$status"

@@ -3,6 +3,7 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -118,30 +119,66 @@ std::string system_library_path() {
   return narrow(std::wstring(folder, length)) + "\\version.dll";
 }
 
+namespace {
+
+// Whether a failed CreateProcessW may succeed when tried again. Wine, on a
+// loaded machine, now and then refuses to start a program it starts a moment
+// later (ERROR_INTERNAL_ERROR, 1359, from its server's process start-up);
+// a missing or invalid program file fails the same way every time.
+bool start_may_succeed_later(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+    case ERROR_INVALID_PARAMETER:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
 int run_program(const std::string &program, const std::vector<std::string> &arguments,
                 const std::string &working_folder, const std::string &out_path, const std::string &err_path) {
   std::wstring command_line = quoted(wide(program));
   for (const std::string &argument : arguments) command_line += L" " + quoted(wide(argument));
-  HANDLE input = inheritable_file("NUL", false);
-  HANDLE output = inheritable_file(out_path, true);
-  HANDLE error = inheritable_file(err_path, true);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input;
-  startup.hStdOutput = output;
-  startup.hStdError = error;
+  // Pauses before the second, third and fourth try, in milliseconds.
+  constexpr DWORD pauses[] = {200, 500, 1000};
+  constexpr int tries = 1 + static_cast<int>(std::size(pauses));
   PROCESS_INFORMATION process{};
-  const BOOL started =
-      input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE && error != INVALID_HANDLE_VALUE &&
-      CreateProcessW(wide(program).c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                     nullptr, wide(working_folder).c_str(), &startup, &process);
-  const DWORD start_error = GetLastError();
-  for (HANDLE h : {input, output, error}) {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  if (!started) {
-    throw std::runtime_error("cannot start " + program + " (error " + std::to_string(start_error) + ")");
+  for (int attempt = 1;; ++attempt) {
+    HANDLE input = inheritable_file("NUL", false);
+    HANDLE output = inheritable_file(out_path, true);
+    HANDLE error = inheritable_file(err_path, true);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    const bool files_open =
+        input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE && error != INVALID_HANDLE_VALUE;
+    const BOOL started = files_open && CreateProcessW(wide(program).c_str(), command_line.data(), nullptr,
+                                                      nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                                      wide(working_folder).c_str(), &startup, &process);
+    const DWORD start_error = GetLastError();
+    for (HANDLE h : {input, output, error}) {
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    if (started) break;
+    const std::string failure = "cannot start " + program + " (error " + std::to_string(start_error) + ")";
+    if (!files_open || attempt == tries || !start_may_succeed_later(start_error)) {
+      throw std::runtime_error(failure);
+    }
+    // The form scripts/wine-run.sh collects into the list that
+    // scripts/test-windows.sh prints after the tests.
+    std::fprintf(stderr, "child-start retry: %s (try %d of %d); trying again\n", failure.c_str(), attempt,
+                 tries);
+    std::fflush(stderr);
+    Sleep(pauses[attempt - 1]);
   }
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
