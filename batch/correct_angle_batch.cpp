@@ -11,6 +11,7 @@
 #include "module/host_services.h"
 #include "rotation/canonical_readback.h"
 #include "rotation/key_kernels.h"
+#include "rotation/rotation_order.h"
 
 namespace KeyFrame {
 namespace {
@@ -26,12 +27,24 @@ void correct_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end) {
   AngleTriple canonical[kBlockRecords];
   for (std::uint64_t block = begin; block < end; block += kBlockRecords) {
     const auto count = static_cast<std::size_t>(std::min(kBlockRecords, end - block));
-    for (std::size_t j = 0; j < count; ++j) angles[j] = info->records[block + j].angles;
+    // The kernels work in H-P-B terms: an item of another order has its
+    // triples seen through its order (rotation_order.h) and mapped back.
+    for (std::size_t j = 0; j < count; ++j) {
+      const KeyRecord &record = info->records[block + j];
+      angles[j] =
+          record.order == RotationOrder::kHPB ? record.angles : to_classic_order(record.angles, record.order);
+    }
     read_back_canonical(angles, canonical, count);
     for (std::size_t j = 0; j < count; ++j) {
       KeyRecord &record = info->records[block + j];
       if (!is_placeable(record.reference) || !is_placeable(record.angles)) continue;
-      correct_canonical(info->mode, record.reference, canonical[j], record.angles);
+      if (record.order == RotationOrder::kHPB) {
+        correct_canonical(info->mode, record.reference, canonical[j], record.angles);
+      } else {
+        correct_canonical(info->mode, to_classic_order(record.reference, record.order), canonical[j],
+                          angles[j]);
+        record.angles = from_classic_order(angles[j], record.order);
+      }
     }
   }
 }

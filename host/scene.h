@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/envelope.h"
+#include "rotation/rotation_order.h"
 
 namespace host {
 
@@ -37,6 +38,9 @@ struct Item {
   ItemKind kind = ItemKind::Null;
   std::uint32_t id = 0;         // the host's hex id, e.g. 0x10000000
   std::uint32_t parent_id = 0;  // 0: no parent
+  // What "LW Item Info 9" answers for the item. Any value of the underlying
+  // type may be set, as a host may answer one the module does not know.
+  KeyFrame::RotationOrder rotation_order = KeyFrame::RotationOrder::kHPB;
   // The channel group. Normally the nine channels of kChannelNames; an item
   // may be built with fewer (a light or camera in some files, or a test).
   std::vector<std::unique_ptr<Channel>> channels;

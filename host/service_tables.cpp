@@ -14,8 +14,8 @@
 namespace host {
 
 const std::array<const char *, kServiceCount> kServiceNames = {
-    LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,   LWINTERFACEINFO_GLOBAL,
-    LWITEMINFO_GLOBAL,     LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL};
+    LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,     LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL,
+    LWCHANNELINFO_GLOBAL,  LWENVELOPEFUNCS_GLOBAL, kItemInfoSince2020};
 
 namespace {
 
@@ -28,6 +28,14 @@ void *as_service(const Table &table) {
 // ---- "LW Item Info 5" ----------------------------------------------------
 
 LWChanGroupID item_channel_group(LWItemID item) { return to_group_handle(item_of(item)); }
+
+// ---- "LW Item Info 9" ----------------------------------------------------
+
+LWRotationOrder item_rotation_order(LWItemID item) {
+  const Item *found = item_of(item);
+  if (found == nullptr) return ROTATIONORDER_HPB;
+  return static_cast<LWRotationOrder>(found->rotation_order);
+}
 
 // ---- "Channel Info 2" ----------------------------------------------------
 
@@ -120,6 +128,40 @@ LWItemInfo make_item_info() {
   HOST_PLACEHOLDER(LWItemInfo, table, setTag);
   table.chanGroup = item_channel_group;
   HOST_PLACEHOLDER(LWItemInfo, table, server);
+  HOST_PLACEHOLDER(LWItemInfo, table, serverFlags);
+  HOST_PLACEHOLDER(LWItemInfo, table, controller);
+  HOST_PLACEHOLDER(LWItemInfo, table, flags);
+  HOST_PLACEHOLDER(LWItemInfo, table, lookAhead);
+  HOST_PLACEHOLDER(LWItemInfo, table, goalStrength);
+  HOST_PLACEHOLDER(LWItemInfo, table, stiffness);
+  HOST_PLACEHOLDER(LWItemInfo, table, axisLocks);
+  HOST_PLACEHOLDER(LWItemInfo, table, maxLookSteps);
+  HOST_PLACEHOLDER(LWItemInfo, table, reliableDistance);
+  HOST_PLACEHOLDER(LWItemInfo, table, goalObjective);
+  HOST_PLACEHOLDER(LWItemInfo, table, ikfkBlending);
+  HOST_PLACEHOLDER(LWItemInfo, table, ikInitialState);
+  HOST_PLACEHOLDER(LWItemInfo, table, ikInitialStateFrame);
+  HOST_PLACEHOLDER(LWItemInfo, table, ikSoft);
+  HOST_PLACEHOLDER(LWItemInfo, table, pole);
+  HOST_PLACEHOLDER(LWItemInfo, table, sameItem);
+  HOST_PLACEHOLDER(LWItemInfo, table, sameItemBlend);
+  HOST_PLACEHOLDER(LWItemInfo, table, sameItemBlendMethod);
+  HOST_PLACEHOLDER(LWItemInfo, table, sameItemFlags);
+  HOST_PLACEHOLDER(LWItemInfo, table, selected);
+  HOST_PLACEHOLDER(LWItemInfo, table, follow);
+  HOST_PLACEHOLDER(LWItemInfo, table, controllerTrans);
+  HOST_PLACEHOLDER(LWItemInfo, table, splineItem);
+  HOST_PLACEHOLDER(LWItemInfo, table, splineFit);
+  HOST_PLACEHOLDER(LWItemInfo, table, splineT);
+  // Not in a table of hosts before 2020: reaching it there is a wrong layout.
+  HOST_PLACEHOLDER(LWItemInfo, table, rotationOrder);
+  HOST_PLACEHOLDER(LWItemInfo, table, relparam);
+  return table;
+}
+
+LWItemInfo make_item_info_since_2020() {
+  LWItemInfo table = make_item_info();
+  table.rotationOrder = item_rotation_order;
   return table;
 }
 
@@ -158,6 +200,10 @@ const LWItemInfo &item_info_table() {
   static const LWItemInfo table = make_item_info();
   return table;
 }
+const LWItemInfo &item_info_since_2020_table() {
+  static const LWItemInfo table = make_item_info_since_2020();
+  return table;
+}
 const LWChannelInfo &channel_info_table() {
   static const LWChannelInfo table = make_channel_info();
   return table;
@@ -183,6 +229,7 @@ void *service_table(Host &host, const std::string &service_name) {
   if (service_name == LWLMONFUNCS_GLOBAL) return as_service(monitor_funcs_table());
   if (service_name == LWINTERFACEINFO_GLOBAL) return host.interface_info();
   if (service_name == LWITEMINFO_GLOBAL) return as_service(item_info_table());
+  if (service_name == kItemInfoSince2020) return as_service(item_info_since_2020_table());
   if (service_name == LWCHANNELINFO_GLOBAL) return as_service(channel_info_table());
   if (service_name == LWENVELOPEFUNCS_GLOBAL) return as_service(envelope_funcs_table());
   return nullptr;

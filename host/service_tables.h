@@ -11,8 +11,11 @@ namespace host {
 
 class Host;
 
-// The global names of the six services the stand-in host offers.
-constexpr int kServiceCount = 6;
+// The global names of the seven services the stand-in host offers: the six
+// of every host since 9.6 and the item information of hosts since 2020,
+// which adds the items' rotation orders (withhold it to play an older host).
+constexpr const char *kItemInfoSince2020 = "LW Item Info 9";
+constexpr int kServiceCount = 7;
 extern const std::array<const char *, kServiceCount> kServiceNames;
 
 // The C function handed to activations as their GlobalFunc. It has no
@@ -28,7 +31,11 @@ void *service_table(Host &host, const std::string &service_name);
 
 // The handle-only tables. Their callbacks accept null handles and then do
 // nothing and answer null or 0.
+// "LW Item Info 5" answers a table whose members from 2020 on are
+// placeholders (a host before 2020 has none); "LW Item Info 9" answers one
+// that also reads the items' rotation orders.
 const LWItemInfo &item_info_table();
+const LWItemInfo &item_info_since_2020_table();
 const LWChannelInfo &channel_info_table();
 // Messages go to Host::current() (recorded, and printed to stderr unless the
 // host turned that off); with no current host they are printed.

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "module/host_services.h"
+#include "module/item_rotation_order.h"
 
 namespace KeyFrame {
 namespace {
@@ -101,6 +103,11 @@ void collect_rotation_keys(KeyInfo *info) {
         record.bank_envelope == nullptr) {
       continue;  // not a rotating item: no record, no key created
     }
+    const std::optional<RotationOrder> order = item_rotation_order(host_services.item_info_since_2020, item);
+    // An order the module does not know: which triple is the same
+    // orientation is unknown, so the item is left exactly as it is.
+    if (!order) continue;
+    record.order = *order;
     info->current_time = ui->curTime;
     record.item = item;
 

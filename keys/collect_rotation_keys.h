@@ -13,7 +13,10 @@ namespace KeyFrame {
 // progress monitor in host_services counts the items and created keys keep
 // the value 0 until the scan removes them.
 //
-// An item without all three rotation channels gets no record, so
+// Each record carries its item's rotation order ("LW Item Info 9"; H-P-B
+// where the host has no such table). An item without all three rotation
+// channels, or whose order is none of the six known ones, gets no record and
+// no key, so
 // `item_count` is the number of records. Uses the scene services in
 // host_services, which the caller has acquired. Runs on the calling thread.
 void collect_rotation_keys(KeyInfo *info);

@@ -7,6 +7,7 @@
 #include "keys/cache_aligned_allocator.h"
 #include "module/host_interface.h"
 #include "rotation/angle_triple.h"
+#include "rotation/rotation_order.h"
 
 namespace KeyFrame {
 
@@ -21,7 +22,7 @@ enum Mode : std::int32_t {
 // One selected item's rotation keys at the current time. Handles belong to
 // the host and are never freed here; the record is trivially copyable.
 //
-// Aligned to 128 bytes (its 112 bytes of fields padded to two whole cache
+// Aligned to 128 bytes (its 116 bytes of fields padded to two whole cache
 // lines, on the records vector's 128-byte boundaries): parallel passes write
 // the angles of neighbouring records from different threads, and no two
 // records share a line, nor a pair of lines fetched together.
@@ -43,6 +44,10 @@ struct alignas(128) KeyRecord {
   std::uint8_t pitch_created = 0;
   std::uint8_t bank_created = 0;
   LWItemID item = nullptr;
+  // The item's rotation order: which channels `reference` and `angles` hold
+  // in which place of the rotation (rotation_order.h). The corrections see
+  // the triples through it; the triples themselves stay channel values.
+  RotationOrder order = RotationOrder::kHPB;
 };
 
 // Records live in a concurrent vector: appending never moves a record.

@@ -17,6 +17,10 @@ struct HostServices {
   LWItemInfo *item_info = nullptr;
   LWChannelInfo *channel_info = nullptr;
   LWEnvelopeFuncs *envelope_funcs = nullptr;
+  // "LW Item Info 9", or null where the host is older than 2020 (every item
+  // is then H-P-B). Kept untyped: headers before 2020 declare a shorter
+  // table under the same type name (item_rotation_order.h reads it).
+  void *item_info_since_2020 = nullptr;
 };
 
 extern HostServices host_services;

@@ -34,9 +34,15 @@ bool acquire_scene_services() {
     release_first(3);
     return false;
   }
+  s.item_info_since_2020 = s.global(kItemInfoSince2020Service, GFUSE_ACQUIRE);
   return true;
 }
 
-void release_scene_services() { release_first(4); }
+void release_scene_services() {
+  release_first(4);
+  if (host_services.item_info_since_2020 != nullptr) {
+    host_services.global(kItemInfoSince2020Service, GFUSE_RELEASE);
+  }
+}
 
 }  // namespace KeyFrame

@@ -14,6 +14,9 @@ constexpr const char *kInterfaceInfoService = "LW Interface Info 7";
 constexpr const char *kItemInfoService = "LW Item Info 5";
 constexpr const char *kChannelInfoService = "Channel Info 2";
 constexpr const char *kEnvelopeService = "Animation Envelopes";
+// The item information of hosts since 2020, asked for besides the others for
+// the items' rotation orders alone; older hosts answer null.
+constexpr const char *kItemInfoSince2020Service = "LW Item Info 9";
 
 constexpr const char *kGenericClass = "LayoutGeneric";
 constexpr const char *kMasterClass = "MasterHandler";

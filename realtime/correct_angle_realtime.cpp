@@ -9,6 +9,7 @@
 #include "keys/finite_angles.h"
 #include "module/host_services.h"
 #include "rotation/rotation_offset.h"
+#include "rotation/rotation_order.h"
 
 namespace KeyFrame {
 namespace {
@@ -45,9 +46,16 @@ void correct_angle_realtime(KeyInfo *info) {
   KeyRecord &first = info->records[0];
   const AngleTriple start = first.angles;
   if (!is_placeable(start)) return;
-  // Only the reference item goes through the orientation math; the others
-  // follow it by the same change of angles.
-  const AngleTriple turned = apply_rotation_offset(start, info->rotation_offset);
+  // Only the reference item goes through the orientation math, in its own
+  // rotation order (its triple and the command's amounts seen as H-P-B
+  // through it); the others follow it by the same change of channel angles.
+  const RotationOrder order = first.order;
+  const AngleTriple turned =
+      order == RotationOrder::kHPB
+          ? apply_rotation_offset(start, info->rotation_offset)
+          : from_classic_order(apply_rotation_offset(to_classic_order(start, order),
+                                                     to_classic_order(info->rotation_offset, order)),
+                               order);
   if (!is_placeable(turned)) return;
   const AngleTriple change{turned.heading - start.heading, turned.pitch - start.pitch,
                            turned.bank - start.bank};

@@ -57,6 +57,7 @@ void append_triple(const LWEnvelopeFuncs *env, const KeyRecord &record, const Ke
 
 void fill_token(KeyRecord &record, ScanToken &token) {
   const LWEnvelopeFuncs *env = host_services.envelope_funcs;
+  token.order = record.order;
   const LWEnvelopeID heading = record.heading_envelope;
   const LWEnvelopeID pitch = record.pitch_envelope;
   const LWEnvelopeID bank = record.bank_envelope;

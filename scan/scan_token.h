@@ -4,6 +4,7 @@
 
 #include "keys/cache_aligned_allocator.h"
 #include "rotation/angle_triple.h"
+#include "rotation/rotation_order.h"
 #include "scan/key_triple.h"
 
 namespace KeyFrame {
@@ -26,6 +27,9 @@ using TokenValues = std::vector<AngleTriple, CacheAlignedAllocator<AngleTriple>>
 struct alignas(128) ScanToken {
   TokenKeys keys;
   TokenValues values;
+  // The item's rotation order; `values` are channel values (heading, pitch,
+  // bank) whatever it is.
+  RotationOrder order = RotationOrder::kHPB;
 };
 
 }  // namespace KeyFrame

@@ -10,6 +10,7 @@
 #include "keys/finite_angles.h"
 #include "rotation/align_canonical.h"
 #include "rotation/canonical_readback.h"
+#include "rotation/rotation_order.h"
 
 namespace KeyFrame {
 namespace {
@@ -104,10 +105,20 @@ void transform_token(ScanToken &token) {
   TokenValues &values = token.values;
   const std::size_t count = values.size();
   if (count < 2) return;
+  // The chain works in H-P-B terms: an item of another order has its values
+  // seen through its order for the walk and mapped back after it. Both
+  // mappings only move and negate values, so they are exact.
+  const RotationOrder order = token.order;
+  if (order != RotationOrder::kHPB) {
+    for (AngleTriple &value : values) value = to_classic_order(value, order);
+  }
   if (count - 1 >= 2 * kSpanKeys) {
     transform_in_spans(values);
   } else {
     transform_in_blocks(values);
+  }
+  if (order != RotationOrder::kHPB) {
+    for (AngleTriple &value : values) value = from_classic_order(value, order);
   }
 }
 

@@ -7,6 +7,8 @@ namespace KeyFrame {
 // Rewrites the token's values along the chain, in increasing index: each
 // triple is aligned (align_key) against the triple before it as already
 // rewritten, so the chain is carried from the anchor to the last key.
+// The walk is in the item's rotation order (`token.order`): continuity of
+// heading and bank becomes that of its first and last letters' channels.
 // Element 0 and `keys` are never changed; nothing but the token's values is
 // touched. The canonical read-backs, which depend on each key alone, are
 // taken a block of keys at a time ahead of the chain (read_back_canonical);

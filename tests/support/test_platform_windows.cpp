@@ -132,10 +132,8 @@ bool start_may_succeed_later(DWORD error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_BAD_EXE_FORMAT:
     case ERROR_EXE_MACHINE_TYPE_MISMATCH:
-    case ERROR_INVALID_PARAMETER:
-      return false;
-    default:
-      return true;
+    case ERROR_INVALID_PARAMETER: return false;
+    default: return true;
   }
 }
 
