@@ -65,7 +65,13 @@ TEST_F(HostLayout, InterfaceItemAndChannelInformation) {
   EXPECT_GE(sizeof(LWInterfaceInfo), reaching_past(8));
 
   EXPECT_MEMBER_AT(LWItemInfo, chanGroup, 104);
-  EXPECT_GE(sizeof(LWItemInfo), reaching_past(104));
+  // The 9.6 table ends at sameItemFlags; 2020 appends six members, then the
+  // rotation order ("LW Item Info 9").
+  EXPECT_MEMBER_AT(LWItemInfo, sameItemFlags, 264);
+  EXPECT_MEMBER_AT(LWItemInfo, splineT, 312);
+  EXPECT_MEMBER_AT(LWItemInfo, rotationOrder, 320);
+  EXPECT_MEMBER_AT(LWItemInfo, relparam, 328);
+  EXPECT_EQ(sizeof(LWItemInfo), 336u);
 
   EXPECT_MEMBER_AT(LWChannelInfo, nextChannel, 8);
   EXPECT_MEMBER_AT(LWChannelInfo, channelName, 24);
