@@ -16,6 +16,10 @@
 // threads), "old/new" (the speed-up from the kernels), "new/copy" and
 // "new/floor" with floor = copy + readback: how far the scan is from the
 // host's work plus the read-back's.
+//
+// TAVORIX_BASELINE_MODULE=PATH adds a fifth contender, a module built from
+// another revision ("base_ms", "new/base"), so that a change to the module
+// is measured against the module before it in the same run.
 
 #include <benchmark/benchmark.h>
 #include <tbb/blocked_range.h>
@@ -25,9 +29,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "bench/flipping_scene.h"
@@ -85,11 +91,13 @@ double seconds_of(const std::function<void()> &work) {
 void ScanKernels(benchmark::State &state, int items, int keys) {
   host::Host host;
   bench_support::add_selected_items(host.scene(), items, keys);
-  const std::unique_ptr<host::LoadedModule> modules[] = {
-      host::LoadedModule::load(TAVORIX_MODULE_PATH),
-      host::LoadedModule::load(TAVORIX_SCALAR_KERNELS_MODULE_PATH),
-      host::LoadedModule::load(TAVORIX_COPY_KERNELS_MODULE_PATH),
-  };
+  // new, old, copy, then the baseline where one is named.
+  std::vector<std::unique_ptr<host::LoadedModule>> modules;
+  modules.push_back(host::LoadedModule::load(TAVORIX_MODULE_PATH));
+  modules.push_back(host::LoadedModule::load(TAVORIX_SCALAR_KERNELS_MODULE_PATH));
+  modules.push_back(host::LoadedModule::load(TAVORIX_COPY_KERNELS_MODULE_PATH));
+  const char *baseline = std::getenv("TAVORIX_BASELINE_MODULE");
+  if (baseline != nullptr && *baseline != '\0') modules.push_back(host::LoadedModule::load(baseline));
   auto scan = [&](host::LoadedModule &module) {
     if (host::run_generic(module, host, "Tavorix:Scan") != AFUNC_OK) throw std::runtime_error("scan failed");
     host.clear_monitor_calls();
@@ -106,25 +114,31 @@ void ScanKernels(benchmark::State &state, int items, int keys) {
     }
   }
 
-  // new, old, copy, readback
-  double best[4] = {1e300, 1e300, 1e300, 1e300};
+  // The modules in their order, then the read-back alone.
+  const int contenders = static_cast<int>(modules.size()) + 1;
+  const int readback = contenders - 1;
+  std::vector<double> best(static_cast<std::size_t>(contenders), 1e300);
   int rotation = 0;
   for (auto _ : state) {
-    for (int j = 0; j < 4; ++j) {
-      const int which = (j + rotation) % 4;
-      const double t = which < 3 ? seconds_of([&] { scan(*modules[which]); })
-                                 : seconds_of([&] { read_back_spans(spans); });
-      best[which] = std::min(best[which], t);
+    for (int j = 0; j < contenders; ++j) {
+      const int which = (j + rotation) % contenders;
+      const double t = which < readback ? seconds_of([&] { scan(*modules[static_cast<std::size_t>(which)]); })
+                                        : seconds_of([&] { read_back_spans(spans); });
+      best[static_cast<std::size_t>(which)] = std::min(best[static_cast<std::size_t>(which)], t);
     }
-    rotation = (rotation + 1) % 4;
+    rotation = (rotation + 1) % contenders;
   }
   state.counters["new_ms"] = 1e3 * best[0];
   state.counters["old_ms"] = 1e3 * best[1];
   state.counters["copy_ms"] = 1e3 * best[2];
-  state.counters["readback_ms"] = 1e3 * best[3];
+  state.counters["readback_ms"] = 1e3 * best[static_cast<std::size_t>(readback)];
   state.counters["old/new"] = best[1] / best[0];
   state.counters["new/copy"] = best[0] / best[2];
-  state.counters["new/floor"] = best[0] / (best[2] + best[3]);
+  state.counters["new/floor"] = best[0] / (best[2] + best[static_cast<std::size_t>(readback)]);
+  if (modules.size() > 3) {
+    state.counters["base_ms"] = 1e3 * best[3];
+    state.counters["new/base"] = best[0] / best[3];
+  }
 }
 
 BENCHMARK_CAPTURE(ScanKernels, items_1_keys_100000, 1, 100000)
