@@ -15,8 +15,9 @@ using host::Host;
 using host::Item;
 using host::ServiceUse;
 
-const char *const kAllServices[] = {LWMESSAGEFUNCS_GLOBAL, LWLMONFUNCS_GLOBAL,   LWINTERFACEINFO_GLOBAL,
-                                    LWITEMINFO_GLOBAL,     LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL};
+const char *const kAllServices[] = {LWMESSAGEFUNCS_GLOBAL,   LWLMONFUNCS_GLOBAL,   LWINTERFACEINFO_GLOBAL,
+                                    LWITEMINFO_GLOBAL,       LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL,
+                                    host::kItemInfoSince2020};
 
 class HostServices : public ::testing::Test {
  protected:
@@ -146,6 +147,24 @@ TEST_F(HostServices, ChannelInfoWalksTheItemsChannelGroupInOrder) {
   }
   EXPECT_EQ(names, (std::vector<std::string>(host::kChannelNames.begin(), host::kChannelNames.end())));
   EXPECT_EQ(types, (std::vector<int>{0, 0, 0, LWET_ANGLE, LWET_ANGLE, LWET_ANGLE, 0, 0, 0}));
+}
+
+TEST_F(HostServices, ItemInfo9AnswersEachItemsRotationOrderAndItemInfo5DoesNot) {
+  Item &classic = host.scene().add_item("Classic");
+  Item &turned = host.scene().add_item("Turned");
+  turned.rotation_order = KeyFrame::RotationOrder::kPBH;
+  Item &strange = host.scene().add_item("Strange");
+  strange.rotation_order = static_cast<KeyFrame::RotationOrder>(9);
+  auto *since_2020 = static_cast<LWItemInfo *>(ask(host::kItemInfoSince2020, GFUSE_TRANSIENT));
+  EXPECT_EQ(since_2020->rotationOrder(host::to_handle(&classic)), ROTATIONORDER_HPB);
+  EXPECT_EQ(since_2020->rotationOrder(host::to_handle(&turned)), ROTATIONORDER_PBH);
+  // A host may answer a value no header names; the stand-in passes it on.
+  EXPECT_EQ(static_cast<int>(since_2020->rotationOrder(host::to_handle(&strange))), 9);
+  EXPECT_EQ(since_2020->chanGroup(host::to_handle(&turned)), host::to_group_handle(&turned));
+  // The older name answers a table whose 2020 members are placeholders: a
+  // module that reaches the order through it has the wrong layout.
+  auto *older = static_cast<LWItemInfo *>(ask(LWITEMINFO_GLOBAL, GFUSE_TRANSIENT));
+  EXPECT_NE(older->rotationOrder, since_2020->rotationOrder);
 }
 
 TEST_F(HostServices, ChannelInfoAnswersNullForStrangersAndNulls) {
