@@ -10,6 +10,7 @@
 #include "cli/cli_failure.h"
 #include "cli/common_options.h"
 #include "cli/fix_run.h"
+#include "cli/held_items.h"
 #include "cli/key_missing.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
@@ -39,14 +40,17 @@ CheckFindings check_scene(const CheckOptions &options, const std::string &scene_
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
+  const std::vector<HeldItem> held = held_items(document, scene);
   const std::vector<host::Item *> items =
-      choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
+      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path), held);
   std::optional<KeyMissingReport> key_missing;
   if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
   if (one_line) {
     const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
-    const CheckFindings findings = count_flips(run);
+    CheckFindings findings = count_flips(run);
+    findings.held_items = held.size();
     print_check_line(out, scene_path, findings);
+    print_held_items(out, held, "  ", "not checked");
     return findings;
   }
   const double fps = scene.frames_per_second();
@@ -55,7 +59,11 @@ CheckFindings check_scene(const CheckOptions &options, const std::string &scene_
   const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
   if (key_missing) print_key_missing(out, *key_missing, fps);
-  return print_check_report(out, scene_path, fps, run, spins);
+  CheckFindings findings = print_check_report(out, scene_path, fps, run, spins);
+  findings.held_items = held.size();
+  print_held_items(out, held, "", "not checked");
+  if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ", "not checked");
+  return findings;
 }
 
 int run_check(const CheckOptions &options) {
@@ -64,7 +72,9 @@ int run_check(const CheckOptions &options) {
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
   const bool one_line = options.scene_paths.size() > 1;
   return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
-    return check_scene(options, scene_path, *module, one_line, out).flips == 0 ? kExitOk : kExitFlipsFound;
+    const CheckFindings findings = check_scene(options, scene_path, *module, one_line, out);
+    if (findings.held_items != 0) return kExitBadInput;  // the file could not be fully read
+    return findings.flips == 0 ? kExitOk : kExitFlipsFound;
   });
 }
 

@@ -1,9 +1,11 @@
 #include "cli/check_report.h"
 
 #include "cli/angle_text.h"
+#include "cli/order_text.h"
 #include "cli/rotation_notes.h"
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
+#include "motion/channel_roles.h"
 #include "scene_files/count_text.h"
 #include "scene_files/printable_text.h"
 
@@ -25,12 +27,18 @@ std::string triple_text(const std::array<std::optional<double>, 3> &values) {
   return text + ")";
 }
 
-std::string kind_text(TripleChange::Kind kind) {
+std::string kind_text(TripleChange::Kind kind, KeyFrame::RotationOrder order) {
   switch (kind) {
     case TripleChange::Kind::whole_turns: return "the same angles moved by whole turns";
     case TripleChange::Kind::other_triple: return "the other Euler triple of the orientation";
-    case TripleChange::Kind::gimbal_fold:
-      return "at pitch 90\u00b0 heading and bank turn about one axis: the bank goes into the heading";
+    case TripleChange::Kind::gimbal_fold: {
+      // In H-P-B: at pitch 90° heading and bank turn about one axis.
+      const motion::ChannelRoles roles = motion::channel_roles(order);
+      const std::string first = kRotationChannelWords[roles.first];
+      const std::string last = kRotationChannelWords[roles.last];
+      return "at " + std::string(kRotationChannelWords[roles.middle]) + " 90\u00b0 " + first + " and " +
+             last + " turn about one axis: the " + last + " goes into the " + first;
+    }
     case TripleChange::Kind::added: return "keys made where a channel had none";
   }
   return "";
@@ -38,7 +46,7 @@ std::string kind_text(TripleChange::Kind kind) {
 
 std::string flip_text(const TripleChange &change, double fps) {
   return "flip at frame " + frame_text(change.time, fps) + ": " + triple_text(change.before) + " \u2192 " +
-         triple_text(change.after) + ", " + kind_text(change.kind());
+         triple_text(change.after) + ", " + kind_text(change.kind(), change.order);
 }
 
 std::string step_text(const RotationStep &step, double fps) {
@@ -115,6 +123,7 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
                    std::to_string(notes.beyond_turn.size()),
                    std::to_string(seen.size()) + " \u2192 " + std::to_string(seen_after.size()),
                    flips.empty() ? "ok" : "FLIPS"});
+    if (item.order != KeyFrame::RotationOrder::kHPB) details[i].push_back(order_note(item.order));
     list_some(
         details[i], flips, [fps](const TripleChange &change) { return flip_text(change, fps); }, "flips");
     list_some(

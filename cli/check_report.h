@@ -14,6 +14,7 @@ struct CheckFindings {
   std::size_t flipped_items = 0;  // items with at least one
   std::size_t spins = 0;          // spins the viewer sees, as the scene is
   std::size_t spins_after = 0;    // and as the scan leaves it
+  std::size_t held_items = 0;     // items left out: their rotation order could not be read
 };
 
 // The findings of a dry run of the scan: `run` holds the chosen items'

@@ -11,6 +11,7 @@
 #include "cli/file_io.h"
 #include "cli/fix_run.h"
 #include "cli/fix_summary.h"
+#include "cli/held_items.h"
 #include "cli/key_missing.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
@@ -97,9 +98,12 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   const SceneDocument document = SceneDocument::load(scene_path, scene);
   outputs.check_document(document);
   if (!options.module.quiet) document.print_notes(std::cerr);
-  const std::vector<host::Item *> items =
+  // Items whose order cannot be read are never given to the module.
+  const std::vector<HeldItem> held = held_items(document, scene);
+  const std::vector<host::Item *> items = without_held(
       choose_items(scene, options.items,
-                   command.is_scan ? DefaultChoice::kAllItems : DefaultChoice::kSceneSelection, scene_path);
+                   command.is_scan ? DefaultChoice::kAllItems : DefaultChoice::kSceneSelection, scene_path),
+      held);
   apply_time(scene, options.time);
 
   std::unique_ptr<host::LoadedModule> own_module;
@@ -127,10 +131,14 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   if (key_missing) print_key_missing(report, *key_missing, fps);
   print_fix_totals(report, print_fix_summary(report, run.before, run.after, &spins));
   if (run.reflected_slopes != 0) {
-    report << run.reflected_slopes << (run.reflected_slopes == 1 ? " pitch key's" : " pitch keys'")
+    // The middle letter's channel of each item's order: pitch in H-P-B.
+    const char *which = run.reflected_not_pitch == 0 ? " pitch key" : " middle-channel key";
+    report << run.reflected_slopes << which << (run.reflected_slopes == 1 ? "'s" : "s'")
            << " stored slopes negated with the other triple, so that the motion at "
            << (run.reflected_slopes == 1 ? "it" : "them") << " stays\n";
   }
+  print_held_items(report, held);
+  if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
   std::string svg;
   if (outputs.writes_plot()) {
     const std::string title =
@@ -139,7 +147,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     svg = render_rotation_plot(title, moving_panels(run.before, run.after, &motions), fps);
   }
   outputs.write(document, scene, svg, options.module.quiet, report);
-  return kExitOk;
+  return held.empty() ? kExitOk : kExitBadInput;
 }
 
 // One scene among several: one line.
@@ -152,19 +160,25 @@ int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, 
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
+  const std::vector<HeldItem> held = held_items(document, scene);
   const std::vector<host::Item *> items =
-      choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path);
+      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path), held);
   if (options.motion.key_missing) add_missing_rotation_keys(host, items);
   const FixRun run = run_fix(host, module, command.server, items, options.anchor, Repeat::until_settled);
   std::ostringstream said;
   outputs.write(document, scene, std::string(), false, said);
-  if (options.module.quiet) return kExitOk;
+  const int code = held.empty() ? kExitOk : kExitBadInput;
+  if (options.module.quiet) {
+    print_held_items(std::cerr, held, "tavorix: ");
+    return code;
+  }
   std::cout << scene_path << ": ";
   print_fix_totals(std::cout, count_fix_totals(run.before, run.after));
   std::string lines = said.str();
   if (!lines.empty() && lines.back() == '\n') lines.pop_back();
   std::cout << "  " << lines << '\n';
-  return kExitOk;
+  print_held_items(std::cout, held, "  ");
+  return code;
 }
 
 int run_fix_command(const FixCommand &command, const FixOptions &options) {

@@ -4,6 +4,7 @@
 #include "cli/module_session.h"
 #include "cli/rounding_guard.h"
 #include "cli/triple_changes.h"
+#include "motion/channel_roles.h"
 #include "motion/pitch_slopes.h"
 
 namespace cli {
@@ -27,20 +28,22 @@ bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<host:
   return true;
 }
 
-// Negates the stored slopes of the pitch keys whose triples the command
-// rewrote into the other triple; returns how many it changed.
-std::size_t follow_reflected_pitch(const FixRun &run) {
-  std::size_t changed = 0;
+// Negates the stored slopes of the middle channel's keys (the pitch keys of
+// an H-P-B item) whose triples the command rewrote into the other triple;
+// counts them in `run`.
+void follow_reflected_middle(FixRun &run) {
   for (std::size_t i = 0; i < run.items.size() && i < run.before.size() && i < run.after.size(); ++i) {
-    host::Envelope *pitch = run.items[i]->envelope(kRotationChannelNames[1]);
-    if (pitch == nullptr) continue;
+    const int middle = motion::channel_roles(run.before[i].order).middle;
+    host::Envelope *envelope = run.items[i]->envelope(kRotationChannelNames[middle]);
+    if (envelope == nullptr) continue;
     std::vector<double> reflected;
     for (const TripleChange &change : compare_rotations(run.before[i], run.after[i])) {
-      if (reflects_pitch(change)) reflected.push_back(change.time);
+      if (reflects_middle(change)) reflected.push_back(change.time);
     }
-    changed += motion::reflect_pitch_slopes(*pitch, reflected);
+    const std::size_t changed = motion::reflect_pitch_slopes(*envelope, reflected);
+    run.reflected_slopes += changed;
+    if (middle != 1) run.reflected_not_pitch += changed;
   }
-  return changed;
 }
 
 }  // namespace
@@ -70,7 +73,7 @@ FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &
   host.set_draw_progress(drew_progress);
   start = std::vector<ItemRotation>();
   run.after = snapshot_rotations(items);
-  run.reflected_slopes = follow_reflected_pitch(run);
+  follow_reflected_middle(run);
   return run;
 }
 

@@ -16,7 +16,8 @@ struct FixRun {
   std::vector<ItemRotation> after;   // and after the command, rounding put back
   std::size_t anchored_items = 0;    // first triples moved near zero first
   int module_runs = 0;               // how often the server ran (the scan may run again to settle)
-  std::size_t reflected_slopes = 0;  // pitch keys whose stored slopes were negated (below)
+  std::size_t reflected_slopes = 0;  // middle channel keys (pitch in H-P-B) whose stored slopes were negated
+  std::size_t reflected_not_pitch = 0;  // those of them on a heading or bank channel (other orders)
 };
 
 // How a command is run.
@@ -39,8 +40,9 @@ enum class Repeat {
 // another scan of the written scene leaves as it is.
 //
 // The module rewrites values only. Where it wrote the other triple of a key
-// triple, the pitch key's stored slopes are then negated, so that the item
-// moves near the key as it did (motion/pitch_slopes.h).
+// triple, the stored slopes of the key of the order's middle channel (the
+// pitch key of an H-P-B item) are then negated, so that the item moves near
+// the key as it did (motion/pitch_slopes.h).
 FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &server,
                const std::vector<host::Item *> &items, bool anchor, Repeat repeat);
 

@@ -1,6 +1,7 @@
 #include "cli/fix_summary.h"
 
 #include "cli/angle_text.h"
+#include "cli/order_text.h"
 #include "cli/rotation_notes.h"
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
@@ -32,7 +33,13 @@ FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::v
 FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
                             const std::vector<ItemRotation> &after, const motion::RunSpins *spins,
                             bool list_every_item) {
+  // The order column only where an item has another order than H-P-B, so
+  // that the report of a classic scene stays as it always was.
+  bool show_orders = false;
+  for (const ItemRotation &rotation : before)
+    show_orders = show_orders || rotation.order != KeyFrame::RotationOrder::kHPB;
   std::vector<std::string> headings = {"item", "key triples", "rewritten", "largest step"};
+  if (show_orders) headings.insert(headings.begin() + 1, "order");
   if (spins != nullptr) headings.push_back("spins");
   TextTable table(headings);
   std::size_t unlisted = 0;
@@ -46,6 +53,7 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &
                                     std::to_string(count_key_triples(after[i])), std::to_string(rewritten),
                                     degrees_text(note_rotation(before[i]).largest_step) + " \u2192 " +
                                         degrees_text(note_rotation(after[i]).largest_step)};
+    if (show_orders) row.insert(row.begin() + 1, order_text(before[i].order));
     if (spins != nullptr) {
       const auto count = [i](const std::vector<std::vector<motion::Spin>> &spins_of) {
         return std::to_string(i < spins_of.size() ? spins_of[i].size() : 0);

@@ -9,6 +9,7 @@
 #include "cli/common_options.h"
 #include "cli/file_io.h"
 #include "cli/fix_run.h"
+#include "cli/held_items.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
@@ -47,8 +48,10 @@ int run_plot(const PlotOptions &options) {
   host::Scene &scene = host.scene();
   const SceneDocument document = SceneDocument::load(options.scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
+  // An item whose order cannot be read is not drawn: its orientation is not known.
+  const std::vector<HeldItem> held = held_items(document, scene);
   const std::vector<host::Item *> items =
-      choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path);
+      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path), held);
   const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
   const double fps = scene.frames_per_second();
   PlotMotions motions;
@@ -56,6 +59,7 @@ int run_plot(const PlotOptions &options) {
   const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
   motions.after = sample_motions(items, fps, host.hermite_tangents());
 
+  print_held_items(std::cerr, held, "tavorix: ", "not drawn");
   // Items named or taken with --all are drawn whatever they do; by default
   // only those whose rotation changes over time.
   const bool chosen = !options.items.names.empty() || options.items.all;
@@ -78,7 +82,7 @@ int run_plot(const PlotOptions &options) {
   batch.commit();
   if (!options.module.quiet && !target.standard_output())
     std::cout << "plot written to " << target.shown() << '\n';
-  return 0;
+  return held.empty() ? kExitOk : kExitBadInput;
 }
 
 }  // namespace

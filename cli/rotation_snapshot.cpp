@@ -12,6 +12,7 @@ std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &it
     ItemRotation rotation;
     rotation.name = item->name;
     rotation.kind = item->kind;
+    rotation.order = item->rotation_order;
     for (int channel = 0; channel < 3; ++channel) {
       const host::Envelope *envelope = item->envelope(kRotationChannelNames[channel]);
       if (envelope == nullptr) continue;

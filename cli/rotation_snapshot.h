@@ -18,6 +18,7 @@ struct RotationKey {
 struct ItemRotation {
   std::string name;
   host::ItemKind kind = host::ItemKind::Null;
+  KeyFrame::RotationOrder order = KeyFrame::RotationOrder::kHPB;
   std::array<std::vector<RotationKey>, 3> channels;
 
   std::size_t key_count() const { return channels[0].size() + channels[1].size() + channels[2].size(); }

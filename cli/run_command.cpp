@@ -9,6 +9,7 @@
 #include "cli/common_options.h"
 #include "cli/file_io.h"
 #include "cli/fix_summary.h"
+#include "cli/held_items.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
@@ -80,8 +81,14 @@ int run_script(const RunOptions &options) {
   }
   apply_time(scene, options.time);
 
+  // A script may name any item; one whose rotation order cannot be read must
+  // come out of it as it was, or nothing is written.
+  const std::vector<HeldItem> held = held_items(document, scene);
+  std::vector<std::vector<double>> held_keys;
+  for (const HeldItem &item : held) held_keys.push_back(item_keys(*item.item));
   std::vector<host::Item *> all_items;
   for (const auto &item : scene.items()) all_items.push_back(item.get());
+  all_items = without_held(all_items, held);
   const std::vector<ItemRotation> before = snapshot_rotations(all_items);
   PlotMotions motions;
   if (outputs.writes_plot())
@@ -113,6 +120,11 @@ int run_script(const RunOptions &options) {
     throw bad_input(message);
   }
 
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    if (item_keys(*held[i].item) == held_keys[i]) continue;
+    throw bad_input(held[i].message + "; the script changed its keys, so nothing was written");
+  }
+
   const std::vector<ItemRotation> after = snapshot_rotations(all_items);
   std::vector<ItemRotation> changed_before, changed_after;
   for (std::size_t i = 0; i < before.size(); ++i) {
@@ -132,8 +144,10 @@ int run_script(const RunOptions &options) {
         base_name(options.scene_path) + " before and after the script " + base_name(options.script_path),
         moving_panels(before, after, &motions), scene.frames_per_second());
   }
+  print_held_items(out, held);
+  if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
   outputs.write(document, scene, svg, options.module.quiet, out);
-  return 0;
+  return held.empty() ? kExitOk : kExitBadInput;
 }
 
 }  // namespace

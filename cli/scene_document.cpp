@@ -4,6 +4,7 @@
 
 #include "cli/cli_failure.h"
 #include "cli/file_io.h"
+#include "cli/held_items.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/scene_file_error.h"
 
@@ -61,7 +62,10 @@ SceneDocument SceneDocument::load(const std::string &path, host::Scene &scene) {
 std::string SceneDocument::render(const host::Scene &scene, Format format,
                                   std::vector<std::string> &warnings) const {
   try {
-    if (format == Format::Json) return host::write_json_scene(scene, path_);
+    if (format == Format::Json) {
+      refuse_json_with_held_items(*this);
+      return host::write_json_scene(scene, path_);
+    }
     if (!lws_) {
       throw bad_input(path_ +
                       ": a .lws scene can only be written from a .lws scene; write this one as .json");

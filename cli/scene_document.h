@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "scene_files/lws_scene_file.h"
 #include "host/scene.h"
+#include "scene_files/lws_scene_file.h"
 
 namespace cli {
 
@@ -33,6 +33,8 @@ class SceneDocument {
 
   const std::string &path() const { return path_; }
   Format format() const { return format_; }
+  // The .lws file read, null for a JSON scene.
+  const host::LwsSceneFile *lws_file() const { return lws_ ? &*lws_ : nullptr; }
   // The bytes that were read, for a backup.
   const std::string &original_text() const { return lws_ ? lws_->text() : original_text_; }
 

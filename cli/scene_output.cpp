@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/cli_failure.h"
+#include "cli/held_items.h"
 
 namespace cli {
 namespace {
@@ -58,6 +59,7 @@ SceneOutputs SceneOutputs::plan(const OutputOptions &options, const std::string 
 void SceneOutputs::check_document(const SceneDocument &document) const {
   if (!scene_ || in_place_) return;
   const SceneDocument::Format format = SceneDocument::format_for_output(scene_->given, document.format());
+  if (format == SceneDocument::Format::Json) refuse_json_with_held_items(document);
   if (format == SceneDocument::Format::Lws && document.format() != SceneDocument::Format::Lws) {
     throw bad_input(scene_->given +
                     ": a .lws scene can only be written from a .lws scene; write this one as .json");

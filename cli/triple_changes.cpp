@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cli/rotation_notes.h"
+#include "motion/channel_roles.h"
 #include "scene_files/value_change.h"
 
 namespace cli {
@@ -54,21 +55,24 @@ bool whole_turns_apart(double a, double b) {
 
 }  // namespace
 
-bool reflects_pitch(const TripleChange &change) {
+bool reflects_middle(const TripleChange &change) {
   for (int channel = 0; channel < 3; ++channel) {
     if (!change.before[channel] || !change.after[channel]) return false;
   }
-  return whole_turns_apart(*change.before[0] + kHalfTurn, *change.after[0]) &&
-         whole_turns_apart(kHalfTurn - *change.before[1], *change.after[1]) &&
-         whole_turns_apart(*change.before[2] + kHalfTurn, *change.after[2]);
+  const motion::ChannelRoles roles = motion::channel_roles(change.order);
+  return whole_turns_apart(*change.before[roles.first] + kHalfTurn, *change.after[roles.first]) &&
+         whole_turns_apart(kHalfTurn - *change.before[roles.middle], *change.after[roles.middle]) &&
+         whole_turns_apart(*change.before[roles.last] + kHalfTurn, *change.after[roles.last]);
 }
 
 TripleChange::Kind TripleChange::kind() const {
   for (int channel = 0; channel < 3; ++channel) {
     if (!before[channel] || !after[channel]) return Kind::added;
   }
-  if (!whole_turns_apart(*before[1], *after[1])) return Kind::other_triple;
-  if (whole_turns_apart(*before[0], *after[0]) && whole_turns_apart(*before[2], *after[2]))
+  const motion::ChannelRoles roles = motion::channel_roles(order);
+  if (!whole_turns_apart(*before[roles.middle], *after[roles.middle])) return Kind::other_triple;
+  if (whole_turns_apart(*before[roles.first], *after[roles.first]) &&
+      whole_turns_apart(*before[roles.last], *after[roles.last]))
     return Kind::whole_turns;
   return Kind::gimbal_fold;
 }
@@ -90,6 +94,7 @@ std::vector<TripleChange> compare_rotations(const ItemRotation &before, const It
         if (!differs) return;
         TripleChange change;
         change.time = time;
+        change.order = before.order;
         for (int channel = 0; channel < 3; ++channel) {
           if (at[channel] != nullptr) change.before[channel] = at[channel]->value;
           if (at[3 + channel] != nullptr) change.after[channel] = at[3 + channel]->value;

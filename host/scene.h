@@ -41,6 +41,9 @@ struct Item {
   // What "LW Item Info 9" answers for the item. Any value of the underlying
   // type may be set, as a host may answer one the module does not know.
   KeyFrame::RotationOrder rotation_order = KeyFrame::RotationOrder::kHPB;
+  // The order as a scene file wrote it ("HPB", "phb"), so that writing the
+  // scene back gives it as it was; empty where the file did not give one.
+  std::string rotation_order_text;
   // The channel group. Normally the nine channels of kChannelNames; an item
   // may be built with fewer (a light or camera in some files, or a test).
   std::vector<std::unique_ptr<Channel>> channels;

@@ -2,12 +2,16 @@
 
 #include <cmath>
 
+#include "motion/channel_roles.h"
+#include "rotation/rotation_order.h"
+
 namespace motion {
 
 // An item's orientation as a unit quaternion (w, x, y, z), for measuring how
 // far it turns. Heading h turns about the item's up axis (y), pitch p about
-// its right axis (x), bank b about its forward axis (z), applied in that
-// order, R = Ry(h)·Rx(p)·Rz(b): the module's own convention.
+// its right axis (x), bank b about its forward axis (z), composed in the
+// item's rotation order from the outside in: H-P-B, the classic order, is
+// R = Ry(h)·Rx(p)·Rz(b); H-B-P is Ry(h)·Rz(b)·Rx(p).
 struct Orientation {
   double w = 1.0, x = 0.0, y = 0.0, z = 0.0;
 };
@@ -18,11 +22,14 @@ inline Orientation compose(const Orientation &a, const Orientation &b) {
       a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
 }
 
-inline Orientation orientation_of(double heading, double pitch, double bank) {
-  const Orientation h{std::cos(heading / 2), 0.0, std::sin(heading / 2), 0.0};
-  const Orientation p{std::cos(pitch / 2), std::sin(pitch / 2), 0.0, 0.0};
-  const Orientation b{std::cos(bank / 2), 0.0, 0.0, std::sin(bank / 2)};
-  return compose(compose(h, p), b);
+inline Orientation orientation_of(double heading, double pitch, double bank, KeyFrame::RotationOrder order) {
+  const Orientation about[3] = {
+      {std::cos(heading / 2), 0.0, std::sin(heading / 2), 0.0},
+      {std::cos(pitch / 2), std::sin(pitch / 2), 0.0, 0.0},
+      {std::cos(bank / 2), 0.0, 0.0, std::sin(bank / 2)},
+  };
+  const ChannelRoles roles = channel_roles(order);
+  return compose(compose(about[roles.first], about[roles.middle]), about[roles.last]);
 }
 
 // The angle of the shortest rotation from `a` to `b`, in [0, π]: from the

@@ -10,7 +10,10 @@ namespace motion {
 // (h, p, b) → (h + π, π − p, b + π) up to whole turns, keeps the item's
 // motion near the key only if the pitch curve's slope there changes sign
 // while the heading's and bank's stay: p'(t) = π − p(t). The heading and
-// bank keys need nothing; the pitch key's stored slopes are negated.
+// bank keys need nothing; the pitch key's stored slopes are negated. In
+// other rotation orders the channel that becomes π − x is the order's middle
+// letter's (motion/channel_roles.h): the same is done to its keys, and the
+// functions below take whichever envelope that is.
 
 // The shape of a pitch key so reflected, by its span type: Hermite and 1D
 // Bezier negate their tangents p4 and p5; 2D Bezier its handles' value

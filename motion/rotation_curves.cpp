@@ -19,10 +19,11 @@ const host::Envelope &channel_of(const host::Item &item, int index) {
 RotationCurves::RotationCurves(const host::Item &item, host::HermiteTangents hermite)
     : curves_{host::CurveSampler(channel_of(item, 0), hermite),
               host::CurveSampler(channel_of(item, 1), hermite),
-              host::CurveSampler(channel_of(item, 2), hermite)} {}
+              host::CurveSampler(channel_of(item, 2), hermite)},
+      order_(item.rotation_order) {}
 
 Orientation RotationCurves::at(double time) const {
-  return orientation_of(curves_[0].at(time), curves_[1].at(time), curves_[2].at(time));
+  return orientation_of(curves_[0].at(time), curves_[1].at(time), curves_[2].at(time), order_);
 }
 
 std::vector<double> RotationCurves::key_times() const {

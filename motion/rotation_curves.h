@@ -14,7 +14,8 @@ extern const std::array<const char *, 3> kRotationChannels;
 
 // An item's heading, pitch and bank curves as Layout evaluates them, copied
 // out of its envelopes (a channel the item lacks is 0 throughout), for
-// sampling its orientation many times, best in increasing time.
+// sampling its orientation, in the item's rotation order, many times, best
+// in increasing time.
 class RotationCurves {
  public:
   RotationCurves(const host::Item &item, host::HermiteTangents hermite);
@@ -27,6 +28,7 @@ class RotationCurves {
 
  private:
   std::array<host::CurveSampler, 3> curves_;
+  KeyFrame::RotationOrder order_;
 };
 
 }  // namespace motion

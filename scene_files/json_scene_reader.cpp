@@ -156,7 +156,7 @@ class JsonSceneReader {
       const std::string path = "items[" + std::to_string(index) + "]";
       const Json &entry = items[index];
       require_object(entry, path);
-      allow_only(entry, path, {"name", "kind", "id", "parent", "channels"});
+      allow_only(entry, path, {"name", "kind", "id", "parent", "rotation_order", "channels"});
       if (!entry.contains("name")) fail(path, "missing \"name\"");
       const std::string name = text(entry["name"], path + ".name", "the item's name");
       if (name.empty()) fail(path + ".name", "expected a name, found an empty string");
@@ -182,6 +182,7 @@ class JsonSceneReader {
         parents.push_back(
             Pending{item, text(entry["parent"], path + ".parent", "another item's name"), path});
       }
+      if (entry.contains("rotation_order")) read_rotation_order(*item, entry["rotation_order"], path);
       if (entry.contains("channels")) read_channels(*item, entry["channels"], path + ".channels");
     }
     for (const Pending &pending : parents) {
@@ -192,6 +193,22 @@ class JsonSceneReader {
       pending.item->parent_id = parent->id;
     }
     reject_parent_cycles();
+  }
+
+  // "HPB", "phb", ...: the three letters from the outside in, any case; the
+  // text is kept for writing the scene back as it was.
+  void read_rotation_order(Item &item, const Json &value, const std::string &item_path) const {
+    const std::string path = item_path + ".rotation_order";
+    const std::string letters = text(value, path, "a rotation order such as \"HPB\"");
+    const auto order = KeyFrame::rotation_order_from_letters(letters);
+    if (!order) {
+      fail(path, "item " + quoted_token(item.name) +
+                     ": expected a rotation order, one of HPB, HBP, PHB, PBH, BHP, BPH (the letters "
+                     "from the outside in, any case), found " +
+                     quoted_token(letters));
+    }
+    item.rotation_order = *order;
+    item.rotation_order_text = letters;
   }
 
   std::uint32_t read_id(const Json &value, const std::string &path, ItemKind kind) const {

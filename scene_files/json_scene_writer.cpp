@@ -38,6 +38,22 @@ std::string string_text(const std::string &value, const std::string &file_name) 
   }
 }
 
+// An item's rotation order as the file gave it, or in capitals where it was
+// not given and is not H-P-B; empty where nothing is to be written.
+std::string order_text(const Item &item, const std::string &file_name) {
+  if (!item.rotation_order_text.empty() &&
+      KeyFrame::rotation_order_from_letters(item.rotation_order_text) == item.rotation_order)
+    return item.rotation_order_text;
+  if (item.rotation_order == KeyFrame::RotationOrder::kHPB) return std::string();
+  const std::string_view letters = KeyFrame::rotation_order_letters(item.rotation_order);
+  if (letters.empty()) {
+    throw SceneFileError(file_name, 0,
+                         "cannot write the rotation order of '" + item.name + "': value " +
+                             std::to_string(static_cast<int>(item.rotation_order)) + " is none of the six");
+  }
+  return std::string(letters);
+}
+
 }  // namespace
 
 std::string write_json_scene(const Scene &scene, const std::string &file_name) {
@@ -60,6 +76,9 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
            kind_word(item->kind) + "\",\n      \"id\": \"" + hex_id_text(item->id) + "\"";
     if (const Item *parent = scene.find_item(item->parent_id); item->parent_id != 0 && parent != nullptr) {
       out += ",\n      \"parent\": " + string_text(parent->name, file_name);
+    }
+    if (const std::string order = order_text(*item, file_name); !order.empty()) {
+      out += ",\n      \"rotation_order\": " + string_text(order, file_name);
     }
     std::string channels;
     for (const auto &channel : item->channels) {

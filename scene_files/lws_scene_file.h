@@ -41,6 +41,8 @@ namespace host {
 //   motion keyword, and every motion envelope must list the keys it says it
 //   has and end with its Behaviors line. A UTF-8 byte-order mark before
 //   "LWSC" is accepted and kept.
+// - An item whose block names a rotation order (lws_order_lines.h) is read
+//   as it is but held: its lines are written back as they were.
 class LwsSceneFile {
  public:
   // One "Channel i" envelope block of an item's motion. Its key lines follow
@@ -64,6 +66,10 @@ class LwsSceneFile {
     std::uint32_t id = 0;
     int declaration_line = 0;
     int motion_line = -1;  // the ObjectMotion/... line, -1 when there is none
+    // A line naming a rotation order this reader cannot read
+    // (lws_order_lines.h), -1 when there is none: the item is held, and
+    // write() leaves its lines as they are.
+    int order_line = -1;
     std::array<std::optional<EnvelopeSource>, kChannelCount> channels;
   };
 
@@ -79,7 +85,8 @@ class LwsSceneFile {
   // changed value gets the shortest text that reads back as the same double;
   // a value that moved only by rounding (host::value_changed) keeps its text.
   // Keys on channels that the file does not have are not written; each such
-  // channel adds a line to `warnings` when given. Throws SceneFileError when a
+  // channel adds a line to `warnings` when given. A held item's lines are
+  // written as they were, whatever the scene holds for it. Throws SceneFileError when a
   // key to write is not a finite number.
   std::string write(const Scene &scene, std::vector<std::string> *warnings = nullptr) const;
 

@@ -7,6 +7,7 @@
 
 #include "scene_files/count_text.h"
 #include "scene_files/frame_time.h"
+#include "scene_files/lws_order_lines.h"
 #include "scene_files/lws_scene_file.h"
 #include "scene_files/number_text.h"
 #include "scene_files/printable_text.h"
@@ -97,6 +98,7 @@ class LwsReader {
     int motion_line = -1;
     int parent_line = -1;
     std::uint32_t parent_id = 0;
+    int order_line = -1;  // the first line naming a rotation order (lws_order_lines.h)
     std::array<std::optional<ParsedEnvelope>, kChannelCount> envelopes;
   };
 
@@ -166,6 +168,10 @@ class LwsReader {
       if (word == "Plugin") ++plugin_depth_;
       if (word == "EndPlugin") --plugin_depth_;
       return index;
+    }
+    if (names_rotation_order(tokens)) {
+      int &held = current_item_ >= 0 ? items_[current_item_].order_line : scene_order_line_;
+      if (held < 0) held = index;
     }
 
     if (!open_blocks_.empty()) {
@@ -553,6 +559,7 @@ class LwsReader {
       source.id = parsed.id;
       source.declaration_line = parsed.declaration_line;
       source.motion_line = parsed.motion_line;
+      source.order_line = parsed.order_line >= 0 ? parsed.order_line : scene_order_line_;
       Item *item = nullptr;
       try {
         item = &scene_.add_item(source.name, parsed.kind, parsed.id);
@@ -642,6 +649,7 @@ class LwsReader {
   std::vector<int> open_blocks_;  // lines of the blocks open at the top level
   std::vector<ParsedItem> items_;
   int current_item_ = -1;
+  int scene_order_line_ = -1;  // a line naming a rotation order before any item
   int last_object_ = -1;
   Motion motion_;
   std::uint32_t object_count_ = 0, light_count_ = 0, camera_count_ = 0, bone_count_of_last_object_ = 0;

@@ -194,6 +194,7 @@ std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *wa
       throw std::invalid_argument("LwsSceneFile::write: the scene has no item with id " +
                                   hex_id_text(source.id) + " ('" + source.name + "' of " + file_name_ + ")");
     }
+    if (source.order_line >= 0) continue;  // held: its order is not known, nothing of it is rewritten
     for (int channel = 0; channel < kChannelCount; ++channel) {
       const Envelope *envelope = item->envelope(kChannelNames[channel]);
       if (envelope == nullptr) continue;

@@ -104,7 +104,8 @@ TEST(JsonSceneFile, NamesThePathOfUnknownFields) {
                     "selection, time, version");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"B\", \"kind\": \"null\", "
                                "\"colour\": \"red\"}"),
-                    "items[1].colour: unknown field; expected one of channels, id, kind, name, parent");
+                    "items[1].colour: unknown field; expected one of channels, id, kind, name, parent, "
+                    "rotation_order");
   expect_json_error(
       with_items("{\"name\": \"A\", \"kind\": \"null\"}, {\"name\": \"B\", \"kind\": \"null\"}, "
                  "{\"name\": \"C\", \"kind\": \"null\", \"channels\": {\"Rotation.X\": []}}"),

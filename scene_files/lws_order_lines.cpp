@@ -1,0 +1,42 @@
+#include "scene_files/lws_order_lines.h"
+
+#include "scene_files/printable_text.h"
+
+namespace host {
+namespace {
+
+constexpr std::size_t kQuotedLineLimit = 60;
+
+bool contains_order(std::string_view word) {
+  static constexpr std::string_view kOrder = "order";
+  if (word.size() < kOrder.size()) return false;
+  for (std::size_t start = 0; start + kOrder.size() <= word.size(); ++start) {
+    bool same = true;
+    for (std::size_t i = 0; i < kOrder.size() && same; ++i) {
+      const char c = word[start + i];
+      same = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == kOrder[i];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool names_rotation_order(const std::vector<LineToken> &tokens) {
+  if (tokens.empty()) return false;
+  const std::string_view word = tokens[0].text;
+  if (contains_order(word)) return true;
+  // "{ RotationOrder" or "{RotationOrder": a block named after its brace.
+  return word.front() == '{' && word.size() == 1 && tokens.size() > 1 && contains_order(tokens[1].text);
+}
+
+std::string held_item_message(const LwsSceneFile &file, const LwsSceneFile::ItemSource &item) {
+  const std::string line = quoted_token(trim_blanks(file.line_text(item.order_line)), kQuotedLineLimit);
+  const bool before_items = item.order_line < item.declaration_line;
+  return file.file_name() + ":" + std::to_string(item.order_line + 1) + ": '" + printable(item.name) +
+         "' is kept as it was: " + line + (before_items ? ", a setting of the whole scene," : "") +
+         " names a rotation order, which tavorix cannot read from a .lws file; none of its keys is rewritten";
+}
+
+}  // namespace host
