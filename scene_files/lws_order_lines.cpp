@@ -23,9 +23,16 @@ bool contains_order(std::string_view word) {
 
 }  // namespace
 
+// Keywords of LightWave scene files that name an order other than a
+// rotation order: the reader knows them, and they hold nothing.
+// SubdivisionOrder: when an object's subdivision is applied (before or after
+// morphs, bones, displacements).
+bool is_known_other_order(std::string_view word) { return word == "SubdivisionOrder"; }
+
 bool names_rotation_order(const std::vector<LineToken> &tokens) {
   if (tokens.empty()) return false;
   const std::string_view word = tokens[0].text;
+  if (is_known_other_order(word)) return false;
   if (contains_order(word)) return true;
   // "{ RotationOrder" or "{RotationOrder": a block named after its brace.
   return word.front() == '{' && word.size() == 1 && tokens.size() > 1 && contains_order(tokens[1].text);

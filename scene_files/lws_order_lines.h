@@ -18,7 +18,9 @@ namespace host {
 // or in a block's name after its "{") holds the item: its keys are never
 // rewritten, and the writer leaves its lines as they are. Such a line before
 // the first item, where settings of the whole scene stand, holds every item.
-// Plug-in bodies are their plug-ins' data, not the item's, and hold nothing.
+// Plug-in bodies are their plug-ins' data, not the item's, and hold nothing;
+// nor do the keywords the reader knows to name other orders
+// ("SubdivisionOrder").
 
 // Whether the line of `tokens` names a rotation order as above.
 bool names_rotation_order(const std::vector<LineToken> &tokens);

@@ -11,7 +11,7 @@
 #include "host/scene.h"
 #include "program_runner.h"
 #include "scene_files/json_scene_file.h"
-#include "support/order_matrices.h"
+#include "support/order_matrix.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ std::array<double, 3> smooth(int k) {
 // planted in the other triple of their order and moved by whole turns.
 std::string every_order_scene(const std::string &order_case_of_hpb = "HPB") {
   std::string items;
-  for (const char *letters : order_matrices::kAllOrders) {
+  for (const std::string &letters : testing_support::kOrderLetters) {
     const std::string order = std::string(letters) == "HPB" ? order_case_of_hpb : letters;
     std::array<std::string, 3> keys;
     for (int k = 0; k < kKeys; ++k) {
@@ -81,16 +81,17 @@ TEST(RotationOrders, TheScanKeepsEveryOrdersOrientationAndItsFirstAndLastChannel
   host::Scene before, after;
   host::read_json_scene(read_file(folder.file("orders.json")), "orders.json", before);
   host::read_json_scene(read_file(folder.file("fixed.json")), "fixed.json", after);
-  for (const char *letters : order_matrices::kAllOrders) {
+  for (const std::string &letters : testing_support::kOrderLetters) {
     const host::Item &old_item = *before.find_item(letters);
     const host::Item &new_item = *after.find_item(letters);
     EXPECT_EQ(new_item.rotation_order, old_item.rotation_order) << letters;
     std::array<double, 3> previous{};
     for (int k = 0; k < kKeys; ++k) {
       const std::array<double, 3> was = values_at(old_item, k), now = values_at(new_item, k);
-      EXPECT_LT(order_matrices::distance(order_matrices::rotation(letters, was[0], was[1], was[2]),
-                                         order_matrices::rotation(letters, now[0], now[1], now[2])),
-                1e-9)
+      EXPECT_LT(
+          testing_support::matrix_distance(testing_support::order_matrix(letters, was[0], was[1], was[2]),
+                                           testing_support::order_matrix(letters, now[0], now[1], now[2])),
+          1e-9)
           << letters << " key " << k;
       if (k > 0) {
         for (const int c : {channel_of(letters[0]), channel_of(letters[2])}) {

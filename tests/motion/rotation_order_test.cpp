@@ -9,33 +9,34 @@
 #include "motion/channel_roles.h"
 #include "motion/orientation.h"
 #include "motion/spins.h"
-#include "support/order_matrices.h"
+#include "support/order_matrix.h"
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-order_matrices::Matrix matrix_of(const motion::Orientation &q) {
+testing_support::Matrix matrix_of(const motion::Orientation &q) {
   const double w = q.w, x = q.x, y = q.y, z = q.z;
-  return order_matrices::Matrix{{{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
-                                 {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
-                                 {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}}};
+  return testing_support::Matrix{{{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                                  {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                                  {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}}};
 }
 
-KeyFrame::RotationOrder order_of(const char *letters) {
+KeyFrame::RotationOrder order_of(const std::string &letters) {
   return *KeyFrame::rotation_order_from_letters(letters);
 }
 
 TEST(RotationOrders, OrientationsComposeTheChannelsInTheItemsOrderAndTheOtherTripleTurnsTheMiddleOne) {
   std::mt19937_64 random(22);
   std::uniform_real_distribution<double> angle(-2 * kPi, 2 * kPi);
-  for (const char *letters : order_matrices::kAllOrders) {
+  for (const std::string &letters : testing_support::kOrderLetters) {
     const KeyFrame::RotationOrder order = order_of(letters);
     const motion::ChannelRoles roles = motion::channel_roles(order);
     for (int i = 0; i < 200; ++i) {
       const double v[3] = {angle(random), angle(random), angle(random)};
       const motion::Orientation q = motion::orientation_of(v[0], v[1], v[2], order);
-      EXPECT_LT(order_matrices::distance(matrix_of(q), order_matrices::rotation(letters, v[0], v[1], v[2])),
+      EXPECT_LT(testing_support::matrix_distance(matrix_of(q),
+                                                 testing_support::order_matrix(letters, v[0], v[1], v[2])),
                 1e-12)
           << letters;
       // (first + π, π − middle, last + π): the same orientation.
@@ -43,8 +44,9 @@ TEST(RotationOrders, OrientationsComposeTheChannelsInTheItemsOrderAndTheOtherTri
       other[roles.first] += kPi;
       other[roles.middle] = kPi - other[roles.middle];
       other[roles.last] += kPi;
-      EXPECT_LT(order_matrices::distance(order_matrices::rotation(letters, v[0], v[1], v[2]),
-                                         order_matrices::rotation(letters, other[0], other[1], other[2])),
+      EXPECT_LT(testing_support::matrix_distance(
+                    testing_support::order_matrix(letters, v[0], v[1], v[2]),
+                    testing_support::order_matrix(letters, other[0], other[1], other[2])),
                 1e-12)
           << letters;
       EXPECT_NEAR(motion::turn_between(q, motion::orientation_of(other[0], other[1], other[2], order)), 0.0,

@@ -9,7 +9,7 @@
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_order_lines.h"
 #include "scene_files/scene_file_error.h"
-#include "support/order_matrices.h"
+#include "support/order_matrix.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string read_and_write(const std::string &text, host::Scene &scene) {
 }
 
 TEST(JsonRotationOrder, EveryOrderRoundTripsAsItWasWritten) {
-  for (const char *letters : order_matrices::kAllOrders) {
+  for (const std::string &letters : testing_support::kOrderLetters) {
     std::string lower = letters;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return static_cast<char>(c - 'A' + 'a'); });
@@ -131,6 +131,11 @@ TEST(LwsRotationOrder, AnyCaseAndBlocksHoldTheItemASceneSettingEveryItemAPluginB
     LoadedLws loaded(m02_with(line, kCamDeclaration), "shot.lws");
     EXPECT_EQ(source_of(loaded, "Cam").order_line, kCamDeclaration) << line;
     EXPECT_EQ(source_of(loaded, "Camera").order_line, -1) << line;
+  }
+  // A keyword the reader knows to name another order holds nothing.
+  {
+    LoadedLws loaded(m02_with("SubdivisionOrder 0", kCamDeclaration), "shot.lws");
+    EXPECT_EQ(source_of(loaded, "Cam").order_line, -1);
   }
   // Before the first item: a setting of the whole scene holds every item.
   {

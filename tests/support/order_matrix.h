@@ -51,15 +51,22 @@ inline Matrix order_matrix(const std::string &letters, const KeyFrame::AngleTrip
   m = product(m, axis_rotation(letters[1], channel(a, letters[1])));
   return product(m, axis_rotation(letters[2], channel(a, letters[2])));
 }
+inline Matrix order_matrix(const std::string &letters, double heading, double pitch, double bank) {
+  return order_matrix(letters, KeyFrame::AngleTriple{heading, pitch, bank});
+}
+
+// Largest difference between two matrices, element by element.
+inline double matrix_distance(const Matrix &a, const Matrix &b) {
+  double worst = 0.0;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) worst = std::fmax(worst, std::fabs(a[r][c] - b[r][c]));
+  return worst;
+}
 
 // Largest difference between the matrices of two triples in one order.
 inline double order_matrix_distance(const std::string &letters, const KeyFrame::AngleTriple &a,
                                     const KeyFrame::AngleTriple &b) {
-  const Matrix ma = order_matrix(letters, a), mb = order_matrix(letters, b);
-  double worst = 0.0;
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) worst = std::fmax(worst, std::fabs(ma[r][c] - mb[r][c]));
-  return worst;
+  return matrix_distance(order_matrix(letters, a), order_matrix(letters, b));
 }
 
 // The other triple of the same orientation in the order: the first and last
