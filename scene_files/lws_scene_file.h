@@ -94,6 +94,7 @@ class LwsSceneFile {
 
   // The whole text that was read.
   const std::string &text() const { return text_; }
+  std::size_t line_count() const { return lines_.size(); }
   // The text of line `index` (0-based) without its line ending.
   std::string_view line_text(int index) const;
   // Its line ending as the file has it: "\r\n", "\n", "\r" or "" (last line).
