@@ -6,6 +6,7 @@
 
 #include "scene_files/count_text.h"
 #include "scene_files/frame_time.h"
+#include "scene_files/lws_nested_block.h"
 #include "scene_files/number_text.h"
 #include "scene_files/printable_text.h"
 #include "scene_files/scene_file_error.h"
@@ -136,6 +137,7 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
   }
   envelope.source.keys_end_line = -1;
   bool behaviors_read = false;
+  int last_block_close = -1;  // the closing line of the last block nested in the envelope
   int index = count_line + 1;
   for (;; ++index) {
     if (index >= line_count) fail(open, "the envelope opened here is not closed: expected '}'");
@@ -145,18 +147,31 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
       if (envelope.source.keys_end_line < 0) envelope.source.keys_end_line = index;
       break;
     }
-    if (word == "Key" && !behaviors_read) {
+    if (opens_lws_block(tokens)) {
+      // Channel modifiers follow the keys and behaviours, each a block of
+      // its own: kept as text, named in the scene.
+      if (strict_ && !behaviors_read) {
+        fail(index, "expected 'Behaviors <pre> <post>' before the block " + quoted(line(index)) +
+                        " in the envelope of channel " + std::to_string(pending_channel_));
+      }
+      if (envelope.source.keys_end_line < 0) envelope.source.keys_end_line = index;
+      LwsNestedBlock block = read_lws_nested_block(file_, index, open, "envelope");
+      envelope.modifiers.push_back(std::move(block.server));
+      last_block_close = index = block.close_line;
+    } else if (word == "Key" && !behaviors_read && last_block_close < 0) {
       read_key(index, tokens, envelope);
-    } else if (word == "Behaviors" && !behaviors_read) {
+    } else if (word == "Behaviors" && !behaviors_read && last_block_close < 0) {
       read_behaviors(index, tokens, envelope);
       envelope.source.keys_end_line = index;
       behaviors_read = true;
     } else {
-      fail(index,
-           std::string("expected ") +
-               (behaviors_read ? "'}' after 'Behaviors'" : "'Key <value> <time> ...', 'Behaviors' or '}'") +
-               " in the envelope of channel " + std::to_string(pending_channel_) + ", found " +
-               (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
+      const std::string expected =
+          last_block_close >= 0 ? "'}' or another block after the block that closes on line " +
+                                      std::to_string(last_block_close + 1)
+          : behaviors_read ? std::string("'}' or a block such as '{ ChannelHandler' after 'Behaviors'")
+                           : std::string("'Key <value> <time> ...', 'Behaviors' or '}'");
+      fail(index, "expected " + expected + " in the envelope of channel " + std::to_string(pending_channel_) +
+                      ", found " + (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
     }
   }
   const auto listed = static_cast<long long>(envelope.values.size());
@@ -230,8 +245,9 @@ void LwsMotionReader::read_behaviors(int index, const std::vector<LineToken> &to
   envelope.post_behavior = static_cast<int>(post);
 }
 
-void fill_lws_envelope(Envelope &envelope, LwsParsedEnvelope &parsed, double fps,
-                       const std::string &file_name) {
+void fill_lws_channel(Channel &channel, LwsParsedEnvelope &parsed, double fps, const std::string &file_name) {
+  channel.modifiers = std::move(parsed.modifiers);
+  Envelope &envelope = channel.envelope;
   envelope.pre_behavior = parsed.pre_behavior;
   envelope.post_behavior = parsed.post_behavior;
   envelope.reserve(parsed.values.size());

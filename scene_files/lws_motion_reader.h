@@ -24,6 +24,9 @@ struct LwsParsedEnvelope {
   std::vector<std::pair<std::int64_t, KeyShape>> shapes;
   int pre_behavior = 1;
   int post_behavior = 1;
+  // The blocks nested after the keys and behaviours (channel modifiers), by
+  // server name (LwsNestedBlock::server).
+  std::vector<std::string> modifiers;
 };
 
 // An item's motion envelopes by channel; those its file lacks stay empty.
@@ -31,8 +34,10 @@ using LwsMotionEnvelopes = std::array<std::optional<LwsParsedEnvelope>, kChannel
 
 // Reads the motion block that follows an item's ObjectMotion (BoneMotion,
 // ...) line: NumChannels, then each "Channel i" line and its envelope
-// block. The scene reader hands it the lines that follow the keyword until
-// the block has all the channels it declared.
+// block. An envelope's keys and Behaviors line may be followed by nested
+// blocks, its channel modifiers ("{ ChannelHandler"), kept as text
+// (lws_nested_block.h). The scene reader hands it the lines that follow the
+// keyword until the block has all the channels it declared.
 class LwsMotionReader {
  public:
   explicit LwsMotionReader(const LwsSceneFile &file) : file_(file) {}
@@ -77,10 +82,10 @@ class LwsMotionReader {
   std::array<bool, kChannelCount> seen_{};
 };
 
-// Puts the keys of `parsed` into `envelope` (empty), their times snapped to
-// whole frames at `fps`, and lets go of the copies `parsed` held. Throws
-// SceneFileError naming `file_name` when two keys fall on one frame.
-void fill_lws_envelope(Envelope &envelope, LwsParsedEnvelope &parsed, double fps,
-                       const std::string &file_name);
+// Puts the keys of `parsed` into the envelope of `channel` (empty), their
+// times snapped to whole frames at `fps`, and its modifiers into the
+// channel's, and lets go of the copies `parsed` held. Throws SceneFileError
+// naming `file_name` when two keys fall on one frame.
+void fill_lws_channel(Channel &channel, LwsParsedEnvelope &parsed, double fps, const std::string &file_name);
 
 }  // namespace host

@@ -32,6 +32,10 @@ namespace host {
 //   item gets all nine host channels; those its file lacks stay empty and are
 //   never written. Envelopes elsewhere (plug-in blocks, MorphAmount, ...) are
 //   kept as text only.
+// - Channel modifiers: blocks nested in a motion envelope after its keys and
+//   its Behaviors line ("{ ChannelHandler" with the server's name and data,
+//   or any other "{ Name" block, with blocks inside to any depth) are kept
+//   as text; the channel holds their server names (Channel::modifiers).
 // - FramesPerSecond and CurrentFrame set the scene's frame rate and current
 //   time. Key times are snapped to whole frames as frame_time.h describes.
 // - Plug-in bodies (Plugin ... EndPlugin, nested) are kept as text only.
@@ -39,7 +43,7 @@ namespace host {
 //   lines as version 5 does and add statements and blocks of their own,
 //   kept as text; "NumChannels" and "Channel" count only right after a
 //   motion keyword, and every motion envelope must list the keys it says it
-//   has and end with its Behaviors line. A UTF-8 byte-order mark before
+//   has and end with its Behaviors line (or with modifier blocks after it). A UTF-8 byte-order mark before
 //   "LWSC" is accepted and kept.
 class LwsSceneFile {
  public:

@@ -338,8 +338,8 @@ class LwsReader {
       }
       for (int channel = 0; channel < kChannelCount; ++channel) {
         if (!parsed.envelopes[channel]) continue;
-        fill_lws_envelope(*item->envelope(kChannelNames[channel]), *parsed.envelopes[channel], fps_,
-                          file_.file_name_);
+        fill_lws_channel(*item->channel(kChannelNames[channel]), *parsed.envelopes[channel], fps_,
+                         file_.file_name_);
         source.channels[channel] = std::move(parsed.envelopes[channel]->source);
       }
       file_.items_.push_back(std::move(source));
