@@ -19,6 +19,8 @@ struct ItemRotation {
   std::string name;
   host::ItemKind kind = host::ItemKind::Null;
   std::array<std::vector<RotationKey>, 3> channels;
+  // The channel modifiers of each channel, by server name (host::Channel).
+  std::array<std::vector<std::string>, 3> modifiers;
 
   std::size_t key_count() const { return channels[0].size() + channels[1].size() + channels[2].size(); }
 };
