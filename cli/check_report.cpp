@@ -91,6 +91,7 @@ CheckFindings count_flips(const FixRun &run) {
     findings.flips += flips;
     findings.flipped_items += flips != 0 ? 1 : 0;
   }
+  findings.modified = count_modified_channels(run.before);
   return findings;
 }
 
@@ -124,6 +125,11 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
                    std::to_string(seen.size()) + " \u2192 " + std::to_string(seen_after.size()),
                    flips.empty() ? "ok" : "FLIPS"});
     if (item.order != KeyFrame::RotationOrder::kHPB) details[i].push_back(order_note(item.order));
+    if (const std::string modified = modified_channels_text(item); !modified.empty()) {
+      details[i].push_back("channel modifiers: " + modified +
+                           "; the flips and spins here are those of the keys' curves, not of the modified "
+                           "motion");
+    }
     list_some(
         details[i], flips, [fps](const TripleChange &change) { return flip_text(change, fps); }, "flips");
     list_some(
@@ -164,6 +170,11 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
     out << count_of(lone_pitch_keys, "pitch key", "pitch keys")
         << " the scan skips: no heading and bank keys at their time (see --key-missing)\n";
   }
+  if (findings.modified.channels != 0) {
+    out << modified_count_text(findings.modified)
+        << ", which this program cannot evaluate: checked on the keys' curves, not on the modified motion "
+           "(listed above)\n";
+  }
   if (findings.flips != 0) {
     out << count_of(findings.flips, "flip", "flips") << " in "
         << count_of(findings.flipped_items, "item", "items") << ": key triples that tavorix scan rewrites\n";
@@ -183,11 +194,15 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
 
 void print_check_line(std::ostream &out, const std::string &scene_path, const CheckFindings &findings) {
   if (findings.flips == 0) {
-    out << scene_path << ": clean\n";
+    out << scene_path << ": clean";
   } else {
     out << scene_path << ": " << count_of(findings.flips, "flip", "flips") << " in "
-        << count_of(findings.flipped_items, "item", "items") << '\n';
+        << count_of(findings.flipped_items, "item", "items");
   }
+  if (findings.modified.channels != 0) {
+    out << "; " << modified_count_text(findings.modified) << " (checked on the keys)";
+  }
+  out << '\n';
 }
 
 }  // namespace cli

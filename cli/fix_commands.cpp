@@ -13,6 +13,7 @@
 #include "cli/fix_summary.h"
 #include "cli/held_items.h"
 #include "cli/key_missing.h"
+#include "cli/modified_channels.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
@@ -54,7 +55,9 @@ const FixCommand kScan = {
     "are negated, so that the item moves through the key as it did.\n\n"
     "The report gives, per item, the spins the viewer sees before and after: spans between keys\n"
     "along which the orientation, sampled on the curves as Layout evaluates them, travels more\n"
-    "than a quarter turn further than the shortest turn between the span's ends.\n\n"
+    "than a quarter turn further than the shortest turn between the span's ends. Rotation channels\n"
+    "that carry channel modifiers (expressions, links) are named after the table: their keys are\n"
+    "scanned as any others, and their spins are those of the keys' curves, not of the modified motion.\n\n"
     "With several scenes, each is scanned on its own (with --in-place, or to report only), one line each;\n"
     "the exit code is the worst of them.\n\n"
     "Examples:\n"
@@ -137,6 +140,9 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
            << " stored slopes negated with the other triple, so that the motion at "
            << (run.reflected_slopes == 1 ? "it" : "them") << " stays\n";
   }
+  print_modified_channels(report, run.before,
+                          "the keys are worked on as on any channel, and the spins are those of the keys' "
+                          "curves, not of the modified motion");
   print_held_items(report, held);
   if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
   std::string svg;
@@ -174,6 +180,8 @@ int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, 
   }
   std::cout << scene_path << ": ";
   print_fix_totals(std::cout, count_fix_totals(run.before, run.after));
+  if (const ModifiedCount modified = count_modified_channels(run.before); modified.channels != 0)
+    std::cout << "  " << modified_count_text(modified) << " (worked on the keys)\n";
   std::string lines = said.str();
   if (!lines.empty() && lines.back() == '\n') lines.pop_back();
   std::cout << "  " << lines << '\n';

@@ -10,6 +10,7 @@
 #include "cli/file_io.h"
 #include "cli/fix_run.h"
 #include "cli/held_items.h"
+#include "cli/modified_channels.h"
 #include "cli/module_session.h"
 #include "cli/scene_document.h"
 #include "cli/scene_output.h"
@@ -80,8 +81,13 @@ int run_plot(const PlotOptions &options) {
             render_rotation_plot(base_name(options.scene_path) + ": rotation as it is, and after a scan",
                                  panels, fps));
   batch.commit();
-  if (!options.module.quiet && !target.standard_output())
-    std::cout << "plot written to " << target.shown() << '\n';
+  if (!options.module.quiet) {
+    std::ostream &report = target.standard_output() ? std::cerr : std::cout;
+    if (!target.standard_output()) report << "plot written to " << target.shown() << '\n';
+    std::vector<ItemRotation> drawn;
+    for (const PlotPanel &panel : panels) drawn.push_back(panel.before);
+    print_modified_channels(report, drawn, "the plot shows the keys' curves, not the modified motion");
+  }
   return held.empty() ? kExitOk : kExitBadInput;
 }
 
@@ -110,7 +116,9 @@ Subcommand add_plot_command(CLI::App &program) {
       "between keys, with the keys as points: as they are, dashed, and as Tavorix:Scan would leave\n"
       "them, solid; the spans up to each key triple the scan rewrites are shaded. Under each item, the\n"
       "angular speed of its orientation in degrees per frame, before and after: a flip shows as a\n"
-      "spike. A self-contained SVG that opens in any browser. The scene file is not changed.\n\n"
+      "spike. A self-contained SVG that opens in any browser. The scene file is not changed. Rotation\n"
+      "channels that carry channel modifiers are named: their curves are the keys', not the modified "
+      "motion.\n\n"
       "Examples:\n"
       "  tavorix plot shot.lws --select Cam -o cam.svg\n"
       "  tavorix plot shot.lws                 (writes shot.svg here)");

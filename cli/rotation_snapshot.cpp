@@ -14,8 +14,10 @@ std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &it
     rotation.kind = item->kind;
     rotation.order = item->rotation_order;
     for (int channel = 0; channel < 3; ++channel) {
-      const host::Envelope *envelope = item->envelope(kRotationChannelNames[channel]);
-      if (envelope == nullptr) continue;
+      const host::Channel *source = item->channel(kRotationChannelNames[channel]);
+      if (source == nullptr) continue;
+      rotation.modifiers[channel] = source->modifiers;
+      const host::Envelope *envelope = &source->envelope;
       for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
         rotation.channels[channel].push_back(RotationKey{key->time, key->value});
       }

@@ -20,6 +20,8 @@ struct ItemRotation {
   host::ItemKind kind = host::ItemKind::Null;
   KeyFrame::RotationOrder order = KeyFrame::RotationOrder::kHPB;
   std::array<std::vector<RotationKey>, 3> channels;
+  // The channel modifiers of each channel, by server name (host::Channel).
+  std::array<std::vector<std::string>, 3> modifiers;
 
   std::size_t key_count() const { return channels[0].size() + channels[1].size() + channels[2].size(); }
 };

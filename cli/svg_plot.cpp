@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/angle_text.h"
+#include "cli/modified_channels.h"
 #include "cli/rotation_notes.h"
 #include "cli/triple_changes.h"
 #include "scene_files/printable_text.h"
@@ -334,6 +335,11 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
     draw_curves(svg, axes, panel.before, panel.seen_before, true, fps);
     draw_curves(svg, axes, panel.after, panel.seen_after, false, fps);
     draw_speed(svg, axes, panel, fps, top);
+    if (const std::string modified = modified_channels_text(panel.before); !modified.empty()) {
+      svg.label(kPlotLeft, top + kSpeedBottomInPanel + 18,
+                "channel modifiers: " + modified + "; these curves show the keys, not the modified motion",
+                "class=\"modifier-note\" style=\"fill:" + std::string(kFlipColour) + ";font-size:12px\"");
+    }
     svg.raw("  </g>\n");
   }
   svg.raw("</svg>\n");

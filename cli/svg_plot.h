@@ -41,7 +41,9 @@ std::vector<motion::SampledMotion> sample_motions(const std::vector<host::Item *
 // For tests and styling, every panel is a <g class="item"> with a
 // data-item attribute, every curve a <polyline class="curve before|after
 // heading|pitch|bank">, every speed line a <polyline class="speed
-// before|after">, every flip band a <rect class="flip">.
+// before|after">, every flip band a <rect class="flip">. An item whose
+// rotation channels carry channel modifiers gets a <text
+// class="modifier-note"> naming them: its curves are the keys' curves.
 std::string render_rotation_plot(const std::string &title, const std::vector<PlotPanel> &panels, double fps);
 
 // The items worth plotting: those whose rotation changes over time (two

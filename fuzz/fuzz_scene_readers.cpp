@@ -14,9 +14,9 @@
 #include <exception>
 #include <string>
 
+#include "host/scene.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_scene_file.h"
-#include "host/scene.h"
 #include "scene_files/scene_file_error.h"
 
 namespace {
@@ -37,7 +37,8 @@ bool same_keys(const host::Envelope &a, const host::Envelope &b) {
 }
 
 // What the JSON format carries of a scene: items in order with kind, id,
-// parent and keyed channels, the selection by name, the current time.
+// parent and keyed or modified channels (keys and modifiers' server names),
+// the selection by name, the current time.
 std::string scene_difference(const host::Scene &a, const host::Scene &b) {
   if (a.items().size() != b.items().size()) return "item count";
   for (std::size_t i = 0; i < a.items().size(); ++i) {
@@ -47,14 +48,16 @@ std::string scene_difference(const host::Scene &a, const host::Scene &b) {
     if (x.name != y.name || x.kind != y.kind || x.id != y.id) return where + ": name, kind or id";
     if (x.parent_id != y.parent_id && a.find_item(x.parent_id) != nullptr) return where + ": parent";
     for (const auto &channel : x.channels) {
-      const host::Envelope *other = y.envelope(channel->name);
-      const bool keyed = channel->envelope.size() != 0;
-      if (keyed && (other == nullptr || !same_keys(channel->envelope, *other)))
+      const host::Channel *other = y.channel(channel->name);
+      const bool kept = channel->envelope.size() != 0 || !channel->modifiers.empty();
+      if (kept && (other == nullptr || !same_keys(channel->envelope, other->envelope) ||
+                   channel->modifiers != other->modifiers))
         return where + ": " + channel->name;
     }
     for (const auto &channel : y.channels) {
-      const host::Envelope *other = x.envelope(channel->name);
-      if (channel->envelope.size() != 0 && other == nullptr) return where + ": extra " + channel->name;
+      const host::Channel *other = x.channel(channel->name);
+      const bool kept = channel->envelope.size() != 0 || !channel->modifiers.empty();
+      if (kept && other == nullptr) return where + ": extra " + channel->name;
     }
   }
   if (a.selection().size() != b.selection().size()) return "selection size";

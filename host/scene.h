@@ -25,6 +25,10 @@ struct Channel {
   std::string name;
   int type = 0;
   Envelope envelope;
+  // The channel modifiers (expressions, links, noise, ...) a scene file
+  // attaches to the channel, by server name, in file order. The host keeps
+  // them and never evaluates them: the envelope holds the keys alone.
+  std::vector<std::string> modifiers;
 };
 
 // The nine motion channels, in this order.

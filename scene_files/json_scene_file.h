@@ -14,7 +14,9 @@ namespace host {
 //     "frame": 12,                       (or "time": 0.4, in seconds)
 //     "items": [
 //       {"name": "Rig", "kind": "null", "id": "10000000",
-//        "channels": {"Rotation.H": [[0, 0.0], [1.5, 3.1]]}},
+//        "channels": {"Rotation.H": [[0, 0.0], [1.5, 3.1]],
+//                     "Rotation.P": {"keys": [[0, 0.2]], "behaviors": [1, 1],
+//                                    "modifiers": [".EnvExprLink"]}}},
 //       {"name": "Camera", "kind": "camera", "parent": "Rig"}
 //     ],
 //     "selection": ["Rig"]

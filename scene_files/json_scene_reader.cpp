@@ -227,25 +227,25 @@ class JsonSceneReader {
     require_object(channels, path);
     for (const auto &[name, keys] : channels.items()) {
       const std::string channel_path = path + "." + name;
-      Envelope *envelope = item.envelope(name);
-      if (envelope == nullptr) {
+      Channel *channel = item.channel(name);
+      if (channel == nullptr) {
         std::string list;
         for (const char *known : kChannelNames) list += (list.empty() ? "" : ", ") + std::string(known);
         fail(channel_path, "unknown channel; expected one of " + list);
       }
-      // The keys alone, or {"keys": [...], "behaviors": [pre, post]}.
+      Envelope *envelope = &channel->envelope;
+      // The keys alone, or {"keys": [...], "behaviors": [pre, post], "modifiers": [...]}.
       const Json *key_list = &keys;
       std::string list_path = channel_path;
       if (keys.is_object()) {
-        for (const auto &[field, value] : keys.items()) {
-          if (field != "keys" && field != "behaviors")
-            fail(channel_path + "." + field, "unknown field; expected \"keys\" or \"behaviors\"");
-        }
+        allow_only(keys, channel_path, {"keys", "behaviors", "modifiers"});
         if (!keys.contains("keys")) fail(channel_path, "missing \"keys\"");
         key_list = &keys["keys"];
         list_path = channel_path + ".keys";
         if (keys.contains("behaviors"))
           read_behaviors(*envelope, keys["behaviors"], channel_path + ".behaviors");
+        if (keys.contains("modifiers"))
+          read_modifiers(*channel, keys["modifiers"], channel_path + ".modifiers");
       }
       if (!key_list->is_array()) {
         fail(list_path,
@@ -293,6 +293,19 @@ class JsonSceneReader {
     }
     envelope.pre_behavior = codes[0];
     envelope.post_behavior = codes[1];
+  }
+
+  // Channel modifiers are kept by server name only: the channel's keys are
+  // all that is evaluated.
+  void read_modifiers(Channel &channel, const Json &modifiers, const std::string &path) {
+    if (!modifiers.is_array())
+      fail(path, std::string("expected an array of server names, found ") + json_type_name(modifiers));
+    for (std::size_t index = 0; index < modifiers.size(); ++index) {
+      const std::string entry_path = path + "[" + std::to_string(index) + "]";
+      std::string server = text(modifiers[index], entry_path, "a channel modifier's server name");
+      if (server.empty()) fail(entry_path, "expected a server name, found an empty string");
+      channel.modifiers.push_back(std::move(server));
+    }
   }
 
   void reject_parent_cycles() const {

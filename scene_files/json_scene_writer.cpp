@@ -83,11 +83,12 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
     std::string channels;
     for (const auto &channel : item->channels) {
       const Envelope &envelope = channel->envelope;
-      if (envelope.size() == 0) continue;
-      // Behaviours other than constant make the channel an object.
+      if (envelope.size() == 0 && channel->modifiers.empty()) continue;
+      // Behaviours other than constant, or modifiers, make the channel an object.
       const bool with_behaviors = envelope.pre_behavior != 1 || envelope.post_behavior != 1;
+      const bool as_object = with_behaviors || !channel->modifiers.empty();
       channels += (channels.empty() ? "\n" : ",\n") + std::string("        ") +
-                  string_text(channel->name, file_name) + (with_behaviors ? ": {\"keys\": [" : ": [");
+                  string_text(channel->name, file_name) + (as_object ? ": {\"keys\": [" : ": [");
       for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
         if (!std::isfinite(key->time) || !std::isfinite(key->value)) {
           throw SceneFileError(
@@ -109,8 +110,14 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
       channels += "\n        ]";
       if (with_behaviors) {
         channels += ", \"behaviors\": [" + std::to_string(envelope.pre_behavior) + ", " +
-                    std::to_string(envelope.post_behavior) + "]}";
+                    std::to_string(envelope.post_behavior) + "]";
       }
+      for (std::size_t index = 0; index < channel->modifiers.size(); ++index) {
+        channels +=
+            (index == 0 ? ", \"modifiers\": [" : ", ") + string_text(channel->modifiers[index], file_name);
+      }
+      if (!channel->modifiers.empty()) channels += "]";
+      if (as_object) channels += "}";
     }
     if (!channels.empty()) out += ",\n      \"channels\": {" + channels + "\n      }";
     out += "\n    }";

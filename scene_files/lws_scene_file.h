@@ -32,6 +32,10 @@ namespace host {
 //   item gets all nine host channels; those its file lacks stay empty and are
 //   never written. Envelopes elsewhere (plug-in blocks, MorphAmount, ...) are
 //   kept as text only.
+// - Channel modifiers: blocks nested in a motion envelope after its keys and
+//   its Behaviors line ("{ ChannelHandler" with the server's name and data,
+//   or any other "{ Name" block, with blocks inside to any depth) are kept
+//   as text; the channel holds their server names (Channel::modifiers).
 // - FramesPerSecond and CurrentFrame set the scene's frame rate and current
 //   time. Key times are snapped to whole frames as frame_time.h describes.
 // - Plug-in bodies (Plugin ... EndPlugin, nested) are kept as text only.
@@ -39,7 +43,7 @@ namespace host {
 //   lines as version 5 does and add statements and blocks of their own,
 //   kept as text; "NumChannels" and "Channel" count only right after a
 //   motion keyword, and every motion envelope must list the keys it says it
-//   has and end with its Behaviors line. A UTF-8 byte-order mark before
+//   has and end with its Behaviors line (or with modifier blocks after it). A UTF-8 byte-order mark before
 //   "LWSC" is accepted and kept.
 // - An item whose block names a rotation order (lws_order_lines.h) is read
 //   as it is but held: its lines are written back as they were.
@@ -101,6 +105,7 @@ class LwsSceneFile {
 
   // The whole text that was read.
   const std::string &text() const { return text_; }
+  std::size_t line_count() const { return lines_.size(); }
   // The text of line `index` (0-based) without its line ending.
   std::string_view line_text(int index) const;
   // Its line ending as the file has it: "\r\n", "\n", "\r" or "" (last line).

@@ -1,12 +1,11 @@
 // Reading a .lws file into a Scene: LwsSceneFile::read.
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <stdexcept>
 
-#include "scene_files/count_text.h"
 #include "scene_files/frame_time.h"
+#include "scene_files/lws_motion_reader.h"
 #include "scene_files/lws_order_lines.h"
 #include "scene_files/lws_scene_file.h"
 #include "scene_files/number_text.h"
@@ -24,9 +23,6 @@ constexpr int kFirstStrictVersion = 6;
 constexpr int kNewestSeenVersion = 8;
 // A UTF-8 byte-order mark, which some editors put at the start of a file.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr int kKeyNumberCount = 9;  // value, time, span type, six span parameters
-constexpr int kLastSpanType = 5;
-constexpr std::size_t kQuotedTextLimit = 60;
 
 const char *motion_keyword(ItemKind kind) {
   switch (kind) {
@@ -49,23 +45,24 @@ std::string path_base_name(std::string_view path) {
 }
 
 // A line or token of the file, quoted for a message: never raw bytes.
-std::string quoted(std::string_view text) { return quoted_token(trim_blanks(text), kQuotedTextLimit); }
+std::string quoted(std::string_view text) { return quoted_line(text); }
 
 }  // namespace
 
 // The parser behind LwsSceneFile::read. Reads line by line at the top level;
-// inside a motion block it insists on NumChannels, then each "Channel i" and
-// its envelope block; other blocks are skipped by counting braces.
+// a motion block goes to LwsMotionReader, which insists on NumChannels, then
+// each "Channel i" and its envelope block; other blocks are skipped by
+// counting braces.
 class LwsReader {
  public:
-  LwsReader(LwsSceneFile &file, Scene &scene) : file_(file), scene_(scene) {}
+  LwsReader(LwsSceneFile &file, Scene &scene) : file_(file), scene_(scene), motion_(file) {}
 
   void run() {
     file_.lines_ = split_lines(file_.text_);
     line_count_ = static_cast<int>(file_.lines_.size());
     read_header();
     for (int index = 2; index < line_count_; ++index) index = read_top_level_line(index);
-    finish_motion_at_end();
+    motion_.finish_at_end();
     if (plugin_depth_ > 0) {
       fail(plugin_line_,
            "the plug-in block opened here is not closed: expected 'EndPlugin' before the end of file");
@@ -78,18 +75,6 @@ class LwsReader {
   }
 
  private:
-  struct ParsedEnvelope {
-    LwsSceneFile::EnvelopeSource source;
-    // The keys as read, until the scene is built.
-    std::vector<double> values;
-    std::vector<double> times_as_written;
-    // The keys whose shape is not the default (TCB, all parameters 0), by
-    // their index: most keys of most scenes take no room here.
-    std::vector<std::pair<std::int64_t, KeyShape>> shapes;
-    int pre_behavior = 1;
-    int post_behavior = 1;
-  };
-
   struct ParsedItem {
     ItemKind kind = ItemKind::Null;
     std::string name;
@@ -99,19 +84,7 @@ class LwsReader {
     int parent_line = -1;
     std::uint32_t parent_id = 0;
     int order_line = -1;  // the first line naming a rotation order (lws_order_lines.h)
-    std::array<std::optional<ParsedEnvelope>, kChannelCount> envelopes;
-  };
-
-  // The motion block being read.
-  struct Motion {
-    bool active = false;
-    int keyword_line = 0;
-    int count_line = -1;
-    long long declared = -1;  // NumChannels; -1 until read
-    int read = 0;
-    int pending_channel = -1;  // after "Channel i", until its envelope
-    int pending_line = 0;
-    std::array<bool, kChannelCount> seen{};
+    LwsMotionEnvelopes envelopes;
   };
 
   [[noreturn]] void fail(int line_index, const std::string &message) const {
@@ -183,24 +156,9 @@ class LwsReader {
       return index;
     }
 
-    if (motion_.active) {
-      if (motion_.pending_channel >= 0) {
-        if (!(tokens.size() == 2 && word == "{" && tokens[1].text == "Envelope")) {
-          fail(index, "expected '{ Envelope' after 'Channel " + std::to_string(motion_.pending_channel) +
-                          "' on line " + std::to_string(motion_.pending_line + 1) + ", found " +
-                          quoted(line(index)));
-        }
-        return read_envelope(index);
-      }
-      if (motion_.declared < 0) {
-        read_channel_count(index, tokens);
-        return index;
-      }
-      if (motion_.read < motion_.declared) {
-        read_channel_line(index, tokens);
-        return index;
-      }
-      motion_.active = false;
+    if (motion_.active()) {
+      const std::optional<int> last = motion_.read_line(index, tokens, items_[current_item_].envelopes);
+      if (last) return *last;
     }
 
     if (word.front() == '{') {
@@ -292,7 +250,7 @@ class LwsReader {
 
   void add_item(int index, ItemKind kind, const std::vector<LineToken> &tokens, std::size_t id_token,
                 std::string name) {
-    finish_pending_motion(index);
+    motion_.finish_before(index);
     // Items are known by name (the selection and parents of a JSON scene), so
     // each needs one: an object path that ends in a folder gives none.
     if (name.empty()) fail(index, "expected a name for the item, found none in " + quoted(line(index)));
@@ -354,189 +312,7 @@ class LwsReader {
                       std::to_string(item.motion_line + 1));
     }
     item.motion_line = index;
-    motion_ = Motion{};
-    motion_.active = true;
-    motion_.keyword_line = index;
-  }
-
-  void read_channel_count(int index, const std::vector<LineToken> &tokens) {
-    long long count = 0;
-    if (tokens.size() != 2 || tokens[0].text != "NumChannels" ||
-        !parse_integer_token(tokens[1].text, count)) {
-      fail(index, "expected 'NumChannels <count>' after '" +
-                      std::string(trim_blanks(line(motion_.keyword_line))) + "' on line " +
-                      std::to_string(motion_.keyword_line + 1) + ", found " + quoted(line(index)));
-    }
-    if (count < 0 || count > kChannelCount) {
-      fail(index, "expected a channel count from 0 to 9, found " + std::to_string(count));
-    }
-    motion_.declared = count;
-    motion_.count_line = index;
-    if (count == 0) motion_.active = false;
-  }
-
-  void read_channel_line(int index, const std::vector<LineToken> &tokens) {
-    long long channel = 0;
-    if (tokens.size() != 2 || tokens[0].text != "Channel" || !parse_integer_token(tokens[1].text, channel)) {
-      fail(index, "expected 'Channel <number>' (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " +
-                      counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) +
-                      " read so far), found " + quoted(line(index)));
-    }
-    if (channel < 0 || channel >= motion_.declared) {
-      fail(index, "expected a channel number from 0 to " + std::to_string(motion_.declared - 1) +
-                      " (NumChannels " + std::to_string(motion_.declared) + "), found " +
-                      std::to_string(channel));
-    }
-    if (motion_.seen[channel])
-      fail(index, "channel " + std::to_string(channel) + " appears twice in this motion");
-    motion_.seen[channel] = true;
-    motion_.pending_channel = static_cast<int>(channel);
-    motion_.pending_line = index;
-  }
-
-  // An item declaration or the end of file while a motion still expects
-  // channels.
-  void finish_pending_motion(int index) {
-    if (!motion_.active) return;
-    if (motion_.declared < 0) {
-      fail(index, "expected 'NumChannels <count>' after '" +
-                      std::string(trim_blanks(line(motion_.keyword_line))) + "' on line " +
-                      std::to_string(motion_.keyword_line + 1) + ", found " + quoted(line(index)));
-    }
-    if (motion_.pending_channel >= 0 || motion_.read < motion_.declared) {
-      fail(index, "expected 'Channel <number>' and its envelope (NumChannels on line " +
-                      std::to_string(motion_.count_line + 1) + " says " +
-                      counted(motion_.declared, "channel", "channels") + ", " + std::to_string(motion_.read) +
-                      " read so far), found " + quoted(line(index)));
-    }
-    motion_.active = false;
-  }
-
-  void finish_motion_at_end() {
-    if (!motion_.active) return;
-    if (motion_.declared < 0 || motion_.pending_channel >= 0 || motion_.read < motion_.declared) {
-      const std::string what = motion_.declared < 0 ? "'NumChannels <count>'" : "the rest of its channels";
-      fail(line_count_ - 1, "the file ends inside the motion block of line " +
-                                std::to_string(motion_.keyword_line + 1) + ": expected " + what);
-    }
-  }
-
-  // Reads the envelope block opening at `open`; returns the index of its
-  // closing line.
-  int read_envelope(int open) {
-    ParsedEnvelope envelope;
-    envelope.source.channel_line = motion_.pending_line;
-    const int count_line = open + 1;
-    long long declared = 0;
-    {
-      const auto tokens =
-          count_line < line_count_ ? split_tokens(line(count_line)) : std::vector<LineToken>{};
-      if (tokens.size() != 1 || !parse_integer_token(tokens[0].text, declared) || declared < 0) {
-        fail(count_line,
-             "expected the number of keys on the line after '{ Envelope', found " +
-                 (count_line < line_count_ ? quoted(line(count_line)) : std::string("the end of file")));
-      }
-      envelope.source.count_line = count_line;
-      envelope.source.count_column = tokens[0].column;
-      envelope.source.count_length = tokens[0].text.size();
-      // Room for the keys it says it has, as far as the file has lines for.
-      const auto room = static_cast<std::size_t>(std::min<long long>(declared, line_count_ - count_line));
-      envelope.values.reserve(room);
-      envelope.times_as_written.reserve(room);
-    }
-    envelope.source.keys_end_line = -1;
-    bool behaviors_read = false;
-    int index = count_line + 1;
-    for (;; ++index) {
-      if (index >= line_count_) fail(open, "the envelope opened here is not closed: expected '}'");
-      const auto tokens = split_tokens(line(index));
-      const std::string_view word = tokens.empty() ? std::string_view() : tokens[0].text;
-      if (word == "}" && tokens.size() == 1) {
-        if (envelope.source.keys_end_line < 0) envelope.source.keys_end_line = index;
-        break;
-      }
-      if (word == "Key" && !behaviors_read) {
-        read_key(index, tokens, envelope);
-      } else if (word == "Behaviors" && !behaviors_read) {
-        read_behaviors(index, tokens, envelope);
-        envelope.source.keys_end_line = index;
-        behaviors_read = true;
-      } else {
-        fail(index,
-             std::string("expected ") +
-                 (behaviors_read ? "'}' after 'Behaviors'" : "'Key <value> <time> ...', 'Behaviors' or '}'") +
-                 " in the envelope of channel " + std::to_string(motion_.pending_channel) + ", found " +
-                 (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
-      }
-    }
-    const auto listed = static_cast<long long>(envelope.values.size());
-    envelope.source.key_count = listed;
-    // Some exporters of older files write an envelope of an unanimated
-    // channel as a count of 1 with no key line; that reads as an envelope
-    // without keys. Newer files are held to what they say.
-    if (strict_ && !behaviors_read) {
-      fail(index, "expected 'Behaviors <pre> <post>' before the '}' that closes the envelope of channel " +
-                      std::to_string(motion_.pending_channel));
-    }
-    if (listed != declared && (listed != 0 || strict_)) {
-      fail(count_line, "the envelope says it has " + counted(declared, "key", "keys") + " but lists " +
-                           std::to_string(listed));
-    }
-    items_[current_item_].envelopes[motion_.pending_channel] = std::move(envelope);
-    motion_.pending_channel = -1;
-    ++motion_.read;
-    if (motion_.read == motion_.declared) motion_.active = false;
-    return index;
-  }
-
-  void read_key(int index, const std::vector<LineToken> &tokens, ParsedEnvelope &envelope) {
-    if (tokens.size() != 1 + kKeyNumberCount) {
-      fail(index,
-           "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
-               counted(static_cast<long long>(tokens.size()) - 1, "number", "numbers"));
-    }
-    static const char *const kFieldNames[kKeyNumberCount] = {"value", "time", "span type", "p1", "p2",
-                                                             "p3",    "p4",   "p5",        "p6"};
-    double numbers[kKeyNumberCount];
-    for (int field = 0; field < kKeyNumberCount; ++field) {
-      if (!parse_double_token(tokens[1 + field].text, numbers[field])) {
-        fail(index, std::string("expected a number for the key's ") + kFieldNames[field] + ", found " +
-                        quoted(tokens[1 + field].text));
-      }
-    }
-    long long span_type = 0;
-    if (!parse_integer_token(tokens[3].text, span_type) || span_type < 0 || span_type > kLastSpanType) {
-      fail(index, "expected a span type from 0 to 5, found " + quoted(tokens[3].text));
-    }
-    if (!envelope.times_as_written.empty() && !(numbers[1] > envelope.times_as_written.back())) {
-      fail(index, "key time " + quoted(tokens[2].text) +
-                      " is not after the time of the key before it; "
-                      "expected keys in increasing time");
-    }
-    if (index != envelope.source.key_line(static_cast<std::int64_t>(envelope.values.size()))) {
-      fail(index, "expected the key lines of an envelope one after another");  // guards key_line()
-    }
-    KeyShape shape;
-    shape.span_type = static_cast<int>(span_type);
-    bool plain = span_type == 0;
-    for (int p = 0; p < 6; ++p) {
-      shape.params[p] = numbers[3 + p];
-      plain = plain && shape.params[p] == 0.0;
-    }
-    if (!plain) envelope.shapes.emplace_back(static_cast<std::int64_t>(envelope.values.size()), shape);
-    envelope.values.push_back(numbers[0]);
-    envelope.times_as_written.push_back(numbers[1]);
-  }
-
-  void read_behaviors(int index, const std::vector<LineToken> &tokens, ParsedEnvelope &envelope) {
-    long long pre = 0, post = 0;
-    if (tokens.size() != 3 || !parse_integer_token(tokens[1].text, pre) ||
-        !parse_integer_token(tokens[2].text, post)) {
-      fail(index, "expected 'Behaviors <pre> <post>' (two whole numbers), found " + quoted(line(index)));
-    }
-    envelope.pre_behavior = static_cast<int>(pre);
-    envelope.post_behavior = static_cast<int>(post);
+    motion_.start(index, strict_);
   }
 
   // Display names are unique: a name already taken gets " (2)", " (3)", ...
@@ -569,7 +345,8 @@ class LwsReader {
       }
       for (int channel = 0; channel < kChannelCount; ++channel) {
         if (!parsed.envelopes[channel]) continue;
-        fill_envelope(*item->envelope(kChannelNames[channel]), *parsed.envelopes[channel]);
+        fill_lws_channel(*item->channel(kChannelNames[channel]), *parsed.envelopes[channel], fps_,
+                         file_.file_name_);
         source.channels[channel] = std::move(parsed.envelopes[channel]->source);
       }
       file_.items_.push_back(std::move(source));
@@ -614,32 +391,6 @@ class LwsReader {
     }
   }
 
-  void fill_envelope(Envelope &envelope, ParsedEnvelope &parsed) {
-    envelope.pre_behavior = parsed.pre_behavior;
-    envelope.post_behavior = parsed.post_behavior;
-    envelope.reserve(parsed.values.size());
-    std::size_t next_shape = 0;
-    for (std::size_t index = 0; index < parsed.values.size(); ++index) {
-      const double time = snap_to_frame(parsed.times_as_written[index], fps_);
-      if (envelope.find(time) != nullptr) {
-        fail(parsed.source.key_line(static_cast<std::int64_t>(index)),
-             "this key and the key before it fall on the same frame (times within " +
-                 shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
-      }
-      Key *key = envelope.create(time, parsed.values[index]);
-      envelope.set_origin(key, static_cast<std::int64_t>(index));
-      envelope.set_shape(key, next_shape < parsed.shapes.size() &&
-                                      parsed.shapes[next_shape].first == static_cast<std::int64_t>(index)
-                                  ? parsed.shapes[next_shape++].second
-                                  : KeyShape{});
-    }
-    envelope.forget_shape_edits();  // as the file has them
-    // Read and in the scene: the copies go.
-    parsed.values = std::vector<double>();
-    parsed.times_as_written = std::vector<double>();
-    parsed.shapes = std::vector<std::pair<std::int64_t, KeyShape>>();
-  }
-
   LwsSceneFile &file_;
   Scene &scene_;
   int line_count_ = 0;
@@ -651,7 +402,7 @@ class LwsReader {
   int current_item_ = -1;
   int scene_order_line_ = -1;  // a line naming a rotation order before any item
   int last_object_ = -1;
-  Motion motion_;
+  LwsMotionReader motion_;
   std::uint32_t object_count_ = 0, light_count_ = 0, camera_count_ = 0, bone_count_of_last_object_ = 0;
   double fps_ = 30.0;
   double current_frame_ = 0.0;

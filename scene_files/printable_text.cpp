@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "scene_files/text_lines.h"
+
 namespace host {
 namespace {
 
@@ -81,6 +83,10 @@ std::string quoted_token(std::string_view token, std::size_t limit) {
   std::size_t cut = limit;
   while (cut > 0 && (static_cast<unsigned char>(token[cut]) & 0xC0u) == 0x80u) --cut;
   return "'" + printable(token.substr(0, cut)) + "...' (" + std::to_string(token.size()) + " bytes)";
+}
+
+std::string quoted_line(std::string_view line, std::size_t limit) {
+  return quoted_token(trim_blanks(line), limit);
 }
 
 }  // namespace host

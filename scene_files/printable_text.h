@@ -18,4 +18,8 @@ std::string printable(std::string_view text);
 // length in bytes ("'aaaa...' (2000 bytes)").
 std::string quoted_token(std::string_view token, std::size_t limit = 60);
 
+// A line of a file quoted for a message: quoted_token() of the line without
+// its leading and trailing blanks.
+std::string quoted_line(std::string_view line, std::size_t limit = 60);
+
 }  // namespace host
