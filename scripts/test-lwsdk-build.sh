@@ -55,5 +55,5 @@ TAVORIX_TEST_MODULE=$module ctest --test-dir "${BUILD_DIR:-build}" --output-on-f
   -j "${JOBS:-$(nproc)}" -LE 'cli|bench' "$@"
 if [ -n "$older_module" ]; then
   TAVORIX_TEST_MODULE=$older_module ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure \
-    -j "${JOBS:-$(nproc)}" -R 'Order' "$@"
+    -j "${JOBS:-$(nproc)}" -LE 'cli|bench' -R 'Order' "$@"
 fi
