@@ -37,7 +37,7 @@ bool same_keys(const host::Envelope &a, const host::Envelope &b) {
 }
 
 // What the JSON format carries of a scene: items in order with kind, id,
-// parent and keyed or modified channels (keys and modifiers' server names),
+// parent, rotation order and keyed or modified channels (keys and modifiers' server names),
 // the selection by name, the current time.
 std::string scene_difference(const host::Scene &a, const host::Scene &b) {
   if (a.items().size() != b.items().size()) return "item count";
@@ -47,6 +47,7 @@ std::string scene_difference(const host::Scene &a, const host::Scene &b) {
     const std::string where = "item " + std::to_string(i) + " '" + x.name + "'";
     if (x.name != y.name || x.kind != y.kind || x.id != y.id) return where + ": name, kind or id";
     if (x.parent_id != y.parent_id && a.find_item(x.parent_id) != nullptr) return where + ": parent";
+    if (x.rotation_order != y.rotation_order) return where + ": rotation order";
     for (const auto &channel : x.channels) {
       const host::Channel *other = y.channel(channel->name);
       const bool kept = channel->envelope.size() != 0 || !channel->modifiers.empty();
