@@ -22,14 +22,19 @@ inline Orientation compose(const Orientation &a, const Orientation &b) {
       a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x, a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
 }
 
-inline Orientation orientation_of(double heading, double pitch, double bank, KeyFrame::RotationOrder order) {
+// `roles`: the item's rotation order as channel_roles gives it, for callers
+// that sample one item many times and take the roles once.
+inline Orientation orientation_of(double heading, double pitch, double bank, const ChannelRoles &roles) {
   const Orientation about[3] = {
       {std::cos(heading / 2), 0.0, std::sin(heading / 2), 0.0},
       {std::cos(pitch / 2), std::sin(pitch / 2), 0.0, 0.0},
       {std::cos(bank / 2), 0.0, 0.0, std::sin(bank / 2)},
   };
-  const ChannelRoles roles = channel_roles(order);
   return compose(compose(about[roles.first], about[roles.middle]), about[roles.last]);
+}
+
+inline Orientation orientation_of(double heading, double pitch, double bank, KeyFrame::RotationOrder order) {
+  return orientation_of(heading, pitch, bank, channel_roles(order));
 }
 
 // The angle of the shortest rotation from `a` to `b`, in [0, π]: from the

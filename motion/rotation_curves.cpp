@@ -20,10 +20,10 @@ RotationCurves::RotationCurves(const host::Item &item, host::HermiteTangents her
     : curves_{host::CurveSampler(channel_of(item, 0), hermite),
               host::CurveSampler(channel_of(item, 1), hermite),
               host::CurveSampler(channel_of(item, 2), hermite)},
-      order_(item.rotation_order) {}
+      roles_(channel_roles(item.rotation_order)) {}
 
 Orientation RotationCurves::at(double time) const {
-  return orientation_of(curves_[0].at(time), curves_[1].at(time), curves_[2].at(time), order_);
+  return orientation_of(curves_[0].at(time), curves_[1].at(time), curves_[2].at(time), roles_);
 }
 
 std::vector<double> RotationCurves::key_times() const {

@@ -5,6 +5,7 @@
 
 #include "host/envelope_evaluation.h"
 #include "host/scene.h"
+#include "motion/channel_roles.h"
 #include "motion/orientation.h"
 
 namespace motion {
@@ -28,7 +29,7 @@ class RotationCurves {
 
  private:
   std::array<host::CurveSampler, 3> curves_;
-  KeyFrame::RotationOrder order_;
+  ChannelRoles roles_;  // the item's rotation order, taken once
 };
 
 }  // namespace motion
