@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "host/process_memory.h"
+#include "platform/process_memory.h"
 
 // The benchmarks run as a host process would: with its allocator set up for
 // large scenes before anything is allocated.

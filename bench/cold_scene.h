@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "host/envelope.h"
-#include "host/scene.h"
+#include "scene/envelope.h"
+#include "scene/scene.h"
 
 namespace bench_support {
 

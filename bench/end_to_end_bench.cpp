@@ -58,9 +58,9 @@
 #include <string>
 
 #include "host/host.h"
-#include "host/master_handlers.h"
-#include "host/module_loader.h"
-#include "host/scene.h"
+#include "loader/master_handlers.h"
+#include "loader/module_loader.h"
+#include "scene/scene.h"
 
 // ---- Counting operator new ---------------------------------------------------
 

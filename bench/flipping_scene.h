@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace bench_support {
 

@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "host/envelope_evaluation.h"
-#include "host/scene.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 #include "motion/missing_keys.h"
 #include "motion/spins.h"
 

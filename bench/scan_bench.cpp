@@ -17,8 +17,8 @@
 
 #include "flipping_scene.h"
 #include "host/host.h"
-#include "host/module_loader.h"
-#include "host/scene.h"
+#include "loader/module_loader.h"
+#include "scene/scene.h"
 
 namespace {
 

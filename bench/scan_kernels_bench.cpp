@@ -38,8 +38,8 @@
 
 #include "bench/flipping_scene.h"
 #include "host/host.h"
-#include "host/module_loader.h"
-#include "host/scene.h"
+#include "loader/module_loader.h"
+#include "scene/scene.h"
 #include "rotation/angle_triple.h"
 #include "rotation/canonical_readback.h"
 

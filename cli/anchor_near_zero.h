@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace cli {
 

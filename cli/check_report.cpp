@@ -6,8 +6,8 @@
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
 #include "motion/channel_roles.h"
-#include "scene_files/count_text.h"
-#include "scene_files/printable_text.h"
+#include "text/count_text.h"
+#include "text/printable_text.h"
 
 namespace cli {
 namespace {

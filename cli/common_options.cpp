@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "cli/module_session.h"
-#include "scene_files/frame_time.h"
-#include "scene_files/printable_text.h"
+#include "text/frame_time.h"
+#include "text/printable_text.h"
 
 namespace cli {
 namespace {

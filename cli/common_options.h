@@ -6,7 +6,7 @@
 #include "cli/item_choice.h"
 #include "cli/option_values.h"
 #include "host/host.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace cli {
 
@@ -20,7 +20,7 @@ void add_output_options(CLI::App &command, OutputOptions &options);
 void add_time_options(CLI::App &command, TimeOptions &options, bool required);
 
 // Sets the scene's current time from --time (snapped to a whole frame within
-// the tolerance of scene_files/frame_time.h) or --frame; leaves it when neither.
+// the tolerance of text/frame_time.h) or --frame; leaves it when neither.
 void apply_time(host::Scene &scene, const TimeOptions &options);
 
 // --anchor-near-zero (anchor_near_zero.h).

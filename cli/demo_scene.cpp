@@ -5,7 +5,7 @@
 #include <functional>
 #include <set>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 
 namespace cli {
 namespace {

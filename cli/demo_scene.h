@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 
 #include "cli/rotation_snapshot.h"
 #include "host/host.h"
-#include "host/module_loader.h"
+#include "loader/module_loader.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include "cli/rotation_notes.h"
 #include "cli/text_table.h"
 #include "cli/triple_changes.h"
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 
 namespace cli {
 namespace {

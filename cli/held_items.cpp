@@ -5,7 +5,7 @@
 
 #include "cli/cli_failure.h"
 #include "scene_files/lws_order_lines.h"
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/scene_document.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace cli {
 

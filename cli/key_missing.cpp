@@ -4,8 +4,8 @@
 
 #include "cli/angle_text.h"
 #include "cli/rotation_snapshot.h"
-#include "scene_files/count_text.h"
-#include "scene_files/printable_text.h"
+#include "text/count_text.h"
+#include "text/printable_text.h"
 
 namespace cli {
 

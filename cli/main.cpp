@@ -11,7 +11,7 @@
 #include "cli/platform_files.h"
 #include "cli/subcommands.h"
 #include "cli/version_text.h"
-#include "host/process_memory.h"
+#include "platform/process_memory.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "cli/modified_channels.h"
 
-#include "scene_files/count_text.h"
-#include "scene_files/printable_text.h"
+#include "text/count_text.h"
+#include "text/printable_text.h"
 
 namespace cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/host.h"
-#include "host/module_loader.h"
+#include "loader/module_loader.h"
 
 namespace cli {
 

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "cli/platform_files.h"
-#include "host/utf16_text.h"
+#include "platform/utf16_text.h"
 
 namespace cli::platform {
 namespace {

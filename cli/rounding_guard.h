@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/rotation_snapshot.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace cli {
 

@@ -16,8 +16,8 @@
 #include "cli/subcommands.h"
 #include "cli/svg_plot.h"
 #include "cli/triple_changes.h"
-#include "host/command_interpreter.h"
-#include "host/master_handlers.h"
+#include "layout_commands/command_interpreter.h"
+#include "loader/master_handlers.h"
 
 namespace cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "scene_files/lws_scene_file.h"
 
 namespace cli {

@@ -11,7 +11,7 @@
 #include "cli/modified_channels.h"
 #include "cli/rotation_notes.h"
 #include "cli/triple_changes.h"
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 
 namespace cli {
 namespace {

@@ -30,8 +30,8 @@
 
 #include "fuzz_input.h"
 #include "host/host.h"
-#include "host/master_handlers.h"
-#include "host/scene.h"
+#include "loader/master_handlers.h"
+#include "scene/scene.h"
 #include "module/host_interface.h"
 #include "module/servers.h"
 #include "rotation/angle_constants.h"

@@ -14,7 +14,7 @@
 #include <exception>
 #include <string>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_scene_file.h"
 #include "scene_files/scene_file_error.h"

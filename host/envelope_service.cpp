@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#include "host/envelope_evaluation.h"
+#include "scene/envelope_evaluation.h"
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/host_call_scope.h"

@@ -3,8 +3,8 @@
 #include <lwenvel.h>
 #include <lwrender.h>
 
-#include "host/envelope.h"
-#include "host/scene.h"
+#include "scene/envelope.h"
+#include "scene/scene.h"
 
 // The host's handles are untyped pointers (void *); in the stand-in host they
 // are the addresses of its own objects: an LWItemID is an Item*, an

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/envelope_evaluation.h"
-#include "host/scene.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 
 namespace host {
 

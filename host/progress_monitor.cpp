@@ -10,7 +10,7 @@
 #include "host/host.h"
 #include "host/host_call_scope.h"
 #include "host/placeholder_members.h"
-#include "host/terminal.h"
+#include "platform/terminal.h"
 
 namespace host {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/envelope_evaluation.h"
+#include "scene/envelope_evaluation.h"
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "host/envelope_evaluation.h"
-#include "host/scene.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 
 namespace motion {
 

@@ -1,6 +1,6 @@
 #include "motion/pitch_slopes.h"
 
-#include "host/envelope_evaluation.h"
+#include "scene/envelope_evaluation.h"
 
 namespace motion {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "host/envelope.h"
+#include "scene/envelope.h"
 
 namespace motion {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "host/envelope_evaluation.h"
-#include "host/scene.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 #include "motion/channel_roles.h"
 #include "motion/orientation.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace host {
 

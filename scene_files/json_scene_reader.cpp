@@ -5,10 +5,10 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 #include "scene_files/json_scene_file.h"
-#include "scene_files/number_text.h"
-#include "scene_files/printable_text.h"
+#include "text/number_text.h"
+#include "text/printable_text.h"
 #include "scene_files/scene_file_error.h"
 
 namespace host {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 #include "scene_files/json_scene_file.h"
-#include "scene_files/number_text.h"
+#include "text/number_text.h"
 #include "scene_files/scene_file_error.h"
 
 namespace host {

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "scene_files/count_text.h"
-#include "scene_files/frame_time.h"
+#include "text/count_text.h"
+#include "text/frame_time.h"
 #include "scene_files/lws_nested_block.h"
-#include "scene_files/number_text.h"
-#include "scene_files/printable_text.h"
+#include "text/number_text.h"
+#include "text/printable_text.h"
 #include "scene_files/scene_file_error.h"
 
 namespace host {

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "scene_files/lws_scene_file.h"
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 
 namespace host {
 

@@ -3,7 +3,7 @@
 
 #include "scene_files/lws_nested_block.h"
 
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 #include "scene_files/scene_file_error.h"
 
 namespace host {

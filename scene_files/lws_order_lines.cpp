@@ -1,6 +1,6 @@
 #include "scene_files/lws_order_lines.h"
 
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 
 namespace host {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "scene_files/lws_scene_file.h"
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 
 namespace host {
 

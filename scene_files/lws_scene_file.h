@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/scene.h"
-#include "scene_files/text_lines.h"
+#include "scene/scene.h"
+#include "text/text_lines.h"
 
 namespace host {
 

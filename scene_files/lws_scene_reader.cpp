@@ -4,12 +4,12 @@
 #include <set>
 #include <stdexcept>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 #include "scene_files/lws_motion_reader.h"
 #include "scene_files/lws_order_lines.h"
 #include "scene_files/lws_scene_file.h"
-#include "scene_files/number_text.h"
-#include "scene_files/printable_text.h"
+#include "text/number_text.h"
+#include "text/printable_text.h"
 #include "scene_files/scene_file_error.h"
 
 namespace host {

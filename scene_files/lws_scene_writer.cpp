@@ -6,11 +6,11 @@
 #include <map>
 #include <stdexcept>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 #include "scene_files/lws_scene_file.h"
-#include "scene_files/number_text.h"
+#include "text/number_text.h"
 #include "scene_files/scene_file_error.h"
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 #include "scene_files/value_change.h"
 
 namespace host {

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "host/envelope_evaluation.h"
-#include "host/scene.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 #include "motion/missing_keys.h"
 #include "program_runner.h"
 #include "scene_files/json_scene_file.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "program_runner.h"
 #include "scene_files/json_scene_file.h"
 #include "support/order_matrix.h"

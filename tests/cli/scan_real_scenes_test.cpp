@@ -9,7 +9,7 @@
 
 #include "program_runner.h"
 #include "scene_files/lws_scene_file.h"
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 #include "support/orientation.h"
 
 namespace {

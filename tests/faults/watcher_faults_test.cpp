@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "faults/allocation_failure.h"
-#include "host/master_handlers.h"
+#include "loader/master_handlers.h"
 #include "rotation/rotation_offset.h"
 #include "support/module_harness.h"
 #include "support/rotation_keys.h"

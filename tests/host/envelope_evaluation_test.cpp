@@ -2,7 +2,7 @@
 // shapes and behaviours to every digit they are given with, and the
 // properties every curve has.
 
-#include "host/envelope_evaluation.h"
+#include "scene/envelope_evaluation.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "host/envelope.h"
+#include "scene/envelope.h"
 #include "host/envelope_service.h"
 #include "host/handles.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "host/service_tables.h"
 
 namespace {

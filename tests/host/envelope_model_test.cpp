@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "host/envelope.h"
+#include "scene/envelope.h"
 #include "support/scene_builders.h"
 
 namespace {

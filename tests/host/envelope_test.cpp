@@ -1,4 +1,4 @@
-#include "host/envelope.h"
+#include "scene/envelope.h"
 
 #include <gtest/gtest.h>
 

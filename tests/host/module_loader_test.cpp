@@ -1,4 +1,4 @@
-#include "host/module_loader.h"
+#include "loader/module_loader.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Text from files shown on a terminal: control characters and broken UTF-8
 // escaped, everything else as it is.
 
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/process_memory.h"
+#include "platform/process_memory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The stand-in host's command interpreter: what each Layout command does to
 // the scene, which events the master handlers see, and how a bad line stops
 // a script with the scene as the last good command left it.
-#include "host/command_interpreter.h"
+#include "layout_commands/command_interpreter.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/host.h"
-#include "host/master_handlers.h"
+#include "loader/master_handlers.h"
 #include "host/service_tables.h"
 #include "recording_handler.h"
 #include "support/scene_builders.h"

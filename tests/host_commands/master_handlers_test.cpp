@@ -2,7 +2,7 @@
 // activation and create, destroyed when removed or when the scene's handlers
 // go away, and given every event in order. Also the built module's handler
 // and generic servers as the interpreter runs them.
-#include "host/master_handlers.h"
+#include "loader/master_handlers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/command_interpreter.h"
+#include "layout_commands/command_interpreter.h"
 #include "recording_handler.h"
 #include "support/module_harness.h"
 #include "support/rotation_keys.h"

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/master_handlers.h"
+#include "loader/master_handlers.h"
 #include "support/module_harness.h"
 #include "support/orientation.h"
 #include "support/rotation_keys.h"

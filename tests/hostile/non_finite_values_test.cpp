@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "host/command_interpreter.h"
+#include "layout_commands/command_interpreter.h"
 #include "hostile_scene.h"
 #include "rotation/rotation_offset.h"
 

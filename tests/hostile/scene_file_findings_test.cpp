@@ -8,7 +8,7 @@
 
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_scene_file.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "scene_files/scene_file_error.h"
 
 namespace {

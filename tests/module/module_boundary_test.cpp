@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "host/command_interpreter.h"
-#include "host/master_handlers.h"
+#include "layout_commands/command_interpreter.h"
+#include "loader/master_handlers.h"
 #include "module/host_interface.h"
 #include "support/module_harness.h"
 #include "support/rotation_keys.h"

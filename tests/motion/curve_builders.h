@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <random>
 
-#include "host/envelope.h"
-#include "host/envelope_evaluation.h"
+#include "scene/envelope.h"
+#include "scene/envelope_evaluation.h"
 
 // Curves for the motion tests: keys with shapes, angles in radians, times
 // in seconds.

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "curve_builders.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "motion/channel_roles.h"
 #include "motion/orientation.h"
 #include "motion/spins.h"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "curve_builders.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "motion/angular_speed.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "host/command_interpreter.h"
-#include "host/master_handlers.h"
+#include "layout_commands/command_interpreter.h"
+#include "loader/master_handlers.h"
 #include "support/module_harness.h"
 #include "support/rotation_keys.h"
 #include "support/scene_builders.h"

@@ -1,6 +1,6 @@
 // Key times read from files meet times set by frame.
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/scene_file_error.h"
 #include "scene_file_fixtures.h"

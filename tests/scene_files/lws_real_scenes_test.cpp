@@ -7,7 +7,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 #include "scene_file_fixtures.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "scene_files/frame_time.h"
-#include "scene_files/number_text.h"
+#include "text/frame_time.h"
+#include "text/number_text.h"
 #include "scene_files/scene_file_error.h"
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 #include "scene_file_fixtures.h"
 
 namespace {

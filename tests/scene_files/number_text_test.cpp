@@ -1,7 +1,7 @@
 // Numbers written into scene files: the shortest "%g" text that reads back
 // as the same double.
 
-#include "scene_files/number_text.h"
+#include "text/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scene_files/lws_scene_file.h"
-#include "host/scene.h"
+#include "scene/scene.h"
 
 namespace scene_file_fixtures {
 

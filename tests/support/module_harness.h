@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/host.h"
-#include "host/module_loader.h"
+#include "loader/module_loader.h"
 
 namespace testing_support {
 

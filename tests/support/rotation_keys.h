@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "rotation/angle_triple.h"
 
 namespace testing_support {

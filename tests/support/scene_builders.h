@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/scene.h"
+#include "scene/scene.h"
 #include "rotation/angle_triple.h"
 
 // Helpers for building stand-in host scenes with keys, shared by the test

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "host/utf16_text.h"
+#include "platform/utf16_text.h"
 #include "support/test_platform.h"
 
 namespace testing_support::platform {

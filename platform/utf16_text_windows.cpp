@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "host/utf16_text.h"
+#include "platform/utf16_text.h"
 
 namespace host::platform {
 

@@ -1,10 +1,10 @@
-#include "host/module_loader.h"
+#include "loader/module_loader.h"
 
 #include <cstdio>
 
 #include "host/host.h"
 #include "host/placeholder_members.h"
-#include "host/shared_library.h"
+#include "platform/shared_library.h"
 #include "module/machine_word.h"
 
 namespace host {

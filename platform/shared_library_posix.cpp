@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "host/shared_library.h"
+#include "platform/shared_library.h"
 
 namespace host::platform {
 

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "host/terminal.h"
+#include "platform/terminal.h"
 
 namespace host::platform {
 

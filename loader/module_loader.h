@@ -34,7 +34,7 @@ class LoadedModule {
     ActivateFunc *activate = nullptr;
   };
 
-  // Opens `path` (host/shared_library.h: every reference resolved at once,
+  // Opens `path` (platform/shared_library.h: every reference resolved at once,
   // its symbols kept to itself), checks its descriptor
   // `_mod_descrip` (synchronisation word, interface version, machine type,
   // server table), calls its startup once and reads its server table up to

@@ -1,4 +1,4 @@
-#include "scene_files/frame_time.h"
+#include "text/frame_time.h"
 
 #include <cmath>
 

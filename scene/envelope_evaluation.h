@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "host/envelope.h"
+#include "scene/envelope.h"
 
 // How LightWave evaluates an envelope between and beyond its keys: the span
 // shapes (TCB, Hermite, 1D Bezier, linear, stepped, 2D Bezier), the tangents

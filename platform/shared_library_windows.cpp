@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "host/shared_library.h"
-#include "host/utf16_text.h"
+#include "platform/shared_library.h"
+#include "platform/utf16_text.h"
 
 namespace host::platform {
 namespace {

@@ -1,11 +1,11 @@
-#include "host/layout_command.h"
+#include "layout_commands/layout_command.h"
 
 #include <string_view>
 #include <vector>
 
-#include "host/scene.h"
-#include "scene_files/number_text.h"
-#include "scene_files/text_lines.h"
+#include "scene/scene.h"
+#include "text/number_text.h"
+#include "text/text_lines.h"
 
 namespace host {
 namespace {

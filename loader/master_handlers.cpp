@@ -1,9 +1,9 @@
-#include "host/master_handlers.h"
+#include "loader/master_handlers.h"
 
 #include <algorithm>
 
 #include "host/host.h"
-#include "host/module_loader.h"
+#include "loader/module_loader.h"
 #include "host/placeholder_members.h"
 
 namespace host {

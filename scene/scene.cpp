@@ -1,4 +1,4 @@
-#include "host/scene.h"
+#include "scene/scene.h"
 
 #include <lwenvel.h>
 

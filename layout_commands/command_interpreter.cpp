@@ -1,17 +1,17 @@
-#include "host/command_interpreter.h"
+#include "layout_commands/command_interpreter.h"
 
 #include <cmath>
 #include <iterator>
 #include <string_view>
 
-#include "host/envelope_evaluation.h"
+#include "scene/envelope_evaluation.h"
 #include "host/host.h"
-#include "host/layout_command.h"
-#include "host/master_handlers.h"
-#include "host/module_loader.h"
-#include "host/scene.h"
-#include "scene_files/frame_time.h"
-#include "scene_files/text_lines.h"
+#include "layout_commands/layout_command.h"
+#include "loader/master_handlers.h"
+#include "loader/module_loader.h"
+#include "scene/scene.h"
+#include "text/frame_time.h"
+#include "text/text_lines.h"
 
 namespace host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/envelope_evaluation.h"
+#include "scene/envelope_evaluation.h"
 
 #include <cmath>
 

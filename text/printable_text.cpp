@@ -1,8 +1,8 @@
-#include "scene_files/printable_text.h"
+#include "text/printable_text.h"
 
 #include <cstdio>
 
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 
 namespace host {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/envelope.h"
+#include "scene/envelope.h"
 #include "rotation/rotation_order.h"
 
 namespace host {

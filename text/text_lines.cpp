@@ -1,4 +1,4 @@
-#include "scene_files/text_lines.h"
+#include "text/text_lines.h"
 
 #include <algorithm>
 
