@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_failure.h"
-#include "cli/platform_files.h"
-#include "cli/subcommands.h"
-#include "cli/version_text.h"
+#include "cli/options/cli_failure.h"
+#include "platform/platform_files.h"
+#include "cli/commands/subcommands.h"
+#include "cli/options/version_text.h"
 #include "platform/process_memory.h"
 
 namespace {

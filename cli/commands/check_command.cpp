@@ -1,0 +1,120 @@
+// tavorix check: tell what the scan would change in a scene's rotation keys,
+// without changing anything; exit code 1 when it would change something.
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "cli/report/check_report.h"
+#include "cli/options/cli_failure.h"
+#include "cli/options/common_options.h"
+#include "cli/session/fix_run.h"
+#include "cli/files/held_items.h"
+#include "cli/session/key_missing.h"
+#include "cli/session/module_session.h"
+#include "cli/files/scene_document.h"
+#include "cli/options/several_scenes.h"
+#include "cli/commands/subcommands.h"
+#include "motion/spins.h"
+
+namespace cli {
+namespace {
+
+struct CheckOptions {
+  std::vector<std::string> scene_paths;
+  ItemChoice items;
+  bool anchor = false;
+  MotionOptions motion;
+  ModuleOptions module;
+};
+
+// Checks one scene: the scan runs on a copy read from the file, which is
+// never written. Returns the findings and prints the report (the full one,
+// or with several scenes one line).
+CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
+                          host::LoadedModule &module, bool one_line, std::ostream &out) {
+  host::Host host;
+  set_host_output(host, true);  // the module's progress and messages are not the report
+  apply_motion_options(host, options.motion);
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  if (!options.module.quiet) document.print_notes(std::cerr);
+  const std::vector<HeldItem> held = held_items(document, scene);
+  const std::vector<host::Item *> items =
+      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path), held);
+  std::optional<KeyMissingReport> key_missing;
+  if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
+  if (one_line) {
+    const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+    CheckFindings findings = count_flips(run);
+    findings.held_items = held.size();
+    print_check_line(out, scene_path, findings);
+    print_held_items(out, held, "  ", "not checked");
+    return findings;
+  }
+  const double fps = scene.frames_per_second();
+  motion::RunSpins spins;
+  spins.before = motion::find_spins(items, fps, host.hermite_tangents());
+  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  spins.after = motion::find_spins(items, fps, host.hermite_tangents());
+  if (key_missing) print_key_missing(out, *key_missing, fps);
+  CheckFindings findings = print_check_report(out, scene_path, fps, run, spins);
+  findings.held_items = held.size();
+  print_held_items(out, held, "", "not checked");
+  if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ", "not checked");
+  return findings;
+}
+
+int run_check(const CheckOptions &options) {
+  std::ostringstream discarded;
+  std::ostream &out = options.module.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
+  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const bool one_line = options.scene_paths.size() > 1;
+  return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+    const CheckFindings findings = check_scene(options, scene_path, *module, one_line, out);
+    if (findings.held_items != 0) return kExitBadInput;  // the file could not be fully read
+    return findings.flips == 0 ? kExitOk : kExitFlipsFound;
+  });
+}
+
+}  // namespace
+
+Subcommand add_check_command(CLI::App &program) {
+  auto options = std::make_shared<CheckOptions>();
+  CLI::App *parser = program.add_subcommand(
+      "check",
+      "Tell what a scan would fix in a scene's rotation keys; exit code 1 when it would fix anything");
+  parser
+      ->add_option("SCENE", options->scene_paths,
+                   "The scene: a LightWave .lws (versions 3 to 8) or .json file; several may be given")
+      ->required();
+  add_item_options(*parser, options->items, "Without --select, every item is checked");
+  add_anchor_option(*parser, options->anchor);
+  add_motion_options(*parser, options->motion, true);
+  add_module_options(*parser, options->module);
+  parser->footer(
+      "Runs the module's scan on the scene as read, writes nothing, and lists the flips: each key triple\n"
+      "(the heading, pitch and bank keys at one time) that 'tavorix scan' would rewrite, with its frame\n"
+      "and its angles before and after. Exit code 0 when there is none, so that 'check || scan\n"
+      "--in-place' ends with a clean scene. Also listed, for information only, are what the scan keeps:\n"
+      "turns of more than a quarter turn between consecutive keys (a spin keyed on purpose stays a spin)\n"
+      "and keys beyond a whole turn; the spins the viewer sees as the scene is and after a scan (spans\n"
+      "between keys along which the orientation, sampled on the curves as Layout evaluates them,\n"
+      "travels more than a quarter turn further than the shortest turn between the span's ends: \"turns\n"
+      "266.2 degrees on its way to a pose 93.8 degrees away\"); and the pitch keys the scan skips because\n"
+      "heading and bank have no keys at their time (--key-missing checks as 'scan --key-missing' would\n"
+      "scan).\n\n"
+      "Rotation channels that carry channel modifiers (expressions, links: blocks after an envelope's\n"
+      "keys) are named: their keys are checked, not the modified motion, which this program cannot\n"
+      "evaluate.\n\n"
+      "With several scenes, one line each; the exit code is that of the worst: 3 when the module failed\n"
+      "on one, else 2 when one could not be read, else 1 when one has flips, else 0.\n\n"
+      "Examples:\n"
+      "  tavorix check shot.lws\n"
+      "  tavorix check shot.lws --select Cam --quiet || tavorix scan shot.lws --select Cam --in-place\n"
+      "  tavorix check shots/*.lws");
+  return Subcommand{parser, [options] { return run_check(*options); }};
+}
+
+}  // namespace cli

@@ -1,0 +1,231 @@
+// tavorix scan | inferior | superior: run one of the module's correction
+// commands on the chosen items of a scene and write the result.
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "cli/options/cli_failure.h"
+#include "cli/options/common_options.h"
+#include "cli/files/file_io.h"
+#include "cli/session/fix_run.h"
+#include "cli/report/fix_summary.h"
+#include "cli/files/held_items.h"
+#include "cli/session/key_missing.h"
+#include "cli/report/modified_channels.h"
+#include "cli/session/module_session.h"
+#include "cli/files/scene_document.h"
+#include "cli/files/scene_output.h"
+#include "cli/options/several_scenes.h"
+#include "cli/commands/subcommands.h"
+#include "cli/report/svg_plot.h"
+#include "motion/spins.h"
+
+namespace cli {
+namespace {
+
+struct FixOptions {
+  std::vector<std::string> scene_paths;
+  ItemChoice items;
+  TimeOptions time;
+  OutputOptions output;
+  bool anchor = false;
+  MotionOptions motion;
+  ModuleOptions module;
+};
+
+struct FixCommand {
+  const char *name;
+  const char *server;
+  const char *summary;  // one line, for the list of subcommands
+  const char *details;  // the rest of --help: what it does, with examples
+  bool is_scan;
+};
+
+const FixCommand kScan = {
+    "scan", "Tavorix:Scan", "Fix flips along every chosen item's rotation keys (Tavorix:Scan)",
+    "Walks each item's key triples (its heading, pitch and bank keys at one time) in time order and\n"
+    "gives every one the Euler triple of its orientation that lies closest to the triple before it:\n"
+    "whole turns added or taken away, or the other triple (h+180, 180-p, b+180). The first key triple\n"
+    "of each item stays as it is (--anchor-near-zero first moves it by whole turns near zero). A pitch\n"
+    "key without heading and bank keys at its time is left alone (--key-missing first adds them,\n"
+    "on the curves). Values the module gives back changed by less than 1e-6 rad only (its rounding)\n"
+    "keep their text. Where a key triple becomes the other triple, the pitch key's stored tangents\n"
+    "are negated, so that the item moves through the key as it did.\n\n"
+    "The report gives, per item, the spins the viewer sees before and after: spans between keys\n"
+    "along which the orientation, sampled on the curves as Layout evaluates them, travels more\n"
+    "than a quarter turn further than the shortest turn between the span's ends. Rotation channels\n"
+    "that carry channel modifiers (expressions, links) are named after the table: their keys are\n"
+    "scanned as any others, and their spins are those of the keys' curves, not of the modified motion.\n\n"
+    "With several scenes, each is scanned on its own (with --in-place, or to report only), one line each;\n"
+    "the exit code is the worst of them.\n\n"
+    "Examples:\n"
+    "  tavorix scan shot.lws -o shot-fixed.lws\n"
+    "  tavorix scan shot.lws --select Cam --select Camera --in-place --plot shot.svg\n"
+    "  tavorix scan shot.lws                  (report only, nothing written)\n"
+    "  tavorix scan shot.lws --key-missing -o shot-fixed.lws\n"
+    "  tavorix scan shots/*.lws --in-place",
+    true};
+
+const FixCommand kInferior = {
+    "inferior", "Tavorix:InferiorAngle", "Switch the key triple at one time to its other Euler triple",
+    "At the current time, makes sure each chosen item has heading, pitch and bank keys (made from\n"
+    "the neighbouring key where missing) and rewrites that key triple into the other triple of the\n"
+    "same orientation, each angle the nearest whole number of turns from the neighbouring key. Run it\n"
+    "again to switch back.\n\n"
+    "Examples:\n"
+    "  tavorix inferior shot.lws --select Cam --frame 84 -o shot-fixed.lws\n"
+    "  tavorix inferior rig.json --all --time 2.8 --in-place",
+    false};
+
+const FixCommand kSuperior = {
+    "superior", "Tavorix:SuperiorAngle", "Like inferior, with the pitch one whole turn further out",
+    "Like inferior (see 'tavorix inferior --help'), with the pitch placed one whole turn further out,\n"
+    "on the side nearer the neighbouring key's pitch. The first run on a key that holds its plain\n"
+    "triple therefore moves only its pitch by a whole turn (the same orientation, one turn out); the\n"
+    "runs after it switch between the two triples, both one turn out. For the plain switch between\n"
+    "the two triples, run 'tavorix inferior'.\n\n"
+    "Examples:\n"
+    "  tavorix superior shot.lws --select Cam --frame 84 -o shot-fixed.lws",
+    false};
+
+// One scene, in full: its report, then its outputs.
+int fix_scene(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
+              host::LoadedModule *loaded_module) {
+  const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
+  host::Host host;
+  set_host_output(host, options.module.quiet);
+  apply_motion_options(host, options.motion);
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  outputs.check_document(document);
+  if (!options.module.quiet) document.print_notes(std::cerr);
+  // Items whose order cannot be read are never given to the module.
+  const std::vector<HeldItem> held = held_items(document, scene);
+  const std::vector<host::Item *> items = without_held(
+      choose_items(scene, options.items,
+                   command.is_scan ? DefaultChoice::kAllItems : DefaultChoice::kSceneSelection, scene_path),
+      held);
+  apply_time(scene, options.time);
+
+  std::unique_ptr<host::LoadedModule> own_module;
+  if (loaded_module == nullptr) {
+    own_module = load_module(options.module.module_path);
+    loaded_module = own_module.get();
+  }
+  const double fps = scene.frames_per_second();
+  motion::RunSpins spins;
+  spins.before = motion::find_spins(items, fps, host.hermite_tangents());
+  PlotMotions motions;
+  if (outputs.writes_plot()) motions.before = sample_motions(items, fps, host.hermite_tangents());
+  std::optional<KeyMissingReport> key_missing;
+  if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
+  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor,
+                             command.is_scan ? Repeat::until_settled : Repeat::once);
+  spins.after = motion::find_spins(items, fps, host.hermite_tangents());
+
+  std::ostringstream discarded;
+  std::ostream &report = options.module.quiet               ? static_cast<std::ostream &>(discarded)
+                         : outputs.writes_standard_output() ? std::cerr
+                                                            : std::cout;
+  report << command.name << " " << scene_path << ": " << items.size()
+         << (items.size() == 1 ? " item" : " items") << "\n";
+  if (key_missing) print_key_missing(report, *key_missing, fps);
+  print_fix_totals(report, print_fix_summary(report, run.before, run.after, &spins));
+  if (run.reflected_slopes != 0) {
+    // The middle letter's channel of each item's order: pitch in H-P-B.
+    const char *which = run.reflected_not_pitch == 0 ? " pitch key" : " middle-channel key";
+    report << run.reflected_slopes << which << (run.reflected_slopes == 1 ? "'s" : "s'")
+           << " stored slopes negated with the other triple, so that the motion at "
+           << (run.reflected_slopes == 1 ? "it" : "them") << " stays\n";
+  }
+  print_modified_channels(report, run.before,
+                          "the keys are worked on as on any channel, and the spins are those of the keys' "
+                          "curves, not of the modified motion");
+  print_held_items(report, held);
+  if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
+  std::string svg;
+  if (outputs.writes_plot()) {
+    const std::string title =
+        std::string(command.name) + " " + base_name(scene_path) + ": rotation before and after";
+    motions.after = sample_motions(items, fps, host.hermite_tangents());
+    svg = render_rotation_plot(title, moving_panels(run.before, run.after, &motions), fps);
+  }
+  outputs.write(document, scene, svg, options.module.quiet, report);
+  return held.empty() ? kExitOk : kExitBadInput;
+}
+
+// One scene among several: one line.
+int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
+                          host::LoadedModule &module) {
+  const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
+  host::Host host;
+  set_host_output(host, true);
+  apply_motion_options(host, options.motion);
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  if (!options.module.quiet) document.print_notes(std::cerr);
+  const std::vector<HeldItem> held = held_items(document, scene);
+  const std::vector<host::Item *> items =
+      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path), held);
+  if (options.motion.key_missing) add_missing_rotation_keys(host, items);
+  const FixRun run = run_fix(host, module, command.server, items, options.anchor, Repeat::until_settled);
+  std::ostringstream said;
+  outputs.write(document, scene, std::string(), false, said);
+  const int code = held.empty() ? kExitOk : kExitBadInput;
+  if (options.module.quiet) {
+    print_held_items(std::cerr, held, "tavorix: ");
+    return code;
+  }
+  std::cout << scene_path << ": ";
+  print_fix_totals(std::cout, count_fix_totals(run.before, run.after));
+  if (const ModifiedCount modified = count_modified_channels(run.before); modified.channels != 0)
+    std::cout << "  " << modified_count_text(modified) << " (worked on the keys)\n";
+  std::string lines = said.str();
+  if (!lines.empty() && lines.back() == '\n') lines.pop_back();
+  std::cout << "  " << lines << '\n';
+  print_held_items(std::cout, held, "  ");
+  return code;
+}
+
+int run_fix_command(const FixCommand &command, const FixOptions &options) {
+  if (options.scene_paths.size() == 1) return fix_scene(command, options, options.scene_paths[0], nullptr);
+  if (!options.output.output.empty())
+    throw bad_input("-o names one output; with several scenes use --in-place (or neither, to report only)");
+  if (!options.output.plot.empty()) throw bad_input("--plot draws one scene; give one scene with it");
+  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+    return fix_scene_in_one_line(command, options, scene_path, *module);
+  });
+}
+
+Subcommand add_fix_command(CLI::App &program, const FixCommand &command) {
+  auto options = std::make_shared<FixOptions>();
+  CLI::App *parser = program.add_subcommand(command.name, command.summary);
+  auto *scenes =
+      parser->add_option("SCENE", options->scene_paths,
+                         command.is_scan ? "The scene: a LightWave .lws (versions 3 to 8) or .json file; "
+                                           "several may be given"
+                                         : "The scene: a LightWave .lws (versions 3 to 8) or .json file");
+  scenes->required();
+  if (!command.is_scan) scenes->expected(1);
+  add_item_options(*parser, options->items,
+                   command.is_scan ? "Without --select, every item is scanned"
+                                   : "Without --select or --all, the items the scene selects (JSON)");
+  if (!command.is_scan) add_time_options(*parser, options->time, true);
+  if (command.is_scan) add_anchor_option(*parser, options->anchor);
+  add_motion_options(*parser, options->motion, command.is_scan);
+  add_output_options(*parser, options->output);
+  add_module_options(*parser, options->module);
+  parser->footer(command.details);
+  return Subcommand{parser, [command, options] { return run_fix_command(command, *options); }};
+}
+
+}  // namespace
+
+Subcommand add_scan_command(CLI::App &program) { return add_fix_command(program, kScan); }
+Subcommand add_inferior_command(CLI::App &program) { return add_fix_command(program, kInferior); }
+Subcommand add_superior_command(CLI::App &program) { return add_fix_command(program, kSuperior); }
+
+}  // namespace cli

@@ -1,0 +1,128 @@
+// tavorix plot: the rotation curves of a scene's items, with what a scan
+// would make of them, as an SVG file. The scene file is not changed.
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "cli/options/cli_failure.h"
+#include "cli/options/common_options.h"
+#include "cli/files/file_io.h"
+#include "cli/session/fix_run.h"
+#include "cli/files/held_items.h"
+#include "cli/report/modified_channels.h"
+#include "cli/session/module_session.h"
+#include "cli/files/scene_document.h"
+#include "cli/files/scene_output.h"
+#include "cli/commands/subcommands.h"
+#include "cli/report/svg_plot.h"
+
+namespace cli {
+namespace {
+
+struct PlotOptions {
+  std::string scene_path;
+  ItemChoice items;
+  std::string output;
+  bool anchor = false;
+  MotionOptions motion;
+  ModuleOptions module;
+};
+
+// SCENE's file name without folders and extension, plus ".svg".
+std::string default_plot_path(const std::string &scene_path) {
+  std::string name = base_name(scene_path);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name + ".svg";
+}
+
+int run_plot(const PlotOptions &options) {
+  const std::string path = options.output.empty() ? default_plot_path(options.scene_path) : options.output;
+  const OutputTarget target = plan_plot_output(path, "-o");
+  if (!target.standard_output() && same_file(target.file, options.scene_path))
+    throw bad_input(path + ": this is the scene; name another file for the plot");
+
+  host::Host host;
+  set_host_output(host, options.module.quiet);
+  apply_motion_options(host, options.motion);
+  host::Scene &scene = host.scene();
+  const SceneDocument document = SceneDocument::load(options.scene_path, scene);
+  if (!options.module.quiet) document.print_notes(std::cerr);
+  // An item whose order cannot be read is not drawn: its orientation is not known.
+  const std::vector<HeldItem> held = held_items(document, scene);
+  const std::vector<host::Item *> items =
+      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path), held);
+  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const double fps = scene.frames_per_second();
+  PlotMotions motions;
+  motions.before = sample_motions(items, fps, host.hermite_tangents());
+  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  motions.after = sample_motions(items, fps, host.hermite_tangents());
+
+  print_held_items(std::cerr, held, "tavorix: ", "not drawn");
+  // Items named or taken with --all are drawn whatever they do; by default
+  // only those whose rotation changes over time.
+  const bool chosen = !options.items.names.empty() || options.items.all;
+  std::vector<PlotPanel> panels;
+  if (chosen) {
+    for (std::size_t i = 0; i < run.before.size(); ++i)
+      panels.push_back(PlotPanel{run.before[i], run.after[i], motions.before[i], motions.after[i]});
+  } else {
+    panels = moving_panels(run.before, run.after, &motions);
+  }
+  if (panels.empty()) {
+    throw bad_input(options.scene_path +
+                    ": no item's rotation changes over time, so there is nothing to draw; name items with "
+                    "--select NAME or take all with --all to draw them anyway");
+  }
+  OutputBatch batch;
+  batch.add(target,
+            render_rotation_plot(base_name(options.scene_path) + ": rotation as it is, and after a scan",
+                                 panels, fps));
+  batch.commit();
+  if (!options.module.quiet) {
+    std::ostream &report = target.standard_output() ? std::cerr : std::cout;
+    if (!target.standard_output()) report << "plot written to " << target.shown() << '\n';
+    std::vector<ItemRotation> drawn;
+    for (const PlotPanel &panel : panels) drawn.push_back(panel.before);
+    print_modified_channels(report, drawn, "the plot shows the keys' curves, not the modified motion");
+  }
+  return held.empty() ? kExitOk : kExitBadInput;
+}
+
+}  // namespace
+
+Subcommand add_plot_command(CLI::App &program) {
+  auto options = std::make_shared<PlotOptions>();
+  CLI::App *parser =
+      program.add_subcommand("plot", "Draw rotation curves as they are and after a scan, as an SVG file");
+  parser
+      ->add_option("SCENE", options->scene_path,
+                   "The scene: a LightWave .lws (versions 3 to 8) or .json file")
+      ->required();
+  add_item_options(*parser, options->items,
+                   "Without --select or --all, every item whose rotation changes over time is drawn");
+  parser
+      ->add_option("-o,--output", options->output,
+                   "Where to write the plot: a .svg file, or - for the standard output (default: SCENE's "
+                   "name with .svg, here)")
+      ->type_name("FILE.svg");
+  add_anchor_option(*parser, options->anchor);
+  add_motion_options(*parser, options->motion, false);
+  add_module_options(*parser, options->module);
+  parser->footer(
+      "Draws each item's heading, pitch and bank (degrees over frames) as Layout evaluates the curves\n"
+      "between keys, with the keys as points: as they are, dashed, and as Tavorix:Scan would leave\n"
+      "them, solid; the spans up to each key triple the scan rewrites are shaded. Under each item, the\n"
+      "angular speed of its orientation in degrees per frame, before and after: a flip shows as a\n"
+      "spike. A self-contained SVG that opens in any browser. The scene file is not changed. Rotation\n"
+      "channels that carry channel modifiers are named: their curves are the keys', not the modified "
+      "motion.\n\n"
+      "Examples:\n"
+      "  tavorix plot shot.lws --select Cam -o cam.svg\n"
+      "  tavorix plot shot.lws                 (writes shot.svg here)");
+  return Subcommand{parser, [options] { return run_plot(*options); }};
+}
+
+}  // namespace cli

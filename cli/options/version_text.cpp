@@ -1,0 +1,15 @@
+#include "cli/options/version_text.h"
+
+// The build defines these (CMakeLists.txt).
+#if !defined(TAVORIX_VERSION) || !defined(TAVORIX_PLATFORM) || !defined(TAVORIX_TASK_LIBRARY)
+#error "TAVORIX_VERSION, TAVORIX_PLATFORM and TAVORIX_TASK_LIBRARY come from the build"
+#endif
+
+namespace cli {
+
+std::string version_text() {
+  return std::string("tavorix ") + TAVORIX_VERSION + "\nplatform: " + TAVORIX_PLATFORM +
+         "\ntask library: " + TAVORIX_TASK_LIBRARY;
+}
+
+}  // namespace cli

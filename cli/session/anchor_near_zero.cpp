@@ -1,0 +1,35 @@
+#include "cli/session/anchor_near_zero.h"
+
+#include <array>
+#include <cmath>
+
+#include "cli/report/rotation_notes.h"
+#include "cli/session/rotation_snapshot.h"
+
+namespace cli {
+
+std::size_t anchor_near_zero(const std::vector<host::Item *> &items) {
+  std::size_t moved_items = 0;
+  for (host::Item *item : items) {
+    std::array<host::Key *, 3> first{};
+    bool paired = true;
+    for (int channel = 0; channel < 3; ++channel) {
+      const host::Envelope *envelope = item->envelope(kRotationChannelNames[channel]);
+      first[channel] = envelope != nullptr ? envelope->first() : nullptr;
+      paired = paired && first[channel] != nullptr && first[channel]->time == first[0]->time;
+    }
+    if (!paired) continue;
+    bool moved = false;
+    for (host::Key *key : first) {
+      if (!std::isfinite(key->value)) continue;
+      const double turns = std::round(key->value / kWholeTurn);
+      if (turns == 0.0) continue;
+      key->value -= turns * kWholeTurn;
+      moved = true;
+    }
+    if (moved) ++moved_items;
+  }
+  return moved_items;
+}
+
+}  // namespace cli
