@@ -154,15 +154,15 @@ struct Stage {
     const std::int64_t before = g_allocated_bytes.load();
     add_selected_items(host.scene(), items, keys);
     scene_bytes = g_allocated_bytes.load() - before;
-    module = host::LoadedModule::load(TAVORIX_MODULE_PATH);
+    module = loader::LoadedModule::load(TAVORIX_MODULE_PATH);
   }
-  int run(const char *server) { return host::run_generic(*module, host, server); }
+  int run(const char *server) { return loader::run_generic(*module, host, server); }
 
   int items;
   int keys;
   std::int64_t scene_bytes = 0;  // the items, their channels and keys
   host::Host host;
-  std::unique_ptr<host::LoadedModule> module;
+  std::unique_ptr<loader::LoadedModule> module;
 };
 
 std::unique_ptr<Stage> &current_stage() {
@@ -242,7 +242,7 @@ void AngleCommand(benchmark::State &state, int items, int keys, const char *serv
 // `cold`: the keys the step writes are flushed from the caches before it.
 void RealTime(benchmark::State &state, int items, int keys, bool cold) {
   Stage &stage = stage_for(items, keys);
-  host::MasterHandlers handlers(stage.host);  // goes before the module is unloaded
+  loader::MasterHandlers handlers(stage.host);  // goes before the module is unloaded
   handlers.add(*stage.module, "Tavorix:RealTime");
   // Starts tracking (the collection) and completes the first group.
   for (int i = 0; i < items; ++i) handlers.command(kRotationStep);

@@ -9,10 +9,10 @@
 #include <random>
 #include <vector>
 
-#include "scene/envelope_evaluation.h"
-#include "scene/scene.h"
 #include "motion/missing_keys.h"
 #include "motion/spins.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr double kFps = 30.0;
 // An item whose heading, pitch and bank are keyed every `heading_every`,
 // `pitch_every` and `heading_every` frames, `keys` keys for the heading: TCB
 // keys on a wandering path, with a flip planted at one key in a hundred.
-void key_item(host::Item &item, int keys, int heading_every, int pitch_every) {
+void key_item(scene::Item &item, int keys, int heading_every, int pitch_every) {
   std::mt19937 random(3);
   std::uniform_real_distribution<double> step(-0.05, 0.05), unit(0.0, 1.0);
   double h = 0.0, p = 0.2, b = -0.1;
@@ -37,10 +37,10 @@ void key_item(host::Item &item, int keys, int heading_every, int pitch_every) {
 }
 
 void BM_SampleCurveInOrder(benchmark::State &state) {
-  host::Scene scene;
-  host::Item &item = scene.add_item("Item");
+  scene::Scene scene;
+  scene::Item &item = scene.add_item("Item");
   key_item(item, static_cast<int>(state.range(0)), 1, 1);
-  const host::CurveSampler curve(*item.envelope("Rotation.H"), host::HermiteTangents::scaled_by_spacing);
+  const scene::CurveSampler curve(*item.envelope("Rotation.H"), scene::HermiteTangents::scaled_by_spacing);
   const double end = curve.keys().back().time;
   const int samples = static_cast<int>(end * kFps * 8);
   for (auto _ : state) {
@@ -53,17 +53,17 @@ void BM_SampleCurveInOrder(benchmark::State &state) {
 BENCHMARK(BM_SampleCurveInOrder)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_EvaluateEnvelopeAnywhere(benchmark::State &state) {
-  host::Scene scene;
-  host::Item &item = scene.add_item("Item");
+  scene::Scene scene;
+  scene::Item &item = scene.add_item("Item");
   key_item(item, static_cast<int>(state.range(0)), 1, 1);
-  const host::Envelope &heading = *item.envelope("Rotation.H");
+  const scene::Envelope &heading = *item.envelope("Rotation.H");
   std::mt19937 random(5);
   std::uniform_real_distribution<double> time(0.0, heading.last()->time);
   std::vector<double> times(4096);
   for (double &t : times) t = time(random);
   std::size_t next = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(host::evaluate_envelope(heading, times[next]));
+    benchmark::DoNotOptimize(scene::evaluate_envelope(heading, times[next]));
     next = (next + 1) % times.size();
   }
   state.SetItemsProcessed(state.iterations());
@@ -72,12 +72,12 @@ BENCHMARK(BM_EvaluateEnvelopeAnywhere)->Arg(10000);
 
 // The spin check of `tavorix check` on one item keyed every frame.
 void BM_FindSpins(benchmark::State &state) {
-  host::Scene scene;
-  host::Item &item = scene.add_item("Item");
+  scene::Scene scene;
+  scene::Item &item = scene.add_item("Item");
   key_item(item, static_cast<int>(state.range(0)), 1, 1);
   std::size_t spins = 0;
   for (auto _ : state) {
-    spins = motion::find_spins(item, kFps, host::HermiteTangents::scaled_by_spacing).size();
+    spins = motion::find_spins(item, kFps, scene::HermiteTangents::scaled_by_spacing).size();
     benchmark::DoNotOptimize(spins);
   }
   state.counters["spins"] = static_cast<double>(spins);
@@ -91,12 +91,12 @@ BENCHMARK(BM_FindSpins)->Arg(10000)->Unit(benchmark::kMillisecond);
 void BM_AddMissingKeys(benchmark::State &state) {
   for (auto _ : state) {
     state.PauseTiming();
-    host::Scene scene;
-    host::Item &item = scene.add_item("Item");
+    scene::Scene scene;
+    scene::Item &item = scene.add_item("Item");
     key_item(item, static_cast<int>(state.range(0)), 3, 4);
     state.ResumeTiming();
     benchmark::DoNotOptimize(
-        motion::add_missing_keys(item, kFps, host::HermiteTangents::scaled_by_spacing).added);
+        motion::add_missing_keys(item, kFps, scene::HermiteTangents::scaled_by_spacing).added);
   }
 }
 BENCHMARK(BM_AddMissingKeys)->Arg(10000)->Unit(benchmark::kMillisecond);

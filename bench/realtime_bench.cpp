@@ -16,9 +16,9 @@
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
+#include "keys/key_info.h"
 #include "loader/master_handlers.h"
 #include "loader/module_loader.h"
-#include "keys/key_info.h"
 #include "module/host_services.h"
 #include "realtime/correct_angle_realtime.h"
 
@@ -27,9 +27,9 @@ namespace {
 constexpr const char *kStep = "AddRotation 0.5 0.25 0.125";
 
 // Items keyed at time 0 with varied angles, all selected.
-void add_selected_items(host::Scene &scene, int count) {
+void add_selected_items(scene::Scene &scene, int count) {
   for (int i = 0; i < count; ++i) {
-    host::Item &item = scene.add_item("Item" + std::to_string(i));
+    scene::Item &item = scene.add_item("Item" + std::to_string(i));
     item.envelope("Rotation.H")->create(0.0, 0.001 * i);
     item.envelope("Rotation.P")->create(0.0, 0.3 - 0.0001 * i);
     item.envelope("Rotation.B")->create(0.0, -0.2);
@@ -40,10 +40,10 @@ void add_selected_items(host::Scene &scene, int count) {
 void ThroughModule(benchmark::State &state) {
   const int count = static_cast<int>(state.range(0));
   host::Host host;
-  std::unique_ptr<host::LoadedModule> module = host::LoadedModule::load(TAVORIX_MODULE_PATH);
+  std::unique_ptr<loader::LoadedModule> module = loader::LoadedModule::load(TAVORIX_MODULE_PATH);
   add_selected_items(host.scene(), count);
   {
-    host::MasterHandlers handlers(host);  // goes before the module is unloaded
+    loader::MasterHandlers handlers(host);  // goes before the module is unloaded
     handlers.add(*module, "Tavorix:RealTime");
     // Start tracking and complete the first group.
     for (int i = 0; i < count; ++i) handlers.command(kStep);
@@ -63,9 +63,9 @@ void StepOnly(benchmark::State &state) {
 
   KeyFrame::KeyInfo info(KeyFrame::kModeRealTime);
   for (const auto &item : host.scene().items()) {
-    host::Envelope *heading = item->envelope("Rotation.H");
-    host::Envelope *pitch = item->envelope("Rotation.P");
-    host::Envelope *bank = item->envelope("Rotation.B");
+    scene::Envelope *heading = item->envelope("Rotation.H");
+    scene::Envelope *pitch = item->envelope("Rotation.P");
+    scene::Envelope *bank = item->envelope("Rotation.B");
     KeyFrame::KeyRecord record;
     record.heading_envelope = host::to_handle(heading);
     record.pitch_envelope = host::to_handle(pitch);

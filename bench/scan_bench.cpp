@@ -26,13 +26,13 @@ using bench_support::add_selected_items;
 
 void run_scans(benchmark::State &state, int items, int keys) {
   host::Host host;
-  std::unique_ptr<host::LoadedModule> module = host::LoadedModule::load(TAVORIX_MODULE_PATH);
+  std::unique_ptr<loader::LoadedModule> module = loader::LoadedModule::load(TAVORIX_MODULE_PATH);
   add_selected_items(host.scene(), items, keys);
-  if (host::run_generic(*module, host, "Tavorix:Scan") != AFUNC_OK) throw std::runtime_error("scan failed");
+  if (loader::run_generic(*module, host, "Tavorix:Scan") != AFUNC_OK) throw std::runtime_error("scan failed");
   host.clear_monitor_calls();
   // The stand-in host records every monitor call: a few dozen bytes per item
   // and scan, left to grow rather than paused for.
-  for (auto _ : state) benchmark::DoNotOptimize(host::run_generic(*module, host, "Tavorix:Scan"));
+  for (auto _ : state) benchmark::DoNotOptimize(loader::run_generic(*module, host, "Tavorix:Scan"));
   state.counters["keys/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * items * keys, benchmark::Counter::kIsRate);
 }

@@ -39,9 +39,9 @@
 #include "bench/flipping_scene.h"
 #include "host/host.h"
 #include "loader/module_loader.h"
-#include "scene/scene.h"
 #include "rotation/angle_triple.h"
 #include "rotation/canonical_readback.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -50,13 +50,13 @@ using KeyFrame::AngleTriple;
 constexpr std::size_t kSpanKeys = 4096;
 
 // The rotation keys of every item, triple by triple in time order.
-std::vector<std::vector<AngleTriple>> scene_triples(const host::Scene &scene) {
+std::vector<std::vector<AngleTriple>> scene_triples(const scene::Scene &scene) {
   std::vector<std::vector<AngleTriple>> out;
   for (const auto &item : scene.items()) {
     std::vector<AngleTriple> triples;
-    const host::Key *h = item->envelope("Rotation.H")->first();
-    const host::Key *p = item->envelope("Rotation.P")->first();
-    const host::Key *b = item->envelope("Rotation.B")->first();
+    const scene::Key *h = item->envelope("Rotation.H")->first();
+    const scene::Key *p = item->envelope("Rotation.P")->first();
+    const scene::Key *b = item->envelope("Rotation.B")->first();
     for (; h != nullptr && p != nullptr && b != nullptr; h = h->next, p = p->next, b = b->next) {
       triples.push_back({h->value, p->value, b->value});
     }
@@ -92,14 +92,15 @@ void ScanKernels(benchmark::State &state, int items, int keys) {
   host::Host host;
   bench_support::add_selected_items(host.scene(), items, keys);
   // new, old, copy, then the baseline where one is named.
-  std::vector<std::unique_ptr<host::LoadedModule>> modules;
-  modules.push_back(host::LoadedModule::load(TAVORIX_MODULE_PATH));
-  modules.push_back(host::LoadedModule::load(TAVORIX_SCALAR_KERNELS_MODULE_PATH));
-  modules.push_back(host::LoadedModule::load(TAVORIX_COPY_KERNELS_MODULE_PATH));
+  std::vector<std::unique_ptr<loader::LoadedModule>> modules;
+  modules.push_back(loader::LoadedModule::load(TAVORIX_MODULE_PATH));
+  modules.push_back(loader::LoadedModule::load(TAVORIX_SCALAR_KERNELS_MODULE_PATH));
+  modules.push_back(loader::LoadedModule::load(TAVORIX_COPY_KERNELS_MODULE_PATH));
   const char *baseline = std::getenv("TAVORIX_BASELINE_MODULE");
-  if (baseline != nullptr && *baseline != '\0') modules.push_back(host::LoadedModule::load(baseline));
-  auto scan = [&](host::LoadedModule &module) {
-    if (host::run_generic(module, host, "Tavorix:Scan") != AFUNC_OK) throw std::runtime_error("scan failed");
+  if (baseline != nullptr && *baseline != '\0') modules.push_back(loader::LoadedModule::load(baseline));
+  auto scan = [&](loader::LoadedModule &module) {
+    if (loader::run_generic(module, host, "Tavorix:Scan") != AFUNC_OK)
+      throw std::runtime_error("scan failed");
     host.clear_monitor_calls();
   };
   for (const auto &module : modules) scan(*module);  // the first removes the flips

@@ -31,10 +31,10 @@
 #include "fuzz_input.h"
 #include "host/host.h"
 #include "loader/master_handlers.h"
-#include "scene/scene.h"
 #include "module/host_interface.h"
 #include "module/servers.h"
 #include "rotation/angle_constants.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -90,25 +90,25 @@ std::string rotation_command(fuzz_input::Bytes &in) {
 
 // A key's identity across an event: its envelope and time. Key addresses
 // can be reused once the watcher destroys a key it created.
-using KeyPlace = std::pair<const host::Envelope *, double>;
+using KeyPlace = std::pair<const scene::Envelope *, double>;
 using KeyValues = std::map<KeyPlace, double>;
 
 // The rotation keys of the scene, and per envelope the other two rotation
 // envelopes of its item (null where the item lacks one).
 struct RotationKeys {
   KeyValues values;
-  std::map<const host::Envelope *, std::array<const host::Envelope *, 3>> triples;
+  std::map<const scene::Envelope *, std::array<const scene::Envelope *, 3>> triples;
 };
 
-RotationKeys rotation_keys(const host::Scene &scene) {
+RotationKeys rotation_keys(const scene::Scene &scene) {
   RotationKeys keys;
   for (const auto &item : scene.items()) {
-    std::array<const host::Envelope *, 3> triple{};
+    std::array<const scene::Envelope *, 3> triple{};
     for (int c = 0; c < 3; ++c) triple[c] = item->envelope(kRotationChannels[c]);
-    for (const host::Envelope *envelope : triple) {
+    for (const scene::Envelope *envelope : triple) {
       if (envelope == nullptr) continue;
       keys.triples[envelope] = triple;
-      for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
+      for (const scene::Key *key = envelope->first(); key != nullptr; key = key->next) {
         keys.values[{envelope, key->time}] = key->value;
       }
     }
@@ -153,10 +153,10 @@ void check_keys(const RotationKeys &before, const RotationKeys &after,
     if (std::fabs(value) <= KeyFrame::kLargestPlacedAngle) continue;  // finite and placeable
     const auto &triple = before.triples.at(place.first);
     bool written_by_host = false;
-    for (const host::Envelope *envelope : triple)
+    for (const scene::Envelope *envelope : triple)
       written_by_host |= host_writes.count({envelope, place.second}) != 0;
     if (written_by_host) continue;
-    for (const host::Envelope *envelope : triple) {
+    for (const scene::Envelope *envelope : triple) {
       if (envelope == nullptr) continue;
       const auto old = before.values.find({envelope, place.second});
       if (old == before.values.end()) continue;
@@ -173,15 +173,15 @@ void check_keys(const RotationKeys &before, const RotationKeys &after,
 // item says which frames are keyed, whether the values come from the input
 // (any double) or are ordinary angles, whether the item lacks rotation
 // channels, and whether it is selected.
-void build_scene(fuzz_input::Bytes &in, host::Scene &scene) {
+void build_scene(fuzz_input::Bytes &in, scene::Scene &scene) {
   const int count = 1 + in.byte() % kMaxItems;
-  std::vector<host::Item *> selected;
+  std::vector<scene::Item *> selected;
   for (int i = 0; i < count; ++i) {
     const std::uint8_t shape = in.byte();
     const std::string name = "Item" + std::to_string(i);
-    host::Item *item = nullptr;
+    scene::Item *item = nullptr;
     if (shape & 0x10) {
-      item = &scene.add_item_with_channels(name, host::ItemKind::Null,
+      item = &scene.add_item_with_channels(name, scene::ItemKind::Null,
                                            {"Position.X", "Rotation.H", "Rotation.P"});
     } else {
       item = &scene.add_item(name);
@@ -189,7 +189,7 @@ void build_scene(fuzz_input::Bytes &in, host::Scene &scene) {
     for (int frame = 0; frame < 3; ++frame) {
       if ((shape & (1 << frame)) == 0) continue;
       for (int c = 0; c < 3; ++c) {
-        host::Envelope *envelope = item->envelope(kRotationChannels[c]);
+        scene::Envelope *envelope = item->envelope(kRotationChannels[c]);
         if (envelope == nullptr) continue;
         const double value = (shape & 0x08) ? in.number() : 0.3 * (i + 1) - 0.2 * c + 0.1 * frame;
         envelope->create(frame * kFrame, value);
@@ -250,7 +250,7 @@ class WatcherRun {
   }
 
   void step() {
-    host::Scene &scene = host_.scene();
+    scene::Scene &scene = host_.scene();
     switch (in_.byte() % 12) {
       case 0:
       case 1:
@@ -272,9 +272,9 @@ class WatcherRun {
         host_writes_.clear();  // tracking has ended
         break;
       case 6: {
-        host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
+        scene::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
         bool selected = false;
-        for (host::Item *s : scene.selection()) selected = selected || s == item;
+        for (scene::Item *s : scene.selection()) selected = selected || s == item;
         if (selected) {
           scene.remove_from_selection(item);
         } else {
@@ -294,19 +294,19 @@ class WatcherRun {
       case 8: {
         // The host deletes one rotation key at the current time, as a
         // "DeleteKey" does, before the next event tells anything.
-        host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
-        host::Envelope *envelope = item->envelope(kRotationChannels[in_.byte() % 3]);
+        scene::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
+        scene::Envelope *envelope = item->envelope(kRotationChannels[in_.byte() % 3]);
         if (envelope == nullptr) break;
-        host::Key *key = envelope->find(scene.current_time());
+        scene::Key *key = envelope->find(scene.current_time());
         if (key != nullptr) envelope->destroy(key);
         break;
       }
       case 9: {
         // The host puts any value (NaN, infinity, 1e300, ...) into a key.
-        host::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
-        host::Envelope *envelope = item->envelope(kRotationChannels[in_.byte() % 3]);
+        scene::Item *item = scene.items()[in_.byte() % scene.items().size()].get();
+        scene::Envelope *envelope = item->envelope(kRotationChannels[in_.byte() % 3]);
         if (envelope == nullptr || envelope->first() == nullptr) break;
-        host::Key *key = in_.byte() % 2 == 0 ? envelope->first() : envelope->last();
+        scene::Key *key = in_.byte() % 2 == 0 ? envelope->first() : envelope->last();
         key->value = in_.number();
         host_writes_.insert({envelope, key->time});
         break;
@@ -327,8 +327,8 @@ class WatcherRun {
 
   fuzz_input::Bytes &in_;
   host::Host host_;
-  std::unique_ptr<host::MasterHandlers> handlers_ = std::make_unique<host::MasterHandlers>(host_);
-  host::MasterHandlers::Id id_ = 0;
+  std::unique_ptr<loader::MasterHandlers> handlers_ = std::make_unique<loader::MasterHandlers>(host_);
+  loader::MasterHandlers::Id id_ = 0;
   // Keys the host gave a value since the watcher last certainly dropped what
   // it collected.
   std::set<KeyPlace> host_writes_;

@@ -28,9 +28,9 @@ namespace {
 
 // Whether two envelopes hold the same keys (times and values, bit for bit
 // up to the sign of zero).
-bool same_keys(const host::Envelope &a, const host::Envelope &b) {
+bool same_keys(const scene::Envelope &a, const scene::Envelope &b) {
   if (a.size() != b.size()) return false;
-  for (const host::Key *x = a.first(), *y = b.first(); x != nullptr; x = x->next, y = y->next) {
+  for (const scene::Key *x = a.first(), *y = b.first(); x != nullptr; x = x->next, y = y->next) {
     if (y == nullptr || x->time != y->time || x->value != y->value) return false;
   }
   return true;
@@ -39,24 +39,24 @@ bool same_keys(const host::Envelope &a, const host::Envelope &b) {
 // What the JSON format carries of a scene: items in order with kind, id,
 // parent, rotation order and keyed or modified channels (keys and modifiers' server names),
 // the selection by name, the current time.
-std::string scene_difference(const host::Scene &a, const host::Scene &b) {
+std::string scene_difference(const scene::Scene &a, const scene::Scene &b) {
   if (a.items().size() != b.items().size()) return "item count";
   for (std::size_t i = 0; i < a.items().size(); ++i) {
-    const host::Item &x = *a.items()[i];
-    const host::Item &y = *b.items()[i];
+    const scene::Item &x = *a.items()[i];
+    const scene::Item &y = *b.items()[i];
     const std::string where = "item " + std::to_string(i) + " '" + x.name + "'";
     if (x.name != y.name || x.kind != y.kind || x.id != y.id) return where + ": name, kind or id";
     if (x.parent_id != y.parent_id && a.find_item(x.parent_id) != nullptr) return where + ": parent";
     if (x.rotation_order != y.rotation_order) return where + ": rotation order";
     for (const auto &channel : x.channels) {
-      const host::Channel *other = y.channel(channel->name);
+      const scene::Channel *other = y.channel(channel->name);
       const bool kept = channel->envelope.size() != 0 || !channel->modifiers.empty();
       if (kept && (other == nullptr || !same_keys(channel->envelope, other->envelope) ||
                    channel->modifiers != other->modifiers))
         return where + ": " + channel->name;
     }
     for (const auto &channel : y.channels) {
-      const host::Channel *other = x.channel(channel->name);
+      const scene::Channel *other = x.channel(channel->name);
       const bool kept = channel->envelope.size() != 0 || !channel->modifiers.empty();
       if (kept && other == nullptr) return where + ": extra " + channel->name;
     }
@@ -70,17 +70,17 @@ std::string scene_difference(const host::Scene &a, const host::Scene &b) {
 }
 
 // The scene as JSON must read back as the same scene.
-void check_json_round_trip(const host::Scene &scene) {
+void check_json_round_trip(const scene::Scene &scene) {
   std::string json;
   try {
-    json = host::write_json_scene(scene, "fuzz.json");
-  } catch (const host::SceneFileError &) {
+    json = scene_files::write_json_scene(scene, "fuzz.json");
+  } catch (const scene_files::SceneFileError &) {
     return;  // a key that is not a finite number: the writer's documented refusal
   }
-  host::Scene back;
+  scene::Scene back;
   try {
-    host::read_json_scene(json, "fuzz.json", back);
-  } catch (const host::SceneFileError &error) {
+    scene_files::read_json_scene(json, "fuzz.json", back);
+  } catch (const scene_files::SceneFileError &error) {
     fail("the JSON written for a scene does not read back", std::string(error.what()) + "\n" + json);
   }
   const std::string difference = scene_difference(scene, back);
@@ -89,27 +89,27 @@ void check_json_round_trip(const host::Scene &scene) {
 }
 
 void run_lws(const std::string &text) {
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    const host::LwsSceneFile file = host::LwsSceneFile::read(text, "fuzz.lws", scene);
+    const scene_files::LwsSceneFile file = scene_files::LwsSceneFile::read(text, "fuzz.lws", scene);
     std::string written;
     try {
       written = file.write(scene);
-    } catch (const host::SceneFileError &error) {
+    } catch (const scene_files::SceneFileError &error) {
       fail("writing an unchanged .lws scene failed", error.what());
     }
     if (written != text) fail("writing an unchanged .lws scene changed its text");
-  } catch (const host::SceneFileError &) {
+  } catch (const scene_files::SceneFileError &) {
     return;
   }
   check_json_round_trip(scene);
 }
 
 void run_json(const std::string &text) {
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    host::read_json_scene(text, "fuzz.json", scene);
-  } catch (const host::SceneFileError &) {
+    scene_files::read_json_scene(text, "fuzz.json", scene);
+  } catch (const scene_files::SceneFileError &) {
     return;
   }
   check_json_round_trip(scene);

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <new>
 
-#include "scene/envelope_evaluation.h"
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/host_call_scope.h"
 #include "host/placeholder_members.h"
+#include "scene/envelope_evaluation.h"
 
 namespace host {
 namespace {
@@ -21,8 +21,9 @@ inline Host *recording_host() {
 
 // Appends one call to `host`'s recording. Kept out of line, so the callbacks
 // that do not record stay small.
-[[gnu::noinline, gnu::cold]] void note_call(Host &host, const char *op, const Envelope *envelope,
-                                            const Key *key, int tag, double value, double time, bool ok) {
+[[gnu::noinline, gnu::cold]] void note_call(Host &host, const char *op, const scene::Envelope *envelope,
+                                            const scene::Key *key, int tag, double value, double time,
+                                            bool ok) {
   HostCallScope host_code;
   try {
     EnvelopeCall call;
@@ -39,8 +40,8 @@ inline Host *recording_host() {
   }
 }
 
-inline void record(const char *op, const Envelope *envelope, const Key *key, int tag, double value,
-                   double time, bool ok) {
+inline void record(const char *op, const scene::Envelope *envelope, const scene::Key *key, int tag,
+                   double value, double time, bool ok) {
   if (Host *host = recording_host()) note_call(*host, op, envelope, key, tag, value, time, ok);
 }
 
@@ -51,9 +52,9 @@ inline void record(const char *op, const Envelope *envelope, const Key *key, int
 // block costs a wasted fetch at most. Writes get no such hint: the real-time
 // watcher writes one key per envelope, and a fetch of the line 1.5 KiB on
 // doubled its memory traffic (a 10,000-item step took 1.8 times as long).
-constexpr std::uintptr_t kPrefetchDistance = 48 * sizeof(Key);
+constexpr std::uintptr_t kPrefetchDistance = 48 * sizeof(scene::Key);
 
-inline void prefetch_for_read(const Key *key) {
+inline void prefetch_for_read(const scene::Key *key) {
   if (key != nullptr)
     __builtin_prefetch(
         reinterpret_cast<const void *>(reinterpret_cast<std::uintptr_t>(key) + kPrefetchDistance), 0);
@@ -61,8 +62,8 @@ inline void prefetch_for_read(const Key *key) {
 
 LWEnvKeyframeID create_key(LWEnvelopeID env, LWTime time, double value) {
   HostCallScope host_code;
-  Envelope *envelope = envelope_of(env);
-  Key *key = nullptr;
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = nullptr;
   if (envelope != nullptr) {
     try {
       key = envelope->create(time, value);
@@ -75,41 +76,41 @@ LWEnvKeyframeID create_key(LWEnvelopeID env, LWTime time, double value) {
 }
 
 void destroy_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
-  Envelope *envelope = envelope_of(env);
-  Key *key = key_of(key_id);
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = key_of(key_id);
   bool ok = envelope != nullptr && envelope->destroy(key);
   // `key` is recorded as an address only; it is never followed after this.
   record("destroyKey", envelope, key, -1, 0.0, 0.0, ok);
 }
 
 LWEnvKeyframeID find_key(LWEnvelopeID env, LWTime time) {
-  Envelope *envelope = envelope_of(env);
-  Key *key = envelope == nullptr ? nullptr : envelope->find(time);
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = envelope == nullptr ? nullptr : envelope->find(time);
   prefetch_for_read(key);
   record("findKey", envelope, key, -1, 0.0, time, key != nullptr);
   return to_handle(key);
 }
 
 LWEnvKeyframeID next_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
-  Envelope *envelope = envelope_of(env);
-  Key *key = key_of(key_id);
-  Key *next = envelope == nullptr || key == nullptr ? nullptr : key->next;
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = key_of(key_id);
+  scene::Key *next = envelope == nullptr || key == nullptr ? nullptr : key->next;
   prefetch_for_read(next);
   record("nextKey", envelope, key, -1, 0.0, 0.0, next != nullptr);
   return to_handle(next);
 }
 
 LWEnvKeyframeID prev_key(LWEnvelopeID env, LWEnvKeyframeID key_id) {
-  Envelope *envelope = envelope_of(env);
-  Key *key = key_of(key_id);
-  Key *prev = envelope == nullptr || key == nullptr ? nullptr : key->prev;
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = key_of(key_id);
+  scene::Key *prev = envelope == nullptr || key == nullptr ? nullptr : key->prev;
   record("prevKey", envelope, key, -1, 0.0, 0.0, prev != nullptr);
   return to_handle(prev);
 }
 
 int key_set(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value) {
-  Envelope *envelope = envelope_of(env);
-  Key *key = key_of(key_id);
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = key_of(key_id);
   double given = value == nullptr ? 0.0 : *static_cast<const double *>(value);
   bool ok = false;
   if (envelope != nullptr && key != nullptr && value != nullptr) {
@@ -125,8 +126,8 @@ int key_set(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value)
 }
 
 int key_get(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value) {
-  Envelope *envelope = envelope_of(env);
-  Key *key = key_of(key_id);
+  scene::Envelope *envelope = envelope_of(env);
+  scene::Key *key = key_of(key_id);
   double read = 0.0;
   bool ok = false;
   if (envelope != nullptr && key != nullptr && value != nullptr) {
@@ -145,11 +146,12 @@ int key_get(LWEnvelopeID env, LWEnvKeyframeID key_id, LWKeyTag tag, void *value)
 
 // The curve's value at `time` as Layout evaluates it; 0 for no envelope.
 double evaluate(LWEnvelopeID env, LWTime time) {
-  const Envelope *envelope = envelope_of(env);
+  const scene::Envelope *envelope = envelope_of(env);
   if (envelope == nullptr) return 0.0;
   const Host *host = Host::current();
-  return evaluate_envelope(*envelope, time,
-                           host != nullptr ? host->hermite_tangents() : HermiteTangents::scaled_by_spacing);
+  return evaluate_envelope(
+      *envelope, time,
+      host != nullptr ? host->hermite_tangents() : scene::HermiteTangents::scaled_by_spacing);
 }
 
 // Filled member by member, by name; every member the module must never call

@@ -4,7 +4,7 @@
 
 namespace host {
 
-// The "Animation Envelopes" table over host::Envelope and host::Key handles.
+// The "Animation Envelopes" table over scene::Envelope and scene::Key handles.
 //
 // - Null envelope or key arguments do nothing and answer null or 0.
 // - keyGet/keySet: tag LWKEY_VALUE reads/writes the key's value, LWKEY_TIME

@@ -14,16 +14,18 @@
 // handle types are all one type, each direction back has its own name.
 namespace host {
 
-inline LWItemID to_handle(Item *item) { return item; }
-inline LWChanGroupID to_group_handle(Item *item) { return item; }
-inline LWChannelID to_handle(Channel *channel) { return channel; }
-inline LWEnvelopeID to_handle(Envelope *envelope) { return envelope; }
-inline LWEnvKeyframeID to_handle(Key *key) { return key; }
+inline LWItemID to_handle(scene::Item *item) { return item; }
+inline LWChanGroupID to_group_handle(scene::Item *item) { return item; }
+inline LWChannelID to_handle(scene::Channel *channel) { return channel; }
+inline LWEnvelopeID to_handle(scene::Envelope *envelope) { return envelope; }
+inline LWEnvKeyframeID to_handle(scene::Key *key) { return key; }
 
-inline Item *item_of(LWItemID item) { return static_cast<Item *>(item); }
-inline Item *group_item_of(LWChanGroupID group) { return static_cast<Item *>(group); }
-inline Channel *channel_of(LWChannelID channel) { return static_cast<Channel *>(channel); }
-inline Envelope *envelope_of(LWEnvelopeID envelope) { return static_cast<Envelope *>(envelope); }
-inline Key *key_of(LWEnvKeyframeID key) { return static_cast<Key *>(key); }
+inline scene::Item *item_of(LWItemID item) { return static_cast<scene::Item *>(item); }
+inline scene::Item *group_item_of(LWChanGroupID group) { return static_cast<scene::Item *>(group); }
+inline scene::Channel *channel_of(LWChannelID channel) { return static_cast<scene::Channel *>(channel); }
+inline scene::Envelope *envelope_of(LWEnvelopeID envelope) {
+  return static_cast<scene::Envelope *>(envelope);
+}
+inline scene::Key *key_of(LWEnvKeyframeID key) { return static_cast<scene::Key *>(key); }
 
 }  // namespace host

@@ -198,10 +198,10 @@ void Host::note_placeholder_call(const char *member) noexcept {
 }
 
 LWInterfaceInfo *Host::interface_info() {
-  const std::vector<Item *> &selection = scene_.selection();
+  const std::vector<scene::Item *> &selection = scene_.selection();
   selection_ids_.clear();
   selection_ids_.reserve(selection.size() + 1);
-  for (Item *item : selection) selection_ids_.push_back(to_handle(item));
+  for (scene::Item *item : selection) selection_ids_.push_back(to_handle(item));
   selection_ids_.push_back(nullptr);
   interface_info_.curTime = scene_.current_time();
   interface_info_.selItems = selection_ids_.data();

@@ -38,8 +38,8 @@ struct MonitorCall {
 // One envelope call the module made, recorded only while recording is on.
 struct EnvelopeCall {
   std::string op;  // "createKey", "destroyKey", "findKey", "nextKey", "prevKey", "keySet", "keyGet"
-  const Envelope *envelope = nullptr;
-  const Key *key = nullptr;  // the key passed, or for createKey/findKey the key answered
+  const scene::Envelope *envelope = nullptr;
+  const scene::Key *key = nullptr;  // the key passed, or for createKey/findKey the key answered
   int tag = -1;
   double value = 0.0;  // value set (keySet), read (keyGet) or given (createKey)
   double time = 0.0;   // time asked for (createKey, findKey)
@@ -75,8 +75,8 @@ class Host {
 
   static Host *current() { return detail::current_host.load(std::memory_order_acquire); }
 
-  Scene &scene() { return scene_; }
-  const Scene &scene() const { return scene_; }
+  scene::Scene &scene() { return scene_; }
+  const scene::Scene &scene() const { return scene_; }
 
   // The function to hand to activations. It answers for Host::current().
   GlobalFunc *global_function() const;
@@ -104,8 +104,8 @@ class Host {
 
   // How Hermite and 1D Bezier keys' stored tangents are read wherever this
   // host evaluates its envelopes (envelope_evaluation.h).
-  HermiteTangents hermite_tangents() const { return hermite_tangents_; }
-  void set_hermite_tangents(HermiteTangents rule) { hermite_tangents_ = rule; }
+  scene::HermiteTangents hermite_tangents() const { return hermite_tangents_; }
+  void set_hermite_tangents(scene::HermiteTangents rule) { hermite_tangents_ = rule; }
 
   // Messages of the module, in order; also printed to stderr unless turned off.
   std::vector<HostMessage> messages() const;
@@ -152,7 +152,7 @@ class Host {
   LWInterfaceInfo *interface_info();
 
  private:
-  Scene scene_;
+  scene::Scene scene_;
   // Guards the service bookkeeping (withheld_, use_).
   mutable std::mutex services_mutex_;
   std::map<std::string, bool> withheld_;
@@ -167,7 +167,7 @@ class Host {
   bool draw_progress_ = false;
   bool monitor_requests_abort_ = false;
   bool print_messages_ = true;
-  HermiteTangents hermite_tangents_ = HermiteTangents::scaled_by_spacing;
+  scene::HermiteTangents hermite_tangents_ = scene::HermiteTangents::scaled_by_spacing;
   bool print_errors_ = true;
   std::vector<LWItemID> selection_ids_;  // null-terminated copy of the selection
   LWInterfaceInfo interface_info_{};

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "scene/envelope_evaluation.h"
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
 #include "host/host_call_scope.h"
 #include "host/placeholder_members.h"
 #include "host/progress_monitor.h"
+#include "scene/envelope_evaluation.h"
 
 namespace host {
 
@@ -32,7 +32,7 @@ LWChanGroupID item_channel_group(LWItemID item) { return to_group_handle(item_of
 // ---- "LW Item Info 9" ----------------------------------------------------
 
 LWRotationOrder item_rotation_order(LWItemID item) {
-  const Item *found = item_of(item);
+  const scene::Item *found = item_of(item);
   if (found == nullptr) return ROTATIONORDER_HPB;
   return static_cast<LWRotationOrder>(found->rotation_order);
 }
@@ -40,7 +40,7 @@ LWRotationOrder item_rotation_order(LWItemID item) {
 // ---- "Channel Info 2" ----------------------------------------------------
 
 LWChannelID next_channel(LWChanGroupID group, LWChannelID after) {
-  const Item *item = group_item_of(group);
+  const scene::Item *item = group_item_of(group);
   if (item == nullptr) return nullptr;
   const auto &channels = item->channels;
   if (after == nullptr) return channels.empty() ? nullptr : to_handle(channels.front().get());
@@ -53,25 +53,26 @@ LWChannelID next_channel(LWChanGroupID group, LWChannelID after) {
 }
 
 int channel_type(LWChannelID channel) {
-  const Channel *found = channel_of(channel);
+  const scene::Channel *found = channel_of(channel);
   return found == nullptr ? 0 : found->type;
 }
 
 const char *channel_name(LWChannelID channel) {
-  const Channel *found = channel_of(channel);
+  const scene::Channel *found = channel_of(channel);
   return found == nullptr ? nullptr : found->name.c_str();
 }
 
 double channel_evaluate(LWChannelID channel, LWTime time) {
-  const Channel *found = channel_of(channel);
+  const scene::Channel *found = channel_of(channel);
   if (found == nullptr) return 0.0;
   const Host *host = Host::current();
-  return evaluate_envelope(found->envelope, time,
-                           host != nullptr ? host->hermite_tangents() : HermiteTangents::scaled_by_spacing);
+  return evaluate_envelope(
+      found->envelope, time,
+      host != nullptr ? host->hermite_tangents() : scene::HermiteTangents::scaled_by_spacing);
 }
 
 LWEnvelopeID channel_envelope(LWChannelID channel) {
-  Channel *found = channel_of(channel);
+  scene::Channel *found = channel_of(channel);
   return found == nullptr ? nullptr : to_handle(&found->envelope);
 }
 

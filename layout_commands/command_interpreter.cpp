@@ -4,16 +4,16 @@
 #include <iterator>
 #include <string_view>
 
-#include "scene/envelope_evaluation.h"
 #include "host/host.h"
 #include "layout_commands/layout_command.h"
 #include "loader/master_handlers.h"
 #include "loader/module_loader.h"
+#include "scene/envelope_evaluation.h"
 #include "scene/scene.h"
 #include "text/frame_time.h"
 #include "text/text_lines.h"
 
-namespace host {
+namespace layout_commands {
 namespace {
 
 // The same factor the module reads command amounts with, so that a key the
@@ -36,7 +36,7 @@ double component(const RotationValue &value, int channel) {
 }
 
 bool skipped_line(std::string_view line) {
-  const std::string_view text = trim_blanks(line);
+  const std::string_view text = text::trim_blanks(line);
   return text.empty() || text.front() == '#';
 }
 
@@ -54,7 +54,8 @@ class NestingLevel {
 
 }  // namespace
 
-CommandInterpreter::CommandInterpreter(Host &host, LoadedModule *module, MasterHandlers *handlers)
+CommandInterpreter::CommandInterpreter(host::Host &host, loader::LoadedModule *module,
+                                       loader::MasterHandlers *handlers)
     : host_(host), module_(module), handlers_(handlers), previous_sink_(host.command_sink) {
   host_.command_sink = [this](const std::string &command) {
     const CommandResult result = run_command(command);
@@ -68,7 +69,7 @@ CommandInterpreter::~CommandInterpreter() { host_.command_sink = previous_sink_;
 
 CommandResult CommandInterpreter::run_script(const std::string &script) {
   CommandResult result;
-  const std::vector<TextLine> lines = split_lines(script);
+  const std::vector<text::TextLine> lines = text::split_lines(script);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string text = script.substr(lines[i].offset, lines[i].length);
     if (skipped_line(text)) continue;
@@ -103,19 +104,19 @@ CommandResult CommandInterpreter::run_command(const std::string &text) {
   return result;
 }
 
-RotationValue CommandInterpreter::current_rotation(const Item &item) const {
+RotationValue CommandInterpreter::current_rotation(const scene::Item &item) const {
   auto found = overrides_.find(&item);
   if (found != overrides_.end()) return found->second;
   const double time = host_.scene().current_time();
   double values[3] = {0.0, 0.0, 0.0};
   for (int c = 0; c < 3; ++c) {
-    const Envelope *envelope = item.envelope(kRotationChannels[c]);
+    const scene::Envelope *envelope = item.envelope(kRotationChannels[c]);
     if (envelope != nullptr) values[c] = evaluate_envelope(*envelope, time, host_.hermite_tangents());
   }
   return RotationValue{values[0], values[1], values[2]};
 }
 
-bool CommandInterpreter::has_rotation_override(const Item &item) const {
+bool CommandInterpreter::has_rotation_override(const scene::Item &item) const {
   return overrides_.count(&item) != 0;
 }
 
@@ -141,7 +142,7 @@ bool CommandInterpreter::execute(const std::string &text, std::string &error, bo
     report(text);
     // A master handler that could not follow the command said so through
     // the message service.
-    const std::vector<HostMessage> messages = host_.messages();
+    const std::vector<host::HostMessage> messages = host_.messages();
     for (std::size_t i = messages_before; i < messages.size(); ++i) {
       if (messages[i].kind != "error") continue;
       error = messages[i].line1 + (messages[i].line2.empty() ? "" : " " + messages[i].line2);
@@ -167,9 +168,9 @@ bool CommandInterpreter::run_generic_command(const std::string &text, const std:
   }
   report(text);
   const std::size_t seen = host_.monitor_calls().size();
-  const GenericRun run = run_generic_server(*module_, host_, server);
+  const loader::GenericRun run = run_generic_server(*module_, host_, server);
   if (hooks_.on_progress) {
-    const std::vector<MonitorCall> calls = host_.monitor_calls();
+    const std::vector<host::MonitorCall> calls = host_.monitor_calls();
     for (std::size_t i = seen; i < calls.size(); ++i) hooks_.on_progress(calls[i]);
   }
   if (!run.succeeded()) {
@@ -180,7 +181,7 @@ bool CommandInterpreter::run_generic_command(const std::string &text, const std:
 }
 
 void CommandInterpreter::apply(const LayoutCommand &command) {
-  Scene &scene = host_.scene();
+  scene::Scene &scene = host_.scene();
   switch (command.kind) {
     case CommandKind::SelectItem:
     case CommandKind::SelectByName: change_selection([&] { scene.select_only(command.item); }); break;
@@ -198,11 +199,11 @@ void CommandInterpreter::apply(const LayoutCommand &command) {
         // From a time between frames, the next whole frame on that side.
         const double at = scene.current_time() * fps;
         const double nearest = std::round(at);
-        const bool on_frame = std::fabs(at - nearest) <= kFrameSnapTolerance;
+        const bool on_frame = std::fabs(at - nearest) <= text::kFrameSnapTolerance;
         frame = command.kind == CommandKind::NextFrame ? (on_frame ? nearest : std::floor(at)) + 1.0
                                                        : (on_frame ? nearest : std::ceil(at)) - 1.0;
       }
-      set_time(frame_time(frame, fps));
+      set_time(text::frame_time(frame, fps));
       break;
     }
     case CommandKind::Rotation:
@@ -229,13 +230,13 @@ void CommandInterpreter::apply(const LayoutCommand &command) {
 }
 
 void CommandInterpreter::change_selection(const std::function<void()> &change) {
-  const std::vector<Item *> before = host_.scene().selection();
+  const std::vector<scene::Item *> before = host_.scene().selection();
   change();
   if (handlers_ != nullptr && host_.scene().selection() != before) handlers_->selection_changed();
 }
 
 void CommandInterpreter::set_time(double seconds) {
-  Scene &scene = host_.scene();
+  scene::Scene &scene = host_.scene();
   if (seconds == scene.current_time()) return;
   scene.set_current_time(seconds);
   // A change of time discards what was not keyed, as Layout does.
@@ -247,7 +248,7 @@ void CommandInterpreter::set_rotation(const LayoutCommand &command) {
   const RotationValue amount{command.degrees[0] * kRadiansPerDegree, command.degrees[1] * kRadiansPerDegree,
                              command.degrees[2] * kRadiansPerDegree};
   const double time = host_.scene().current_time();
-  for (Item *item : host_.scene().selection()) {
+  for (scene::Item *item : host_.scene().selection()) {
     RotationValue value = amount;
     if (command.kind == CommandKind::AddRotation) {
       const RotationValue current = current_rotation(*item);
@@ -259,7 +260,7 @@ void CommandInterpreter::set_rotation(const LayoutCommand &command) {
       continue;
     }
     for (int c = 0; c < 3; ++c) {
-      Envelope *envelope = item->envelope(kRotationChannels[c]);
+      scene::Envelope *envelope = item->envelope(kRotationChannels[c]);
       if (envelope != nullptr) envelope->create(time, component(value, c));
     }
     overrides_.erase(item);
@@ -268,7 +269,7 @@ void CommandInterpreter::set_rotation(const LayoutCommand &command) {
 
 void CommandInterpreter::create_keys(double time) {
   const bool at_current_time = time == host_.scene().current_time();
-  for (Item *item : host_.scene().selection()) {
+  for (scene::Item *item : host_.scene().selection()) {
     auto found = overrides_.find(item);
     const bool overridden = at_current_time && found != overrides_.end();
     for (const auto &channel : item->channels) {
@@ -283,9 +284,9 @@ void CommandInterpreter::create_keys(double time) {
 }
 
 void CommandInterpreter::delete_keys(double time) {
-  for (Item *item : host_.scene().selection()) {
+  for (scene::Item *item : host_.scene().selection()) {
     for (const auto &channel : item->channels) {
-      Key *key = channel->envelope.find(time);
+      scene::Key *key = channel->envelope.find(time);
       if (key != nullptr) channel->envelope.destroy(key);
     }
   }
@@ -295,4 +296,4 @@ void CommandInterpreter::report(const std::string &text) {
   if (handlers_ != nullptr) handlers_->command(text);
 }
 
-}  // namespace host
+}  // namespace layout_commands

@@ -9,13 +9,20 @@
 #include <vector>
 
 namespace host {
-
 class Host;
+struct MonitorCall;
+}  // namespace host
+namespace loader {
 class LoadedModule;
 class MasterHandlers;
+}  // namespace loader
+namespace scene {
 struct Item;
+}  // namespace scene
+
+namespace layout_commands {
+
 struct LayoutCommand;
-struct MonitorCall;
 
 // A rotation in radians: heading, pitch, bank (channels Rotation.H, .P, .B).
 struct RotationValue {
@@ -42,7 +49,7 @@ struct InterpreterHooks {
   std::function<void()> on_refresh;
   // Each progress-monitor call a Generic_ server made, in order, once the
   // server has returned.
-  std::function<void(const MonitorCall &)> on_progress;
+  std::function<void(const host::MonitorCall &)> on_progress;
 };
 
 // Runs Layout commands (docs/layout-commands.md) on a Host's scene.
@@ -79,7 +86,7 @@ class CommandInterpreter {
 
   // `module` may be null (Generic_ commands then fail), as may `handlers`
   // (no events are sent). All three must outlive the interpreter.
-  CommandInterpreter(Host &host, LoadedModule *module, MasterHandlers *handlers);
+  CommandInterpreter(host::Host &host, loader::LoadedModule *module, loader::MasterHandlers *handlers);
   ~CommandInterpreter();
   CommandInterpreter(const CommandInterpreter &) = delete;
   CommandInterpreter &operator=(const CommandInterpreter &) = delete;
@@ -93,8 +100,8 @@ class CommandInterpreter {
 
   bool auto_key() const { return auto_key_; }
   std::uint64_t refresh_count() const { return refresh_count_; }
-  RotationValue current_rotation(const Item &item) const;
-  bool has_rotation_override(const Item &item) const;
+  RotationValue current_rotation(const scene::Item &item) const;
+  bool has_rotation_override(const scene::Item &item) const;
   // Commands evaluated on behalf of a module or handler that were refused,
   // as error messages, in order. Their evaluate got 0.
   const std::vector<std::string> &evaluate_errors() const { return evaluate_errors_; }
@@ -112,16 +119,16 @@ class CommandInterpreter {
   void delete_keys(double time);
   void report(const std::string &text);
 
-  Host &host_;
-  LoadedModule *module_;
-  MasterHandlers *handlers_;
+  host::Host &host_;
+  loader::LoadedModule *module_;
+  loader::MasterHandlers *handlers_;
   InterpreterHooks hooks_;
   std::function<int(const std::string &)> previous_sink_;
-  std::map<const Item *, RotationValue> overrides_;
+  std::map<const scene::Item *, RotationValue> overrides_;
   std::vector<std::string> evaluate_errors_;
   std::uint64_t refresh_count_ = 0;
   int nesting_ = 0;
   bool auto_key_ = true;
 };
 
-}  // namespace host
+}  // namespace layout_commands

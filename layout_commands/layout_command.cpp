@@ -7,7 +7,7 @@
 #include "text/number_text.h"
 #include "text/text_lines.h"
 
-namespace host {
+namespace layout_commands {
 namespace {
 
 constexpr std::string_view kGenericPrefix = "Generic_";
@@ -44,35 +44,35 @@ constexpr NamedKind kItemCommands[] = {
     {"RemoveFromSelection", CommandKind::RemoveFromSelection},
 };
 
-void expect_arguments(const std::vector<LineToken> &words, std::size_t count, const char *what) {
+void expect_arguments(const std::vector<text::LineToken> &words, std::size_t count, const char *what) {
   if (words.size() - 1 != count) throw CommandError(std::string("expects ") + what);
 }
 
-double number_argument(const LineToken &word) {
+double number_argument(const text::LineToken &word) {
   double value = 0.0;
-  if (!parse_double_token(word.text, value)) {
+  if (!text::parse_double_token(word.text, value)) {
     throw CommandError("'" + std::string(word.text) + "' is not a finite number");
   }
   return value;
 }
 
-Item *item_by_id(const LineToken &word, const Scene &scene) {
+scene::Item *item_by_id(const text::LineToken &word, const scene::Scene &scene) {
   std::string_view digits = word.text;
   if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
     digits.remove_prefix(2);
   std::uint32_t id = 0;
-  if (!parse_hex_id_token(digits, id)) {
+  if (!text::parse_hex_id_token(digits, id)) {
     throw CommandError("'" + std::string(word.text) + "' is not a hex item id");
   }
-  Item *item = scene.find_item(id);
+  scene::Item *item = scene.find_item(id);
   if (item == nullptr) throw CommandError("no item has the id " + std::string(word.text));
   return item;
 }
 
 }  // namespace
 
-LayoutCommand parse_layout_command(const std::string &text, const Scene &scene) {
-  const std::vector<LineToken> words = split_tokens(text);
+LayoutCommand parse_layout_command(const std::string &text, const scene::Scene &scene) {
+  const std::vector<text::LineToken> words = text::split_tokens(text);
   if (words.empty()) throw CommandError("empty command");
   const std::string_view word = words[0].text;
   LayoutCommand command;
@@ -99,7 +99,8 @@ LayoutCommand parse_layout_command(const std::string &text, const Scene &scene) 
   }
   if (word == "SelectByName") {
     // The name is all that follows the command word, blanks inside included.
-    const std::string_view name = trim_blanks(std::string_view(text).substr(words[0].column + word.size()));
+    const std::string_view name =
+        text::trim_blanks(std::string_view(text).substr(words[0].column + word.size()));
     if (name.empty()) throw CommandError("expects an item name");
     command.kind = CommandKind::SelectByName;
     command.item = scene.find_item(std::string(name));
@@ -108,7 +109,7 @@ LayoutCommand parse_layout_command(const std::string &text, const Scene &scene) 
   }
   if (word == "GoToFrame") {
     expect_arguments(words, 1, "one whole frame number");
-    if (!parse_integer_token(words[1].text, command.frame)) {
+    if (!text::parse_integer_token(words[1].text, command.frame)) {
       throw CommandError("'" + std::string(words[1].text) + "' is not a whole frame number");
     }
     command.kind = CommandKind::GoToFrame;
@@ -136,4 +137,4 @@ LayoutCommand parse_layout_command(const std::string &text, const Scene &scene) 
   throw CommandError("unknown command");
 }
 
-}  // namespace host
+}  // namespace layout_commands

@@ -4,10 +4,12 @@
 #include <stdexcept>
 #include <string>
 
-namespace host {
-
+namespace scene {
 class Scene;
 struct Item;
+}  // namespace scene
+
+namespace layout_commands {
 
 // The Layout commands the stand-in host runs (docs/layout-commands.md).
 enum class CommandKind {
@@ -45,7 +47,7 @@ class CommandError : public std::runtime_error {
 // One command, checked against the scene and ready to run.
 struct LayoutCommand {
   CommandKind kind = CommandKind::RefreshNow;
-  Item *item = nullptr;                    // the selection commands
+  scene::Item *item = nullptr;             // the selection commands
   std::array<double, 3> degrees{0, 0, 0};  // Rotation, AddRotation, PivotRotation: h, p, b
   long long frame = 0;                     // GoToFrame
   double time = 0.0;                       // CreateKey, DeleteKey: seconds
@@ -58,6 +60,6 @@ struct LayoutCommand {
 // finite decimal numbers; item ids are hex with or without "0x"; a name is
 // everything after the command word, without surrounding blanks. Whether a
 // Generic_ server exists is for the caller to check. Throws CommandError.
-LayoutCommand parse_layout_command(const std::string &text, const Scene &scene);
+LayoutCommand parse_layout_command(const std::string &text, const scene::Scene &scene);
 
-}  // namespace host
+}  // namespace layout_commands

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "host/host.h"
-#include "loader/module_loader.h"
 #include "host/placeholder_members.h"
+#include "loader/module_loader.h"
 
-namespace host {
+namespace loader {
 
 struct MasterHandlers::Entry {
   Id id = 0;
@@ -39,7 +39,7 @@ class RunningCall {
 
 }  // namespace
 
-MasterHandlers::MasterHandlers(Host &host) : host_(host) {}
+MasterHandlers::MasterHandlers(host::Host &host) : host_(host) {}
 
 MasterHandlers::~MasterHandlers() {
   // Newest first, the reverse of the order they were made in.
@@ -62,7 +62,7 @@ MasterHandlers::Id MasterHandlers::add(LoadedModule &module, const std::string &
 MasterHandlers::Id MasterHandlers::add(ActivateFunc *activate, void *server_data,
                                        const std::string &server_name) {
   if (activate == nullptr) throw std::invalid_argument("MasterHandlers::add: no activation function given");
-  if (Host::current() != &host_) {
+  if (host::Host::current() != &host_) {
     throw std::logic_error(
         "MasterHandlers::add: the handlers' host is not the current host, so the handler would reach "
         "another host's services");
@@ -81,7 +81,7 @@ MasterHandlers::Id MasterHandlers::add(ActivateFunc *activate, void *server_data
   }
   // A server that cannot finish says so through the message service and
   // answers AFUNC_OK.
-  const std::vector<HostMessage> messages = host_.messages();
+  const std::vector<host::HostMessage> messages = host_.messages();
   for (std::size_t i = messages_before; i < messages.size(); ++i) {
     if (messages[i].kind == "error") {
       throw MasterHandlerError("master handler '" + server_name +
@@ -209,4 +209,4 @@ void MasterHandlers::erase(Id id) {
   destroy_instance(entry->funcs, entry->instance);
 }
 
-}  // namespace host
+}  // namespace loader

@@ -10,8 +10,11 @@
 #include <vector>
 
 namespace host {
-
 class Host;
+}  // namespace host
+
+namespace loader {
+
 class LoadedModule;
 
 // A master handler could not be added: its activation refused, or its
@@ -39,7 +42,7 @@ class MasterHandlers {
  public:
   using Id = std::uint64_t;
 
-  explicit MasterHandlers(Host &host);
+  explicit MasterHandlers(host::Host &host);
   ~MasterHandlers();
   MasterHandlers(const MasterHandlers &) = delete;
   MasterHandlers &operator=(const MasterHandlers &) = delete;
@@ -85,9 +88,9 @@ class MasterHandlers {
   Entry &get(Id id) const;
   void erase(Id id);
 
-  Host &host_;
+  host::Host &host_;
   std::vector<std::unique_ptr<Entry>> entries_;
   Id next_id_ = 1;
 };
 
-}  // namespace host
+}  // namespace loader

@@ -4,10 +4,10 @@
 
 #include "host/host.h"
 #include "host/placeholder_members.h"
-#include "platform/shared_library.h"
 #include "module/machine_word.h"
+#include "platform/shared_library.h"
 
-namespace host {
+namespace loader {
 namespace {
 
 constexpr const char *kDescriptorSymbol = "_mod_descrip";
@@ -30,7 +30,7 @@ struct LibraryGuard {
 };
 
 int generic_evaluate(void *data, const char *command) {
-  Host *target = static_cast<Host *>(data);
+  host::Host *target = static_cast<host::Host *>(data);
   return target == nullptr ? 0 : target->evaluate_command(command);
 }
 
@@ -122,8 +122,8 @@ int LoadedModule::activate(const std::string &class_name, const std::string &nam
   return server->activate(version, global, local, server_data_);
 }
 
-int run_generic(LoadedModule &module, Host &host, const std::string &server_name) {
-  if (Host::current() != &host) {
+int run_generic(LoadedModule &module, host::Host &host, const std::string &server_name) {
+  if (host::Host::current() != &host) {
     throw std::logic_error(
         "run_generic: the host given is not the current host, so the module would "
         "reach another host's services");
@@ -156,12 +156,12 @@ std::string GenericRun::failure() const {
   return {};
 }
 
-GenericRun run_generic_server(LoadedModule &module, Host &host, const std::string &server_name) {
+GenericRun run_generic_server(LoadedModule &module, host::Host &host, const std::string &server_name) {
   const std::size_t messages_before = host.messages().size();
   const std::size_t placeholders_before = host.placeholder_calls().size();
   GenericRun run;
   run.result = run_generic(module, host, server_name);
-  const std::vector<HostMessage> messages = host.messages();
+  const std::vector<host::HostMessage> messages = host.messages();
   for (std::size_t i = messages_before; i < messages.size(); ++i) {
     if (messages[i].kind == "error") {
       run.error = messages[i];
@@ -188,4 +188,4 @@ std::string describe_result(int code) {
   }
 }
 
-}  // namespace host
+}  // namespace loader

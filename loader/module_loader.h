@@ -12,9 +12,7 @@
 
 #include "host/host.h"
 
-namespace host {
-
-class Host;
+namespace loader {
 
 // A module file could not be loaded, or a server asked for is not in it.
 // The message names the file and what was expected and found.
@@ -76,7 +74,7 @@ class LoadedModule {
 // Host::evaluate_command. Returns the activation's result code. `host` must
 // be the current Host (std::logic_error otherwise), since the global
 // function answers for that one; a missing server is a ModuleLoadError.
-int run_generic(LoadedModule &module, Host &host, const std::string &server_name);
+int run_generic(LoadedModule &module, host::Host &host, const std::string &server_name);
 
 // What one run of a "LayoutGeneric" server came to, as a user of the host
 // sees it. The host's result codes have no value for "could not finish": a
@@ -85,7 +83,7 @@ int run_generic(LoadedModule &module, Host &host, const std::string &server_name
 struct GenericRun {
   int result = AFUNC_OK;
   // The first error the server posted during the run.
-  std::optional<HostMessage> error;
+  std::optional<host::HostMessage> error;
   // Placeholder members of the host's tables the server called.
   std::vector<std::string> placeholder_calls;
 
@@ -97,7 +95,7 @@ struct GenericRun {
 };
 
 // run_generic, with what the server posted and called during the run.
-GenericRun run_generic_server(LoadedModule &module, Host &host, const std::string &server_name);
+GenericRun run_generic_server(LoadedModule &module, host::Host &host, const std::string &server_name);
 
 // Words for an activation result code: "ok", "bad version",
 // "missing host service", "unusable local data", "not for this
@@ -107,4 +105,4 @@ std::string describe_result(int code);
 // The machine word a module's descriptor must carry to be loaded here.
 unsigned int expected_machine_word();
 
-}  // namespace host
+}  // namespace loader

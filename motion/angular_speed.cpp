@@ -8,7 +8,7 @@
 
 namespace motion {
 
-std::vector<SpeedSample> angular_speed(const host::Item &item, double fps, host::HermiteTangents hermite,
+std::vector<SpeedSample> angular_speed(const scene::Item &item, double fps, scene::HermiteTangents hermite,
                                        double from, double to, int samples_per_frame) {
   std::vector<SpeedSample> speeds;
   if (!(to > from) || !(fps > 0.0) || samples_per_frame < 1) return speeds;

@@ -17,7 +17,7 @@ struct SpeedSample {
 
 // At `samples_per_frame` samples a frame from `from` to `to` (seconds), at
 // most kMostSpeedSamples in all (fewer a frame over a long range).
-std::vector<SpeedSample> angular_speed(const host::Item &item, double fps, host::HermiteTangents hermite,
+std::vector<SpeedSample> angular_speed(const scene::Item &item, double fps, scene::HermiteTangents hermite,
                                        double from, double to, int samples_per_frame);
 
 constexpr int kMostSpeedSamples = 200000;

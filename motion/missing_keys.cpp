@@ -12,17 +12,19 @@
 namespace motion {
 namespace {
 
-using host::CurveKey;
-using host::Envelope;
-using host::HermiteTangents;
-using host::Key;
-using host::KeyShape;
+using scene::CurveKey;
+using scene::Envelope;
+using scene::HermiteTangents;
+using scene::Key;
+using scene::KeyShape;
 
 CurveKey curve_key(const Envelope &envelope, const Key *key) {
   return CurveKey{key->time, key->value, envelope.shape(key)};
 }
 
-bool is_hermite(int span_type) { return span_type == host::kSpanHermite || span_type == host::kSpanBezier1D; }
+bool is_hermite(int span_type) {
+  return span_type == scene::kSpanHermite || span_type == scene::kSpanBezier1D;
+}
 
 // A key with its neighbours, as the tangent formulas read them.
 struct KeyAround {
@@ -44,10 +46,10 @@ const CurveKey *or_null(const std::optional<CurveKey> &key) { return key ? &*key
 // The slopes (per second) at a key that the spans on its two sides take
 // from it, where it has a neighbour on that side.
 double in_slope(const KeyAround &k, HermiteTangents hermite) {
-  return host::in_tangent(*k.before, k.key, or_null(k.after), hermite) / (k.key.time - k.before->time);
+  return scene::in_tangent(*k.before, k.key, or_null(k.after), hermite) / (k.key.time - k.before->time);
 }
 double out_slope(const KeyAround &k, HermiteTangents hermite) {
-  return host::out_tangent(or_null(k.before), k.key, *k.after, hermite) / (k.after->time - k.key.time);
+  return scene::out_tangent(or_null(k.before), k.key, *k.after, hermite) / (k.after->time - k.key.time);
 }
 
 // Sets a Hermite key's stored tangent so that, between its neighbours as
@@ -73,8 +75,8 @@ double hermite_span_slope(const KeyAround &start, const KeyAround &end, double t
                           HermiteTangents hermite) {
   const double span = end.key.time - start.key.time;
   const double u = (time - start.key.time) / span;
-  const double out = host::out_tangent(or_null(start.before), start.key, end.key, hermite);
-  const double in = host::in_tangent(start.key, end.key, or_null(end.after), hermite);
+  const double out = scene::out_tangent(or_null(start.before), start.key, end.key, hermite);
+  const double in = scene::in_tangent(start.key, end.key, or_null(end.after), hermite);
   const double d01 = 6 * u - 6 * u * u;
   const double d10 = 3 * u * u - 4 * u + 1;
   const double d11 = 3 * u * u - 2 * u;
@@ -90,12 +92,12 @@ Point lerp(const Point &a, const Point &b, double s) {
 
 // The parameter at which the Bezier's time is `time`, to the last bit the
 // bisection can tell (its time increases along the span).
-double bezier_parameter_at(const host::BezierControls &controls, double time) {
+double bezier_parameter_at(const scene::BezierControls &controls, double time) {
   double low = 0.0, high = 1.0;
   for (int step = 0; step < 200 && high - low > 0.0; ++step) {
     const double middle = 0.5 * (low + high);
     if (middle == low || middle == high) break;
-    if (host::bezier_point(middle, controls.time) > time) {
+    if (scene::bezier_point(middle, controls.time) > time) {
       high = middle;
     } else {
       low = middle;
@@ -128,8 +130,8 @@ class LocalCurve {
     const CurveKey &start = keys_[span], &end = keys_[span + 1];
     if (time == start.time) return start.value;
     if (time == end.time) return end.value;
-    return host::span_value(span > 0 ? &keys_[span - 1] : nullptr, start, end,
-                            span + 2 < n ? &keys_[span + 2] : nullptr, time, hermite);
+    return scene::span_value(span > 0 ? &keys_[span - 1] : nullptr, start, end,
+                             span + 2 < n ? &keys_[span + 2] : nullptr, time, hermite);
   }
 
  private:
@@ -141,7 +143,7 @@ class LocalCurve {
 // Tension, continuity and bias of the TCB key `key` that keep its curve
 // closest to `original` around it (the largest difference, sampled over the
 // spans whose tangents it feeds), by a coordinate search.
-void fit_tcb_key(Envelope &envelope, const Key *key, const host::CurveSampler &original,
+void fit_tcb_key(Envelope &envelope, const Key *key, const scene::CurveSampler &original,
                  HermiteTangents hermite) {
   const Key *from = key->prev != nullptr && key->prev->prev != nullptr ? key->prev->prev : key->prev;
   const Key *to = key->next != nullptr && key->next->next != nullptr ? key->next->next : key->next;
@@ -196,11 +198,11 @@ void fit_tcb_key(Envelope &envelope, const Key *key, const host::CurveSampler &o
 bool add_beyond_ends(Envelope &envelope, double time, HermiteTangents hermite) {
   const bool after_last = time > envelope.last()->time;
   Key *end = after_last ? envelope.last() : envelope.first();
-  if ((after_last ? envelope.post_behavior : envelope.pre_behavior) != host::kBehaviorConstant) return false;
+  if ((after_last ? envelope.post_behavior : envelope.pre_behavior) != scene::kBehaviorConstant) return false;
   const KeyAround end_before = around(envelope, end);
   Key *added = envelope.create(time, end->value);
   KeyShape flat;
-  flat.span_type = host::kSpanLinear;  // a straight span between equal values
+  flat.span_type = scene::kSpanLinear;  // a straight span between equal values
   envelope.set_shape(added, flat);
   const KeyShape end_shape = envelope.shape(end);
   if (after_last) {
@@ -215,7 +217,7 @@ bool add_beyond_ends(Envelope &envelope, double time, HermiteTangents hermite) {
   if (is_hermite(end_shape.span_type)) {
     set_in_slope(envelope, end, 0.0, hermite);
     if (end_before.after) set_out_slope(envelope, end, out_slope(end_before, hermite), hermite);
-  } else if (end_shape.span_type == host::kSpanBezier2D) {
+  } else if (end_shape.span_type == scene::kSpanBezier2D) {
     KeyShape shape = end_shape;
     shape.params[0] = (time - end->time) / 3.0;
     shape.params[1] = 0.0;
@@ -225,14 +227,14 @@ bool add_beyond_ends(Envelope &envelope, double time, HermiteTangents hermite) {
 }
 
 // Adds a key at `time` between the keys `start` and `end`.
-void add_between(Envelope &envelope, Key *start, Key *end, double time, const host::CurveSampler &original,
+void add_between(Envelope &envelope, Key *start, Key *end, double time, const scene::CurveSampler &original,
                  HermiteTangents hermite) {
   const KeyAround a = around(envelope, start), b = around(envelope, end);
   const int span_type = b.key.shape.span_type;
-  const double value = host::span_value(or_null(a.before), a.key, b.key, or_null(b.after), time, hermite);
+  const double value = scene::span_value(or_null(a.before), a.key, b.key, or_null(b.after), time, hermite);
 
-  if (span_type == host::kSpanBezier2D) {
-    const host::BezierControls c = host::bezier_2d_controls(a.key, b.key);
+  if (span_type == scene::kSpanBezier2D) {
+    const scene::BezierControls c = scene::bezier_2d_controls(a.key, b.key);
     const double s = bezier_parameter_at(c, time);
     const Point p0{c.time[0], c.value[0]}, p1{c.time[1], c.value[1]}, p2{c.time[2], c.value[2]},
         p3{c.time[3], c.value[3]};
@@ -240,14 +242,14 @@ void add_between(Envelope &envelope, Key *start, Key *end, double time, const ho
     const Point p012 = lerp(p01, p12, s), p123 = lerp(p12, p23, s), split = lerp(p012, p123, s);
     Key *added = envelope.create(time, split.value);
     KeyShape shape;
-    shape.span_type = host::kSpanBezier2D;
+    shape.span_type = scene::kSpanBezier2D;
     shape.params[0] = p012.time - time;
     shape.params[1] = p012.value - split.value;
     shape.params[2] = p123.time - time;
     shape.params[3] = p123.value - split.value;
     envelope.set_shape(added, shape);
     KeyShape start_shape = a.key.shape;
-    if (start_shape.span_type == host::kSpanBezier2D) {
+    if (start_shape.span_type == scene::kSpanBezier2D) {
       start_shape.params[2] = p01.time - start->time;
       start_shape.params[3] = p01.value - start->value;
     } else {
@@ -288,14 +290,14 @@ void add_between(Envelope &envelope, Key *start, Key *end, double time, const ho
     set_in_slope(envelope, end, in_slope(b, hermite), hermite);
     if (b.after) set_out_slope(envelope, end, out_slope(b, hermite), hermite);
   }
-  if (span_type == host::kSpanTcb) fit_tcb_key(envelope, added, original, hermite);
+  if (span_type == scene::kSpanTcb) fit_tcb_key(envelope, added, original, hermite);
 }
 
 // Adds a key at `time` to `envelope`, which has none there. `before` is a
 // key at or before `time`, or null: where the search for the span starts
 // (times come in increasing order). Returns false when the time is passed
 // over.
-bool add_key(Envelope &envelope, double time, Key *&before, const host::CurveSampler &original,
+bool add_key(Envelope &envelope, double time, Key *&before, const scene::CurveSampler &original,
              HermiteTangents hermite) {
   if (envelope.size() == 0) {
     envelope.create(time, 0.0);  // a curve without keys is 0 throughout, as is one key of 0
@@ -311,7 +313,7 @@ bool add_key(Envelope &envelope, double time, Key *&before, const host::CurveSam
 
 // The largest difference between two curves, sampled over both ranges and
 // at every key of either.
-void measure_change(const host::CurveSampler &before, const host::CurveSampler &after, double fps,
+void measure_change(const scene::CurveSampler &before, const scene::CurveSampler &after, double fps,
                     int channel, MissingKeys &result) {
   if (after.size() == 0) return;
   std::vector<double> times;
@@ -335,7 +337,7 @@ void measure_change(const host::CurveSampler &before, const host::CurveSampler &
 
 }  // namespace
 
-MissingKeys add_missing_keys(host::Item &item, double fps, HermiteTangents hermite) {
+MissingKeys add_missing_keys(scene::Item &item, double fps, HermiteTangents hermite) {
   MissingKeys result;
   std::array<Envelope *, 3> channels{};
   for (int c = 0; c < 3; ++c) {
@@ -359,7 +361,7 @@ MissingKeys add_missing_keys(host::Item &item, double fps, HermiteTangents hermi
   }
   for (int c = 0; c < 3; ++c) {
     if (changed[c])
-      measure_change(original.channel(c), host::CurveSampler(*channels[c], hermite), fps, c, result);
+      measure_change(original.channel(c), scene::CurveSampler(*channels[c], hermite), fps, c, result);
   }
   return result;
 }

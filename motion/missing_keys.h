@@ -40,7 +40,7 @@ struct MissingKeys {
 // Adds the missing keys of `item`'s rotation channels and measures how far
 // each curve moved, sampled kChangeSamplesPerFrame times a frame over its
 // keyed range (`fps` frames per second) and at every key.
-MissingKeys add_missing_keys(host::Item &item, double fps, host::HermiteTangents hermite);
+MissingKeys add_missing_keys(scene::Item &item, double fps, scene::HermiteTangents hermite);
 
 constexpr int kChangeSamplesPerFrame = 8;
 

@@ -9,18 +9,18 @@ void negate(double &value) { value = value == 0.0 ? 0.0 : -value; }
 
 }  // namespace
 
-host::KeyShape reflected_pitch_shape(const host::KeyShape &shape) {
-  host::KeyShape reflected = shape;
+scene::KeyShape reflected_pitch_shape(const scene::KeyShape &shape) {
+  scene::KeyShape reflected = shape;
   double *p = reflected.params;  // p[0] is p1
   switch (shape.span_type) {
-    case host::kSpanTcb:
-    case host::kSpanHermite:
-    case host::kSpanBezier1D:
-    case host::kSpanLinear:
+    case scene::kSpanTcb:
+    case scene::kSpanHermite:
+    case scene::kSpanBezier1D:
+    case scene::kSpanLinear:
       negate(p[3]);
       negate(p[4]);
       break;
-    case host::kSpanBezier2D:
+    case scene::kSpanBezier2D:
       negate(p[1]);
       negate(p[3]);
       negate(p[4]);
@@ -30,13 +30,13 @@ host::KeyShape reflected_pitch_shape(const host::KeyShape &shape) {
   return reflected;
 }
 
-std::size_t reflect_pitch_slopes(host::Envelope &pitch, const std::vector<double> &times) {
+std::size_t reflect_pitch_slopes(scene::Envelope &pitch, const std::vector<double> &times) {
   std::size_t changed = 0;
   for (const double time : times) {
-    const host::Key *key = pitch.find(time);
+    const scene::Key *key = pitch.find(time);
     if (key == nullptr) continue;
-    const host::KeyShape shape = pitch.shape(key);
-    const host::KeyShape reflected = reflected_pitch_shape(shape);
+    const scene::KeyShape shape = pitch.shape(key);
+    const scene::KeyShape reflected = reflected_pitch_shape(shape);
     bool differs = false;
     for (int i = 0; i < 6; ++i) differs = differs || reflected.params[i] != shape.params[i];
     if (!differs) continue;

@@ -22,10 +22,10 @@ namespace motion {
 // (their own tangents follow from the values). Stepped keys and time
 // offsets stay. A zero stays a positive zero, so that a writer leaves its
 // text alone.
-host::KeyShape reflected_pitch_shape(const host::KeyShape &shape);
+scene::KeyShape reflected_pitch_shape(const scene::KeyShape &shape);
 
 // Gives the keys of `pitch` at `times` (exactly) their reflected shapes;
 // times without a key are passed over. Returns how many shapes changed.
-std::size_t reflect_pitch_slopes(host::Envelope &pitch, const std::vector<double> &times);
+std::size_t reflect_pitch_slopes(scene::Envelope &pitch, const std::vector<double> &times);
 
 }  // namespace motion

@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
-#include "scene/envelope_evaluation.h"
-#include "scene/scene.h"
 #include "motion/channel_roles.h"
 #include "motion/orientation.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 
 namespace motion {
 
@@ -19,16 +19,16 @@ extern const std::array<const char *, 3> kRotationChannels;
 // in increasing time.
 class RotationCurves {
  public:
-  RotationCurves(const host::Item &item, host::HermiteTangents hermite);
+  RotationCurves(const scene::Item &item, scene::HermiteTangents hermite);
 
   Orientation at(double time) const;
-  const host::CurveSampler &channel(int index) const { return curves_[index]; }
+  const scene::CurveSampler &channel(int index) const { return curves_[index]; }
 
   // The times at which any of the three has a key, in order, each once.
   std::vector<double> key_times() const;
 
  private:
-  std::array<host::CurveSampler, 3> curves_;
+  std::array<scene::CurveSampler, 3> curves_;
   ChannelRoles roles_;  // the item's rotation order, taken once
 };
 

@@ -9,7 +9,7 @@
 
 namespace motion {
 
-SampledMotion sample_motion(const host::Item &item, double fps, host::HermiteTangents hermite) {
+SampledMotion sample_motion(const scene::Item &item, double fps, scene::HermiteTangents hermite) {
   SampledMotion sampled;
   const RotationCurves curves(item, hermite);
   const std::vector<double> keys = curves.key_times();
@@ -22,7 +22,7 @@ SampledMotion sample_motion(const host::Item &item, double fps, host::HermiteTan
     sampled.times.erase(std::unique(sampled.times.begin(), sampled.times.end()), sampled.times.end());
   }
   for (int c = 0; c < 3; ++c) {
-    const host::CurveSampler &curve = curves.channel(c);
+    const scene::CurveSampler &curve = curves.channel(c);
     if (curve.size() == 0) continue;
     sampled.values[c].reserve(sampled.times.size());
     for (const double time : sampled.times) sampled.values[c].push_back(curve.at(time));

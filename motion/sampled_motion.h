@@ -22,7 +22,7 @@ struct SampledMotion {
 // angular speed measured kSamplesPerFrame times a frame (motion/spins.h)
 // and reduced to at most kSpeedBuckets values, each the fastest within its
 // bucket, so that a flip's spike survives however long the scene.
-SampledMotion sample_motion(const host::Item &item, double fps, host::HermiteTangents hermite);
+SampledMotion sample_motion(const scene::Item &item, double fps, scene::HermiteTangents hermite);
 
 constexpr int kCurveSamples = 1200;
 constexpr int kSpeedBuckets = 600;

@@ -19,7 +19,7 @@ int samples_of(double from, double to, double fps) {
 
 }  // namespace
 
-std::vector<Spin> find_spins(const host::Item &item, double fps, host::HermiteTangents hermite) {
+std::vector<Spin> find_spins(const scene::Item &item, double fps, scene::HermiteTangents hermite) {
   const RotationCurves curves(item, hermite);
   const std::vector<double> times = curves.key_times();
   std::vector<Spin> spins;
@@ -42,11 +42,11 @@ std::vector<Spin> find_spins(const host::Item &item, double fps, host::HermiteTa
   return spins;
 }
 
-std::vector<std::vector<Spin>> find_spins(const std::vector<host::Item *> &items, double fps,
-                                          host::HermiteTangents hermite) {
+std::vector<std::vector<Spin>> find_spins(const std::vector<scene::Item *> &items, double fps,
+                                          scene::HermiteTangents hermite) {
   std::vector<std::vector<Spin>> spins;
   spins.reserve(items.size());
-  for (const host::Item *item : items) spins.push_back(find_spins(*item, fps, hermite));
+  for (const scene::Item *item : items) spins.push_back(find_spins(*item, fps, hermite));
   return spins;
 }
 

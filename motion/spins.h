@@ -27,10 +27,10 @@ struct Spin {
 };
 
 // The spins of `item`'s rotation, in time order; `fps` frames per second.
-std::vector<Spin> find_spins(const host::Item &item, double fps, host::HermiteTangents hermite);
+std::vector<Spin> find_spins(const scene::Item &item, double fps, scene::HermiteTangents hermite);
 // Those of each of `items`, in that order.
-std::vector<std::vector<Spin>> find_spins(const std::vector<host::Item *> &items, double fps,
-                                          host::HermiteTangents hermite);
+std::vector<std::vector<Spin>> find_spins(const std::vector<scene::Item *> &items, double fps,
+                                          scene::HermiteTangents hermite);
 
 // The spins of a command's items, by item in its order: as the scene was and
 // as the command left it.

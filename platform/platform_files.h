@@ -8,7 +8,7 @@
 // platform (platform_files_posix.cpp; the Windows build has its own file).
 // Paths are UTF-8 text. Nothing here decides policy (which kinds of file may
 // be written, how errors read): file_io.cpp does, on top of this.
-namespace cli::platform {
+namespace platform {
 
 // What a path names, without following a symbolic link at its end.
 enum class PathKind {
@@ -78,4 +78,4 @@ std::string program_folder();
 // system's ANSI code page (Windows).
 std::vector<std::string> arguments(int argc, char **argv);
 
-}  // namespace cli::platform
+}  // namespace platform

@@ -11,7 +11,7 @@
 
 #include "platform/platform_files.h"
 
-namespace cli::platform {
+namespace platform {
 namespace {
 
 std::string system_reason() { return std::strerror(errno); }
@@ -212,4 +212,4 @@ std::vector<std::string> arguments(int argc, char **argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-}  // namespace cli::platform
+}  // namespace platform

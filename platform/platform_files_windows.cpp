@@ -16,11 +16,11 @@
 #include "platform/platform_files.h"
 #include "platform/utf16_text.h"
 
-namespace cli::platform {
+namespace platform {
 namespace {
 
-using host::platform::narrow;
-using host::platform::wide;
+using platform::narrow;
+using platform::wide;
 
 // The system's words for an error code, without the line break they end with.
 std::string system_reason(DWORD code = GetLastError()) {
@@ -335,4 +335,4 @@ std::vector<std::string> arguments(int argc, char **argv) {
   return result;
 }
 
-}  // namespace cli::platform
+}  // namespace platform

@@ -2,7 +2,7 @@
 
 #include <malloc.h>
 
-namespace host {
+namespace platform {
 namespace {
 
 // Blocks below this size come from the heap, not from a mapping of their own
@@ -28,4 +28,4 @@ bool tune_allocator_for_large_scenes() {
 #endif
 }
 
-}  // namespace host
+}  // namespace platform

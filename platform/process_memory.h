@@ -1,6 +1,6 @@
 #pragma once
 
-namespace host {
+namespace platform {
 
 // Sets the C allocator of this process up as a host that runs commands over
 // large scenes wants it. A scan allocates its working set (megabytes for
@@ -15,4 +15,4 @@ namespace host {
 // the allocator refused a setting (the process then runs with the defaults).
 bool tune_allocator_for_large_scenes();
 
-}  // namespace host
+}  // namespace platform

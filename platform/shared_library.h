@@ -5,7 +5,7 @@
 // The system's loader for shared libraries (module files), in one small
 // layer per platform: dlopen on POSIX systems (shared_library_posix.cpp),
 // LoadLibraryW on Windows (shared_library_windows.cpp). Paths are UTF-8.
-namespace host::platform {
+namespace platform {
 
 // Why `path` cannot be opened as a module file before the loader is even
 // asked: "file not found", "is a directory, expected a module file", or
@@ -23,4 +23,4 @@ void *find_symbol(void *library, const char *name);
 // Unloads a library opened by open_library.
 void close_library(void *library);
 
-}  // namespace host::platform
+}  // namespace platform

@@ -7,7 +7,7 @@
 
 #include "platform/shared_library.h"
 
-namespace host::platform {
+namespace platform {
 
 std::string module_file_refusal(const std::string &path) {
   struct stat status {};
@@ -39,4 +39,4 @@ void *find_symbol(void *library, const char *name) {
 
 void close_library(void *library) { dlclose(library); }
 
-}  // namespace host::platform
+}  // namespace platform

@@ -7,7 +7,7 @@
 #include "platform/shared_library.h"
 #include "platform/utf16_text.h"
 
-namespace host::platform {
+namespace platform {
 namespace {
 
 // The system's message for an error code, in UTF-8, without the line break
@@ -65,4 +65,4 @@ void *find_symbol(void *library, const char *name) {
 
 void close_library(void *library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
-}  // namespace host::platform
+}  // namespace platform

@@ -2,8 +2,8 @@
 
 // Whether the standard error stream is a terminal, where the progress
 // monitor may redraw its line (terminal_posix.cpp, terminal_windows.cpp).
-namespace host::platform {
+namespace platform {
 
 bool standard_error_is_terminal();
 
-}  // namespace host::platform
+}  // namespace platform

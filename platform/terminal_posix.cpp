@@ -2,8 +2,8 @@
 
 #include "platform/terminal.h"
 
-namespace host::platform {
+namespace platform {
 
 bool standard_error_is_terminal() { return isatty(STDERR_FILENO) != 0; }
 
-}  // namespace host::platform
+}  // namespace platform

@@ -2,7 +2,7 @@
 
 #include "platform/terminal.h"
 
-namespace host::platform {
+namespace platform {
 
 // A console answers GetConsoleMode; a file or a pipe does not (the C
 // library's _isatty also says yes for the NUL device). The progress line
@@ -16,4 +16,4 @@ bool standard_error_is_terminal() {
          SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
-}  // namespace host::platform
+}  // namespace platform

@@ -4,9 +4,9 @@
 // Windows' wide-character calls take. Windows builds only.
 #include <string>
 
-namespace host::platform {
+namespace platform {
 
 std::wstring wide(const std::string &text);
 std::string narrow(const std::wstring &text);
 
-}  // namespace host::platform
+}  // namespace platform

@@ -2,7 +2,7 @@
 
 #include "platform/utf16_text.h"
 
-namespace host::platform {
+namespace platform {
 
 std::wstring wide(const std::string &text) {
   if (text.empty()) return {};
@@ -22,4 +22,4 @@ std::string narrow(const std::wstring &text) {
   return result;
 }
 
-}  // namespace host::platform
+}  // namespace platform

@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-namespace host {
+namespace scene {
 
 Envelope::~Envelope() = default;
 
@@ -297,4 +297,4 @@ void Envelope::unlink(Key *key) {
   key->next = nullptr;
 }
 
-}  // namespace host
+}  // namespace scene

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace host {
+namespace scene {
 
 // Shape of the span that ends at a key, as scene files store it.
 struct KeyShape {
@@ -157,4 +157,4 @@ class Envelope {
   mutable double finger_time_ = 0.0;
 };
 
-}  // namespace host
+}  // namespace scene

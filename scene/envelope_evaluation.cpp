@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace host {
+namespace scene {
 namespace {
 
 // The reference divides a 2D Bezier handle's value offset by its time
@@ -180,4 +180,4 @@ double evaluate_envelope(const Envelope &envelope, double time, HermiteTangents 
   return evaluate_curve(EnvelopeKeys(envelope), settings, time);
 }
 
-}  // namespace host
+}  // namespace scene

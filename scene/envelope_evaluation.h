@@ -14,7 +14,7 @@
 // key k to key k+1, over Δ_k = t_{k+1} - t_k, and is shaped by key k+1's
 // span type. A span's cubic is written in u = (t - t_k)/Δ_k, so its tangents
 // are dv/du (a slope per second is the tangent divided by Δ_k).
-namespace host {
+namespace scene {
 
 enum SpanType : int {
   kSpanTcb = 0,
@@ -217,4 +217,4 @@ double evaluate_curve(const Keys &keys, const CurveSettings &settings, double ti
   }
 }
 
-}  // namespace host
+}  // namespace scene

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <unordered_set>
 
-namespace host {
+namespace scene {
 
 const std::array<const char *, kChannelCount> kChannelNames = {"Position.X", "Position.Y", "Position.Z",
                                                                "Rotation.H", "Rotation.P", "Rotation.B",
@@ -171,4 +171,4 @@ void Scene::remove_from_selection(Item *item) {
 
 void Scene::clear_selection() { selection_.clear(); }
 
-}  // namespace host
+}  // namespace scene

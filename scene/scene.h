@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "scene/envelope.h"
 #include "rotation/rotation_order.h"
+#include "scene/envelope.h"
 
-namespace host {
+namespace scene {
 
 enum class ItemKind { Object, Null, Bone, Light, Camera };
 
@@ -105,4 +105,4 @@ class Scene {
   double fps_ = 30.0;
 };
 
-}  // namespace host
+}  // namespace scene

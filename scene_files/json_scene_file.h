@@ -4,7 +4,7 @@
 
 #include "scene/scene.h"
 
-namespace host {
+namespace scene_files {
 
 // Scenes in the project's own JSON format (docs/scene-format.md):
 //
@@ -29,12 +29,12 @@ namespace host {
 // `scene`, which should hold no items yet. Throws SceneFileError: for a JSON
 // syntax error with the line, for anything else with the JSON path of the
 // offending value (e.g. "items[2].channels.Rotation.X: unknown channel").
-void read_json_scene(const std::string &text, const std::string &file_name, Scene &scene);
+void read_json_scene(const std::string &text, const std::string &file_name, scene::Scene &scene);
 
 // The scene as JSON text in the same format: every item with its channels
 // that have keys, the selection and the current time. Reading the text back
 // gives the same scene. Throws SceneFileError when a key is not a finite
 // number, which JSON cannot hold.
-std::string write_json_scene(const Scene &scene, const std::string &file_name);
+std::string write_json_scene(const scene::Scene &scene, const std::string &file_name);
 
-}  // namespace host
+}  // namespace scene_files

@@ -5,25 +5,25 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "text/frame_time.h"
 #include "scene_files/json_scene_file.h"
+#include "scene_files/scene_file_error.h"
+#include "text/frame_time.h"
 #include "text/number_text.h"
 #include "text/printable_text.h"
-#include "scene_files/scene_file_error.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 using Json = nlohmann::json;
 
 constexpr int kFormatVersion = 1;
 
-const std::map<std::string, ItemKind> &kinds_by_name() {
-  static const std::map<std::string, ItemKind> kinds = {{"object", ItemKind::Object},
-                                                        {"null", ItemKind::Null},
-                                                        {"bone", ItemKind::Bone},
-                                                        {"light", ItemKind::Light},
-                                                        {"camera", ItemKind::Camera}};
+const std::map<std::string, scene::ItemKind> &kinds_by_name() {
+  static const std::map<std::string, scene::ItemKind> kinds = {{"object", scene::ItemKind::Object},
+                                                               {"null", scene::ItemKind::Null},
+                                                               {"bone", scene::ItemKind::Bone},
+                                                               {"light", scene::ItemKind::Light},
+                                                               {"camera", scene::ItemKind::Camera}};
   return kinds;
 }
 
@@ -57,7 +57,7 @@ std::string parse_error_reason(const std::string &what) {
   const std::size_t column = what.find("column ");
   const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
   // The library quotes what it read: it may hold any bytes of the file.
-  return printable(colon == std::string::npos ? what : what.substr(colon + 2));
+  return text::printable(colon == std::string::npos ? what : what.substr(colon + 2));
 }
 
 // The error for a number the library could not hold, from its message
@@ -71,13 +71,14 @@ SceneFileError number_overflow_error(const std::string &text, const std::string 
       open != std::string::npos && close > open ? what.substr(open + 1, close - open - 1) : "";
   const std::size_t at = number.empty() ? std::string::npos : text.find(number);
   const int line = at == std::string::npos ? 0 : line_of_byte(text, at + 1);
-  return SceneFileError(file_name, line,
-                        "expected a number a double can hold, found " + quoted_token(number, kShownLength));
+  return SceneFileError(
+      file_name, line,
+      "expected a number a double can hold, found " + text::quoted_token(number, kShownLength));
 }
 
 class JsonSceneReader {
  public:
-  JsonSceneReader(const std::string &file_name, Scene &scene) : file_name_(file_name), scene_(scene) {}
+  JsonSceneReader(const std::string &file_name, scene::Scene &scene) : file_name_(file_name), scene_(scene) {}
 
   void read(const Json &root) {
     require_object(root, "");
@@ -98,9 +99,9 @@ class JsonSceneReader {
       fail("frame", "give the current time either as \"time\" (seconds) or as \"frame\", not both");
     }
     if (root.contains("time"))
-      scene_.set_current_time(snap_to_frame(number(root["time"], "time", "seconds"), fps));
+      scene_.set_current_time(text::snap_to_frame(number(root["time"], "time", "seconds"), fps));
     if (root.contains("frame"))
-      scene_.set_current_time(frame_time(number(root["frame"], "frame", "a frame"), fps));
+      scene_.set_current_time(text::frame_time(number(root["frame"], "frame", "a frame"), fps));
 
     if (!root.contains("items")) fail("items", "missing: expected the list of items (it may be empty: [])");
     read_items(root["items"]);
@@ -109,7 +110,7 @@ class JsonSceneReader {
 
  private:
   struct Pending {
-    Item *item;
+    scene::Item *item;
     std::string parent;
     std::string path;
   };
@@ -161,7 +162,7 @@ class JsonSceneReader {
       const std::string name = text(entry["name"], path + ".name", "the item's name");
       if (name.empty()) fail(path + ".name", "expected a name, found an empty string");
       if (scene_.find_item(name) != nullptr)
-        fail(path + ".name", "a second item named " + quoted_token(name));
+        fail(path + ".name", "a second item named " + text::quoted_token(name));
       if (!entry.contains("kind"))
         fail(path, "missing \"kind\": expected object, null, bone, light or camera");
       const std::string kind_name =
@@ -169,14 +170,14 @@ class JsonSceneReader {
       const auto kind = kinds_by_name().find(kind_name);
       if (kind == kinds_by_name().end()) {
         fail(path + ".kind",
-             "expected object, null, bone, light or camera, found " + quoted_token(kind_name));
+             "expected object, null, bone, light or camera, found " + text::quoted_token(kind_name));
       }
       const std::uint32_t id = entry.contains("id") ? read_id(entry["id"], path + ".id", kind->second) : 0;
-      Item *item = nullptr;
+      scene::Item *item = nullptr;
       try {
         item = &scene_.add_item(name, kind->second, id);
       } catch (const std::invalid_argument &) {
-        fail(path + ".id", "id " + hex_id_text(id) + " is already used by another item");
+        fail(path + ".id", "id " + text::hex_id_text(id) + " is already used by another item");
       }
       if (entry.contains("parent")) {
         parents.push_back(
@@ -186,9 +187,9 @@ class JsonSceneReader {
       if (entry.contains("channels")) read_channels(*item, entry["channels"], path + ".channels");
     }
     for (const Pending &pending : parents) {
-      const Item *parent = scene_.find_item(pending.parent);
+      const scene::Item *parent = scene_.find_item(pending.parent);
       if (parent == nullptr)
-        fail(pending.path + ".parent", "no item is named " + quoted_token(pending.parent));
+        fail(pending.path + ".parent", "no item is named " + text::quoted_token(pending.parent));
       if (parent == pending.item) fail(pending.path + ".parent", "an item cannot be its own parent");
       pending.item->parent_id = parent->id;
     }
@@ -197,43 +198,44 @@ class JsonSceneReader {
 
   // "HPB", "phb", ...: the three letters from the outside in, any case; the
   // text is kept for writing the scene back as it was.
-  void read_rotation_order(Item &item, const Json &value, const std::string &item_path) const {
+  void read_rotation_order(scene::Item &item, const Json &value, const std::string &item_path) const {
     const std::string path = item_path + ".rotation_order";
     const std::string letters = text(value, path, "a rotation order such as \"HPB\"");
     const auto order = KeyFrame::rotation_order_from_letters(letters);
     if (!order) {
-      fail(path, "item " + quoted_token(item.name) +
+      fail(path, "item " + text::quoted_token(item.name) +
                      ": expected a rotation order, one of HPB, HBP, PHB, PBH, BHP, BPH (the letters "
                      "from the outside in, any case), found " +
-                     quoted_token(letters));
+                     text::quoted_token(letters));
     }
     item.rotation_order = *order;
     item.rotation_order_text = letters;
   }
 
-  std::uint32_t read_id(const Json &value, const std::string &path, ItemKind kind) const {
+  std::uint32_t read_id(const Json &value, const std::string &path, scene::ItemKind kind) const {
     std::string digits = text(value, path, "a hex id such as \"10000000\"");
     if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) digits.erase(0, 2);
     std::uint32_t id = 0;
-    if (!parse_hex_id_token(digits, id) || (id >> 28) != item_kind_digit(kind)) {
+    if (!text::parse_hex_id_token(digits, id) || (id >> 28) != item_kind_digit(kind)) {
       fail(path, "expected a " + std::string(item_kind_name(kind)) + " id: 8 hex digits beginning with " +
                      std::to_string(item_kind_digit(kind)) + ", found " +
-                     quoted_token(value.get<std::string>()));
+                     text::quoted_token(value.get<std::string>()));
     }
     return id;
   }
 
-  void read_channels(Item &item, const Json &channels, const std::string &path) {
+  void read_channels(scene::Item &item, const Json &channels, const std::string &path) {
     require_object(channels, path);
     for (const auto &[name, keys] : channels.items()) {
       const std::string channel_path = path + "." + name;
-      Channel *channel = item.channel(name);
+      scene::Channel *channel = item.channel(name);
       if (channel == nullptr) {
         std::string list;
-        for (const char *known : kChannelNames) list += (list.empty() ? "" : ", ") + std::string(known);
+        for (const char *known : scene::kChannelNames)
+          list += (list.empty() ? "" : ", ") + std::string(known);
         fail(channel_path, "unknown channel; expected one of " + list);
       }
-      Envelope *envelope = &channel->envelope;
+      scene::Envelope *envelope = &channel->envelope;
       // The keys alone, or {"keys": [...], "behaviors": [pre, post], "modifiers": [...]}.
       const Json *key_list = &keys;
       std::string list_path = channel_path;
@@ -260,10 +262,10 @@ class JsonSceneReader {
                            "p6], found ") +
                    (key.is_array() ? "an array of " + std::to_string(key.size()) : json_type_name(key)));
         }
-        const double time = snap_to_frame(number(key[0], key_path + "[0]", "the key's time in seconds"),
-                                          scene_.frames_per_second());
+        const double time = text::snap_to_frame(number(key[0], key_path + "[0]", "the key's time in seconds"),
+                                                scene_.frames_per_second());
         const double value = number(key[1], key_path + "[1]", "the key's value");
-        KeyShape shape;
+        scene::KeyShape shape;
         if (key.size() == 9) {
           const double type = number(key[2], key_path + "[2]", "the span type, 0 to 5");
           if (type != std::floor(type) || type < 0 || type > 5)
@@ -280,7 +282,7 @@ class JsonSceneReader {
     }
   }
 
-  void read_behaviors(Envelope &envelope, const Json &behaviors, const std::string &path) {
+  void read_behaviors(scene::Envelope &envelope, const Json &behaviors, const std::string &path) {
     if (!behaviors.is_array() || behaviors.size() != 2)
       fail(path, "expected [pre, post], two behaviour codes from 0 to 5");
     int codes[2] = {1, 1};
@@ -297,7 +299,7 @@ class JsonSceneReader {
 
   // Channel modifiers are kept by server name only: the channel's keys are
   // all that is evaluated.
-  void read_modifiers(Channel &channel, const Json &modifiers, const std::string &path) {
+  void read_modifiers(scene::Channel &channel, const Json &modifiers, const std::string &path) {
     if (!modifiers.is_array())
       fail(path, std::string("expected an array of server names, found ") + json_type_name(modifiers));
     for (std::size_t index = 0; index < modifiers.size(); ++index) {
@@ -311,10 +313,10 @@ class JsonSceneReader {
   void reject_parent_cycles() const {
     const std::size_t count = scene_.items().size();
     for (const auto &item : scene_.items()) {
-      const Item *at = item.get();
+      const scene::Item *at = item.get();
       for (std::size_t steps = 0; at != nullptr && at->parent_id != 0; ++steps) {
         if (steps > count)
-          fail("items", "the parents of " + quoted_token(item->name) + " go round in a circle");
+          fail("items", "the parents of " + text::quoted_token(item->name) + " go round in a circle");
         at = scene_.find_item(at->parent_id);
       }
     }
@@ -324,24 +326,24 @@ class JsonSceneReader {
     if (!selection.is_array()) {
       fail("selection", std::string("expected an array of item names, found ") + json_type_name(selection));
     }
-    std::vector<Item *> chosen;
+    std::vector<scene::Item *> chosen;
     for (std::size_t index = 0; index < selection.size(); ++index) {
       const std::string path = "selection[" + std::to_string(index) + "]";
       const std::string name = text(selection[index], path, "an item's name");
-      Item *item = scene_.find_item(name);
-      if (item == nullptr) fail(path, "no item is named " + quoted_token(name));
+      scene::Item *item = scene_.find_item(name);
+      if (item == nullptr) fail(path, "no item is named " + text::quoted_token(name));
       chosen.push_back(item);
     }
     scene_.select(chosen);
   }
 
   const std::string &file_name_;
-  Scene &scene_;
+  scene::Scene &scene_;
 };
 
 }  // namespace
 
-void read_json_scene(const std::string &text, const std::string &file_name, Scene &scene) {
+void read_json_scene(const std::string &text, const std::string &file_name, scene::Scene &scene) {
   Json root;
   try {
     root = Json::parse(text);
@@ -355,4 +357,4 @@ void read_json_scene(const std::string &text, const std::string &file_name, Scen
   JsonSceneReader(file_name, scene).read(root);
 }
 
-}  // namespace host
+}  // namespace scene_files

@@ -4,17 +4,17 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "text/frame_time.h"
 #include "scene_files/json_scene_file.h"
-#include "text/number_text.h"
 #include "scene_files/scene_file_error.h"
+#include "text/frame_time.h"
+#include "text/number_text.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 using Json = nlohmann::json;
 
-std::string kind_word(ItemKind kind) {
+std::string kind_word(scene::ItemKind kind) {
   std::string word = item_kind_name(kind);
   for (char &c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return word;
@@ -40,7 +40,7 @@ std::string string_text(const std::string &value, const std::string &file_name) 
 
 // An item's rotation order as the file gave it, or in capitals where it was
 // not given and is not H-P-B; empty where nothing is to be written.
-std::string order_text(const Item &item, const std::string &file_name) {
+std::string order_text(const scene::Item &item, const std::string &file_name) {
   if (!item.rotation_order_text.empty() &&
       KeyFrame::rotation_order_from_letters(item.rotation_order_text) == item.rotation_order)
     return item.rotation_order_text;
@@ -56,12 +56,12 @@ std::string order_text(const Item &item, const std::string &file_name) {
 
 }  // namespace
 
-std::string write_json_scene(const Scene &scene, const std::string &file_name) {
+std::string write_json_scene(const scene::Scene &scene, const std::string &file_name) {
   const double fps = scene.frames_per_second();
   std::string out = "{\n  \"version\": 1,\n  \"fps\": " + number_text(fps) + ",\n";
   const double now = scene.current_time();
   const double frame = std::nearbyint(now * fps);
-  if (frame_time(frame, fps) == now) {
+  if (text::frame_time(frame, fps) == now) {
     out += "  \"frame\": " + number_text(frame) + ",\n";
   } else {
     out += "  \"time\": " + number_text(now) + ",\n";
@@ -73,8 +73,9 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
     out += first_item ? "\n" : ",\n";
     first_item = false;
     out += "    {\n      \"name\": " + string_text(item->name, file_name) + ",\n      \"kind\": \"" +
-           kind_word(item->kind) + "\",\n      \"id\": \"" + hex_id_text(item->id) + "\"";
-    if (const Item *parent = scene.find_item(item->parent_id); item->parent_id != 0 && parent != nullptr) {
+           kind_word(item->kind) + "\",\n      \"id\": \"" + text::hex_id_text(item->id) + "\"";
+    if (const scene::Item *parent = scene.find_item(item->parent_id);
+        item->parent_id != 0 && parent != nullptr) {
       out += ",\n      \"parent\": " + string_text(parent->name, file_name);
     }
     if (const std::string order = order_text(*item, file_name); !order.empty()) {
@@ -82,14 +83,14 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
     }
     std::string channels;
     for (const auto &channel : item->channels) {
-      const Envelope &envelope = channel->envelope;
+      const scene::Envelope &envelope = channel->envelope;
       if (envelope.size() == 0 && channel->modifiers.empty()) continue;
       // Behaviours other than constant, or modifiers, make the channel an object.
       const bool with_behaviors = envelope.pre_behavior != 1 || envelope.post_behavior != 1;
       const bool as_object = with_behaviors || !channel->modifiers.empty();
       channels += (channels.empty() ? "\n" : ",\n") + std::string("        ") +
                   string_text(channel->name, file_name) + (as_object ? ": {\"keys\": [" : ": [");
-      for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
+      for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next) {
         if (!std::isfinite(key->time) || !std::isfinite(key->value)) {
           throw SceneFileError(
               file_name, 0,
@@ -97,7 +98,7 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
         }
         // A key of the default shape (TCB, all parameters 0) as [time, value].
         std::string shape;
-        const KeyShape key_shape = envelope.shape(key);
+        const scene::KeyShape key_shape = envelope.shape(key);
         bool plain = key_shape.span_type == 0;
         for (double p : key_shape.params) plain = plain && p == 0.0;
         if (!plain) {
@@ -126,7 +127,7 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
 
   out += "  \"selection\": [";
   bool first_selected = true;
-  for (const Item *item : scene.selection()) {
+  for (const scene::Item *item : scene.selection()) {
     out += (first_selected ? "" : ", ") + string_text(item->name, file_name);
     first_selected = false;
   }
@@ -134,4 +135,4 @@ std::string write_json_scene(const Scene &scene, const std::string &file_name) {
   return out;
 }
 
-}  // namespace host
+}  // namespace scene_files

@@ -4,20 +4,20 @@
 
 #include <algorithm>
 
+#include "scene_files/lws_nested_block.h"
+#include "scene_files/scene_file_error.h"
 #include "text/count_text.h"
 #include "text/frame_time.h"
-#include "scene_files/lws_nested_block.h"
 #include "text/number_text.h"
 #include "text/printable_text.h"
-#include "scene_files/scene_file_error.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 constexpr int kKeyNumberCount = 9;  // value, time, span type, six span parameters
 constexpr int kLastSpanType = 5;
 
-std::string quoted(std::string_view text) { return quoted_line(text); }
+std::string quoted(std::string_view text) { return text::quoted_line(text); }
 
 }  // namespace
 
@@ -37,7 +37,7 @@ void LwsMotionReader::start(int keyword_line, bool strict) {
   seen_ = {};
 }
 
-std::optional<int> LwsMotionReader::read_line(int index, const std::vector<LineToken> &tokens,
+std::optional<int> LwsMotionReader::read_line(int index, const std::vector<text::LineToken> &tokens,
                                               LwsMotionEnvelopes &envelopes) {
   if (pending_channel_ >= 0) {
     if (!(tokens.size() == 2 && tokens[0].text == "{" && tokens[1].text == "Envelope")) {
@@ -58,13 +58,15 @@ std::optional<int> LwsMotionReader::read_line(int index, const std::vector<LineT
   return std::nullopt;
 }
 
-void LwsMotionReader::read_channel_count(int index, const std::vector<LineToken> &tokens) {
+void LwsMotionReader::read_channel_count(int index, const std::vector<text::LineToken> &tokens) {
   long long count = 0;
-  if (tokens.size() != 2 || tokens[0].text != "NumChannels" || !parse_integer_token(tokens[1].text, count)) {
-    fail(index, "expected 'NumChannels <count>' after '" + std::string(trim_blanks(line(keyword_line_))) +
-                    "' on line " + std::to_string(keyword_line_ + 1) + ", found " + quoted(line(index)));
+  if (tokens.size() != 2 || tokens[0].text != "NumChannels" ||
+      !text::parse_integer_token(tokens[1].text, count)) {
+    fail(index, "expected 'NumChannels <count>' after '" +
+                    std::string(text::trim_blanks(line(keyword_line_))) + "' on line " +
+                    std::to_string(keyword_line_ + 1) + ", found " + quoted(line(index)));
   }
-  if (count < 0 || count > kChannelCount) {
+  if (count < 0 || count > scene::kChannelCount) {
     fail(index, "expected a channel count from 0 to 9, found " + std::to_string(count));
   }
   declared_ = count;
@@ -72,12 +74,13 @@ void LwsMotionReader::read_channel_count(int index, const std::vector<LineToken>
   if (count == 0) active_ = false;
 }
 
-void LwsMotionReader::read_channel_line(int index, const std::vector<LineToken> &tokens) {
+void LwsMotionReader::read_channel_line(int index, const std::vector<text::LineToken> &tokens) {
   long long channel = 0;
-  if (tokens.size() != 2 || tokens[0].text != "Channel" || !parse_integer_token(tokens[1].text, channel)) {
+  if (tokens.size() != 2 || tokens[0].text != "Channel" ||
+      !text::parse_integer_token(tokens[1].text, channel)) {
     fail(index, "expected 'Channel <number>' (NumChannels on line " + std::to_string(count_line_ + 1) +
-                    " says " + counted(declared_, "channel", "channels") + ", " + std::to_string(read_) +
-                    " read so far), found " + quoted(line(index)));
+                    " says " + text::counted(declared_, "channel", "channels") + ", " +
+                    std::to_string(read_) + " read so far), found " + quoted(line(index)));
   }
   if (channel < 0 || channel >= declared_) {
     fail(index, "expected a channel number from 0 to " + std::to_string(declared_ - 1) + " (NumChannels " +
@@ -92,13 +95,15 @@ void LwsMotionReader::read_channel_line(int index, const std::vector<LineToken> 
 void LwsMotionReader::finish_before(int index) {
   if (!active_) return;
   if (declared_ < 0) {
-    fail(index, "expected 'NumChannels <count>' after '" + std::string(trim_blanks(line(keyword_line_))) +
-                    "' on line " + std::to_string(keyword_line_ + 1) + ", found " + quoted(line(index)));
+    fail(index, "expected 'NumChannels <count>' after '" +
+                    std::string(text::trim_blanks(line(keyword_line_))) + "' on line " +
+                    std::to_string(keyword_line_ + 1) + ", found " + quoted(line(index)));
   }
   if (pending_channel_ >= 0 || read_ < declared_) {
     fail(index, "expected 'Channel <number>' and its envelope (NumChannels on line " +
-                    std::to_string(count_line_ + 1) + " says " + counted(declared_, "channel", "channels") +
-                    ", " + std::to_string(read_) + " read so far), found " + quoted(line(index)));
+                    std::to_string(count_line_ + 1) + " says " +
+                    text::counted(declared_, "channel", "channels") + ", " + std::to_string(read_) +
+                    " read so far), found " + quoted(line(index)));
   }
   active_ = false;
 }
@@ -121,8 +126,9 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
   const int count_line = open + 1;
   long long declared = 0;
   {
-    const auto tokens = count_line < line_count ? split_tokens(line(count_line)) : std::vector<LineToken>{};
-    if (tokens.size() != 1 || !parse_integer_token(tokens[0].text, declared) || declared < 0) {
+    const auto tokens =
+        count_line < line_count ? text::split_tokens(line(count_line)) : std::vector<text::LineToken>{};
+    if (tokens.size() != 1 || !text::parse_integer_token(tokens[0].text, declared) || declared < 0) {
       fail(count_line,
            "expected the number of keys on the line after '{ Envelope', found " +
                (count_line < line_count ? quoted(line(count_line)) : std::string("the end of file")));
@@ -141,7 +147,7 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
   int index = count_line + 1;
   for (;; ++index) {
     if (index >= line_count) fail(open, "the envelope opened here is not closed: expected '}'");
-    const auto tokens = split_tokens(line(index));
+    const auto tokens = text::split_tokens(line(index));
     const std::string_view word = tokens.empty() ? std::string_view() : tokens[0].text;
     if (word == "}" && tokens.size() == 1) {
       if (envelope.source.keys_end_line < 0) envelope.source.keys_end_line = index;
@@ -184,7 +190,7 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
                     std::to_string(pending_channel_));
   }
   if (listed != declared && (listed != 0 || strict_)) {
-    fail(count_line, "the envelope says it has " + counted(declared, "key", "keys") + " but lists " +
+    fail(count_line, "the envelope says it has " + text::counted(declared, "key", "keys") + " but lists " +
                          std::to_string(listed));
   }
   envelopes[pending_channel_] = std::move(envelope);
@@ -194,24 +200,24 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
   return index;
 }
 
-void LwsMotionReader::read_key(int index, const std::vector<LineToken> &tokens,
+void LwsMotionReader::read_key(int index, const std::vector<text::LineToken> &tokens,
                                LwsParsedEnvelope &envelope) const {
   if (tokens.size() != 1 + kKeyNumberCount) {
     fail(index,
          "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
-             counted(static_cast<long long>(tokens.size()) - 1, "number", "numbers"));
+             text::counted(static_cast<long long>(tokens.size()) - 1, "number", "numbers"));
   }
   static const char *const kFieldNames[kKeyNumberCount] = {"value", "time", "span type", "p1", "p2",
                                                            "p3",    "p4",   "p5",        "p6"};
   double numbers[kKeyNumberCount];
   for (int field = 0; field < kKeyNumberCount; ++field) {
-    if (!parse_double_token(tokens[1 + field].text, numbers[field])) {
+    if (!text::parse_double_token(tokens[1 + field].text, numbers[field])) {
       fail(index, std::string("expected a number for the key's ") + kFieldNames[field] + ", found " +
                       quoted(tokens[1 + field].text));
     }
   }
   long long span_type = 0;
-  if (!parse_integer_token(tokens[3].text, span_type) || span_type < 0 || span_type > kLastSpanType) {
+  if (!text::parse_integer_token(tokens[3].text, span_type) || span_type < 0 || span_type > kLastSpanType) {
     fail(index, "expected a span type from 0 to 5, found " + quoted(tokens[3].text));
   }
   if (!envelope.times_as_written.empty() && !(numbers[1] > envelope.times_as_written.back())) {
@@ -222,7 +228,7 @@ void LwsMotionReader::read_key(int index, const std::vector<LineToken> &tokens,
   if (index != envelope.source.key_line(static_cast<std::int64_t>(envelope.values.size()))) {
     fail(index, "expected the key lines of an envelope one after another");  // guards key_line()
   }
-  KeyShape shape;
+  scene::KeyShape shape;
   shape.span_type = static_cast<int>(span_type);
   bool plain = span_type == 0;
   for (int p = 0; p < 6; ++p) {
@@ -234,43 +240,45 @@ void LwsMotionReader::read_key(int index, const std::vector<LineToken> &tokens,
   envelope.times_as_written.push_back(numbers[1]);
 }
 
-void LwsMotionReader::read_behaviors(int index, const std::vector<LineToken> &tokens,
+void LwsMotionReader::read_behaviors(int index, const std::vector<text::LineToken> &tokens,
                                      LwsParsedEnvelope &envelope) const {
   long long pre = 0, post = 0;
-  if (tokens.size() != 3 || !parse_integer_token(tokens[1].text, pre) ||
-      !parse_integer_token(tokens[2].text, post)) {
+  if (tokens.size() != 3 || !text::parse_integer_token(tokens[1].text, pre) ||
+      !text::parse_integer_token(tokens[2].text, post)) {
     fail(index, "expected 'Behaviors <pre> <post>' (two whole numbers), found " + quoted(line(index)));
   }
   envelope.pre_behavior = static_cast<int>(pre);
   envelope.post_behavior = static_cast<int>(post);
 }
 
-void fill_lws_channel(Channel &channel, LwsParsedEnvelope &parsed, double fps, const std::string &file_name) {
+void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, double fps,
+                      const std::string &file_name) {
   channel.modifiers = std::move(parsed.modifiers);
-  Envelope &envelope = channel.envelope;
+  scene::Envelope &envelope = channel.envelope;
   envelope.pre_behavior = parsed.pre_behavior;
   envelope.post_behavior = parsed.post_behavior;
   envelope.reserve(parsed.values.size());
   std::size_t next_shape = 0;
   for (std::size_t index = 0; index < parsed.values.size(); ++index) {
-    const double time = snap_to_frame(parsed.times_as_written[index], fps);
+    const double time = text::snap_to_frame(parsed.times_as_written[index], fps);
     if (envelope.find(time) != nullptr) {
       throw SceneFileError(file_name, parsed.source.key_line(static_cast<std::int64_t>(index)) + 1,
                            "this key and the key before it fall on the same frame (times within " +
-                               shortest_double_text(kFrameSnapTolerance) + " frames of one whole frame)");
+                               text::shortest_double_text(text::kFrameSnapTolerance) +
+                               " frames of one whole frame)");
     }
-    Key *key = envelope.create(time, parsed.values[index]);
+    scene::Key *key = envelope.create(time, parsed.values[index]);
     envelope.set_origin(key, static_cast<std::int64_t>(index));
     envelope.set_shape(key, next_shape < parsed.shapes.size() &&
                                     parsed.shapes[next_shape].first == static_cast<std::int64_t>(index)
                                 ? parsed.shapes[next_shape++].second
-                                : KeyShape{});
+                                : scene::KeyShape{});
   }
   envelope.forget_shape_edits();  // as the file has them
   // Read and in the scene: the copies go.
   parsed.values = std::vector<double>();
   parsed.times_as_written = std::vector<double>();
-  parsed.shapes = std::vector<std::pair<std::int64_t, KeyShape>>();
+  parsed.shapes = std::vector<std::pair<std::int64_t, scene::KeyShape>>();
 }
 
-}  // namespace host
+}  // namespace scene_files

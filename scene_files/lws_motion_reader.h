@@ -11,7 +11,7 @@
 #include "scene_files/lws_scene_file.h"
 #include "text/text_lines.h"
 
-namespace host {
+namespace scene_files {
 
 // One "Channel i" envelope of an item's motion as read from a .lws file,
 // until the scene is built.
@@ -21,7 +21,7 @@ struct LwsParsedEnvelope {
   std::vector<double> times_as_written;
   // The keys whose shape is not the default (TCB, all parameters 0), by
   // their index: most keys of most scenes take no room here.
-  std::vector<std::pair<std::int64_t, KeyShape>> shapes;
+  std::vector<std::pair<std::int64_t, scene::KeyShape>> shapes;
   int pre_behavior = 1;
   int post_behavior = 1;
   // The blocks nested after the keys and behaviours (channel modifiers), by
@@ -30,7 +30,7 @@ struct LwsParsedEnvelope {
 };
 
 // An item's motion envelopes by channel; those its file lacks stay empty.
-using LwsMotionEnvelopes = std::array<std::optional<LwsParsedEnvelope>, kChannelCount>;
+using LwsMotionEnvelopes = std::array<std::optional<LwsParsedEnvelope>, scene::kChannelCount>;
 
 // Reads the motion block that follows an item's ObjectMotion (BoneMotion,
 // ...) line: NumChannels, then each "Channel i" line and its envelope
@@ -51,7 +51,7 @@ class LwsMotionReader {
   // the channel count, a "Channel i" line or an envelope, which goes to
   // `envelopes`. Returns the last line used, or nothing when the motion
   // already has all its channels and the line is not part of it.
-  std::optional<int> read_line(int index, const std::vector<LineToken> &tokens,
+  std::optional<int> read_line(int index, const std::vector<text::LineToken> &tokens,
                                LwsMotionEnvelopes &envelopes);
 
   // An item declared on line `index`, or the end of the file: the motion
@@ -64,11 +64,12 @@ class LwsMotionReader {
   std::string_view line(int index) const { return file_.line_text(index); }
   int line_count() const { return static_cast<int>(file_.line_count()); }
 
-  void read_channel_count(int index, const std::vector<LineToken> &tokens);
-  void read_channel_line(int index, const std::vector<LineToken> &tokens);
+  void read_channel_count(int index, const std::vector<text::LineToken> &tokens);
+  void read_channel_line(int index, const std::vector<text::LineToken> &tokens);
   int read_envelope(int open, LwsMotionEnvelopes &envelopes);
-  void read_key(int index, const std::vector<LineToken> &tokens, LwsParsedEnvelope &envelope) const;
-  void read_behaviors(int index, const std::vector<LineToken> &tokens, LwsParsedEnvelope &envelope) const;
+  void read_key(int index, const std::vector<text::LineToken> &tokens, LwsParsedEnvelope &envelope) const;
+  void read_behaviors(int index, const std::vector<text::LineToken> &tokens,
+                      LwsParsedEnvelope &envelope) const;
 
   const LwsSceneFile &file_;
   bool strict_ = false;
@@ -79,13 +80,14 @@ class LwsMotionReader {
   int read_ = 0;
   int pending_channel_ = -1;  // after "Channel i", until its envelope
   int pending_line_ = 0;
-  std::array<bool, kChannelCount> seen_{};
+  std::array<bool, scene::kChannelCount> seen_{};
 };
 
 // Puts the keys of `parsed` into the envelope of `channel` (empty), their
 // times snapped to whole frames at `fps`, and its modifiers into the
 // channel's, and lets go of the copies `parsed` held. Throws SceneFileError
 // naming `file_name` when two keys fall on one frame.
-void fill_lws_channel(Channel &channel, LwsParsedEnvelope &parsed, double fps, const std::string &file_name);
+void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, double fps,
+                      const std::string &file_name);
 
-}  // namespace host
+}  // namespace scene_files

@@ -3,10 +3,10 @@
 
 #include "scene_files/lws_nested_block.h"
 
-#include "text/printable_text.h"
 #include "scene_files/scene_file_error.h"
+#include "text/printable_text.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 constexpr std::string_view kChannelHandler = "ChannelHandler";
@@ -17,7 +17,7 @@ std::size_t indentation(std::string_view line) {
   return blanks;
 }
 
-std::string block_name(const std::vector<LineToken> &opening) {
+std::string block_name(const std::vector<text::LineToken> &opening) {
   if (opening[0].text.size() > 1) return std::string(opening[0].text.substr(1));
   return opening.size() > 1 ? std::string(opening[1].text) : std::string();
 }
@@ -25,14 +25,14 @@ std::string block_name(const std::vector<LineToken> &opening) {
 // A line's text without the blanks around it and without the double quotes
 // around it, as a server name is written.
 std::string unquoted(std::string_view line) {
-  std::string_view text = trim_blanks(line);
+  std::string_view text = text::trim_blanks(line);
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
   return std::string(text);
 }
 
 }  // namespace
 
-bool opens_lws_block(const std::vector<LineToken> &tokens) {
+bool opens_lws_block(const std::vector<text::LineToken> &tokens) {
   return !tokens.empty() && tokens[0].text.front() == '{';
 }
 
@@ -44,23 +44,23 @@ LwsNestedBlock read_lws_nested_block(const LwsSceneFile &file, int open, int enc
   };
   LwsNestedBlock block;
   block.open_line = open;
-  block.name = block_name(split_tokens(file.line_text(open)));
+  block.name = block_name(text::split_tokens(file.line_text(open)));
   const std::size_t enclosing_indent = indentation(file.line_text(enclosing_open));
   const bool indented = indentation(file.line_text(open)) > enclosing_indent;
   // The opening lines of this block and of those open inside it.
   std::vector<int> open_lines = {open};
   for (int index = open + 1; !open_lines.empty(); ++index) {
     if (index >= line_count) {
-      fail(open_lines.back(), "the block " + quoted_line(file.line_text(open_lines.back())) +
+      fail(open_lines.back(), "the block " + text::quoted_line(file.line_text(open_lines.back())) +
                                   " opened here is not closed: expected a line '}' before the end of file");
     }
     const std::string_view text = file.line_text(index);
-    LineToken words[2];
+    text::LineToken words[2];
     const std::size_t count = first_tokens(text, words, 2);
     if (count == 0) continue;
     if (words[0].text == "}" && count == 1) {
       if (indented && indentation(text) <= enclosing_indent) {
-        fail(open_lines.back(), "the block " + quoted_line(file.line_text(open_lines.back())) +
+        fail(open_lines.back(), "the block " + text::quoted_line(file.line_text(open_lines.back())) +
                                     " opened here is not closed: expected a line '}' before line " +
                                     std::to_string(index + 1) + ", whose '}' is indented as the " +
                                     enclosing_name + " of line " + std::to_string(enclosing_open + 1) +
@@ -74,14 +74,14 @@ LwsNestedBlock read_lws_nested_block(const LwsSceneFile &file, int open, int enc
   }
   block.server = block.name;
   if (block.name == kChannelHandler && open + 1 < block.close_line) {
-    const auto first = split_tokens(file.line_text(open + 1));
+    const auto first = text::split_tokens(file.line_text(open + 1));
     if (!first.empty() && !opens_lws_block(first)) {
       std::string server = unquoted(file.line_text(open + 1));
       if (!server.empty()) block.server = std::move(server);
     }
   }
-  if (block.server.empty()) block.server = std::string(trim_blanks(file.line_text(open)));
+  if (block.server.empty()) block.server = std::string(text::trim_blanks(file.line_text(open)));
   return block;
 }
 
-}  // namespace host
+}  // namespace scene_files

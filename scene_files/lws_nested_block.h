@@ -7,7 +7,7 @@
 #include "scene_files/lws_scene_file.h"
 #include "text/text_lines.h"
 
-namespace host {
+namespace scene_files {
 
 // A block nested inside another block of a .lws file: a line "{ Name" (or
 // "{Name"), its lines, which may hold blocks of their own to any depth, and a
@@ -26,7 +26,7 @@ struct LwsNestedBlock {
 };
 
 // Whether a line whose words are `tokens` opens a block.
-bool opens_lws_block(const std::vector<LineToken> &tokens);
+bool opens_lws_block(const std::vector<text::LineToken> &tokens);
 
 // Reads the block that opens on line `open` of `file` through its closing
 // line. `enclosing_open` is the line that opened the block around it (an
@@ -43,4 +43,4 @@ bool opens_lws_block(const std::vector<LineToken> &tokens);
 LwsNestedBlock read_lws_nested_block(const LwsSceneFile &file, int open, int enclosing_open,
                                      const std::string &enclosing_name);
 
-}  // namespace host
+}  // namespace scene_files

@@ -2,7 +2,7 @@
 
 #include "text/printable_text.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 constexpr std::size_t kQuotedLineLimit = 60;
@@ -29,7 +29,7 @@ bool contains_order(std::string_view word) {
 // morphs, bones, displacements).
 bool is_known_other_order(std::string_view word) { return word == "SubdivisionOrder"; }
 
-bool names_rotation_order(const std::vector<LineToken> &tokens) {
+bool names_rotation_order(const std::vector<text::LineToken> &tokens) {
   if (tokens.empty()) return false;
   const std::string_view word = tokens[0].text;
   if (is_known_other_order(word)) return false;
@@ -39,11 +39,12 @@ bool names_rotation_order(const std::vector<LineToken> &tokens) {
 }
 
 std::string held_item_message(const LwsSceneFile &file, const LwsSceneFile::ItemSource &item) {
-  const std::string line = quoted_token(trim_blanks(file.line_text(item.order_line)), kQuotedLineLimit);
+  const std::string line =
+      text::quoted_token(text::trim_blanks(file.line_text(item.order_line)), kQuotedLineLimit);
   const bool before_items = item.order_line < item.declaration_line;
-  return file.file_name() + ":" + std::to_string(item.order_line + 1) + ": '" + printable(item.name) +
+  return file.file_name() + ":" + std::to_string(item.order_line + 1) + ": '" + text::printable(item.name) +
          "' is kept as it was: " + line + (before_items ? ", a setting of the whole scene," : "") +
          " names a rotation order, which tavorix cannot read from a .lws file; none of its keys is rewritten";
 }
 
-}  // namespace host
+}  // namespace scene_files

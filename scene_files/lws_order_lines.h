@@ -6,7 +6,7 @@
 #include "scene_files/lws_scene_file.h"
 #include "text/text_lines.h"
 
-namespace host {
+namespace scene_files {
 
 // LightWave 2020 and later keep a rotation order per item (H-P-B, P-H-B, ...)
 // and save it with the scene; which words and values a .lws file holds for it
@@ -23,11 +23,11 @@ namespace host {
 // ("SubdivisionOrder").
 
 // Whether the line of `tokens` names a rotation order as above.
-bool names_rotation_order(const std::vector<LineToken> &tokens);
+bool names_rotation_order(const std::vector<text::LineToken> &tokens);
 
 // "shot.lws:57: 'Cam' is kept as it was: 'RotationOrder 4' names a rotation
 // order, which tavorix cannot read from a .lws file; none of its keys is
 // rewritten". `item` must be held (order_line >= 0).
 std::string held_item_message(const LwsSceneFile &file, const LwsSceneFile::ItemSource &item);
 
-}  // namespace host
+}  // namespace scene_files

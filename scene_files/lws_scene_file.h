@@ -10,7 +10,7 @@
 #include "scene/scene.h"
 #include "text/text_lines.h"
 
-namespace host {
+namespace scene_files {
 
 // A LightWave scene file (.lws, versions 3 to 8) read into a Scene, and
 // everything needed to write that scene back so that only what changed
@@ -65,7 +65,7 @@ class LwsSceneFile {
 
   // One item as the file declares it.
   struct ItemSource {
-    ItemKind kind = ItemKind::Null;
+    scene::ItemKind kind = scene::ItemKind::Null;
     std::string name;  // the name it has in the scene
     std::uint32_t id = 0;
     int declaration_line = 0;
@@ -74,25 +74,25 @@ class LwsSceneFile {
     // (lws_order_lines.h), -1 when there is none: the item is held, and
     // write() leaves its lines as they are.
     int order_line = -1;
-    std::array<std::optional<EnvelopeSource>, kChannelCount> channels;
+    std::array<std::optional<EnvelopeSource>, scene::kChannelCount> channels;
   };
 
   // Reads `text`, the whole content of the file called `file_name` (used in
   // messages only), and adds its items, frame rate and current time to
   // `scene`, which should hold no items yet. Throws SceneFileError naming the
   // file, the line and what was expected there.
-  static LwsSceneFile read(std::string text, const std::string &file_name, Scene &scene);
+  static LwsSceneFile read(std::string text, const std::string &file_name, scene::Scene &scene);
 
   // The file's text with the keys of the motion envelopes as `scene` holds
   // them now. `scene` is the one read() filled (items are found by id). When
   // nothing changed the result is the text that was read, byte for byte. A
   // changed value gets the shortest text that reads back as the same double;
-  // a value that moved only by rounding (host::value_changed) keeps its text.
+  // a value that moved only by rounding (scene_files::value_changed) keeps its text.
   // Keys on channels that the file does not have are not written; each such
   // channel adds a line to `warnings` when given. A held item's lines are
   // written as they were, whatever the scene holds for it. Throws SceneFileError when a
   // key to write is not a finite number.
-  std::string write(const Scene &scene, std::vector<std::string> *warnings = nullptr) const;
+  std::string write(const scene::Scene &scene, std::vector<std::string> *warnings = nullptr) const;
 
   const std::string &file_name() const { return file_name_; }
   int version() const { return version_; }
@@ -101,7 +101,7 @@ class LwsSceneFile {
   const std::vector<std::string> &notes() const { return notes_; }
   // The shape of key `index` of `source` (its span type and six parameters)
   // as its line holds it.
-  KeyShape key_shape(const EnvelopeSource &source, std::int64_t index) const;
+  scene::KeyShape key_shape(const EnvelopeSource &source, std::int64_t index) const;
 
   // The whole text that was read.
   const std::string &text() const { return text_; }
@@ -116,10 +116,10 @@ class LwsSceneFile {
 
   std::string file_name_;
   std::string text_;
-  std::vector<TextLine> lines_;
+  std::vector<text::TextLine> lines_;
   int version_ = 0;
   std::vector<ItemSource> items_;
   std::vector<std::string> notes_;
 };
 
-}  // namespace host
+}  // namespace scene_files

@@ -4,15 +4,15 @@
 #include <set>
 #include <stdexcept>
 
-#include "text/frame_time.h"
 #include "scene_files/lws_motion_reader.h"
 #include "scene_files/lws_order_lines.h"
 #include "scene_files/lws_scene_file.h"
+#include "scene_files/scene_file_error.h"
+#include "text/frame_time.h"
 #include "text/number_text.h"
 #include "text/printable_text.h"
-#include "scene_files/scene_file_error.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 constexpr int kOldestSupportedVersion = 3;
@@ -24,18 +24,20 @@ constexpr int kNewestSeenVersion = 8;
 // A UTF-8 byte-order mark, which some editors put at the start of a file.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-const char *motion_keyword(ItemKind kind) {
+const char *motion_keyword(scene::ItemKind kind) {
   switch (kind) {
-    case ItemKind::Object:
-    case ItemKind::Null: return "ObjectMotion";
-    case ItemKind::Bone: return "BoneMotion";
-    case ItemKind::Light: return "LightMotion";
-    case ItemKind::Camera: return "CameraMotion";
+    case scene::ItemKind::Object:
+    case scene::ItemKind::Null: return "ObjectMotion";
+    case scene::ItemKind::Bone: return "BoneMotion";
+    case scene::ItemKind::Light: return "LightMotion";
+    case scene::ItemKind::Camera: return "CameraMotion";
   }
   return "ObjectMotion";
 }
 
-bool is_object_kind(ItemKind kind) { return kind == ItemKind::Object || kind == ItemKind::Null; }
+bool is_object_kind(scene::ItemKind kind) {
+  return kind == scene::ItemKind::Object || kind == scene::ItemKind::Null;
+}
 
 // The file name of an object path as LightWave shows it: without folders
 // (either kind of slash), with its extension.
@@ -45,7 +47,7 @@ std::string path_base_name(std::string_view path) {
 }
 
 // A line or token of the file, quoted for a message: never raw bytes.
-std::string quoted(std::string_view text) { return quoted_line(text); }
+std::string quoted(std::string_view text) { return text::quoted_line(text); }
 
 }  // namespace
 
@@ -55,10 +57,10 @@ std::string quoted(std::string_view text) { return quoted_line(text); }
 // counting braces.
 class LwsReader {
  public:
-  LwsReader(LwsSceneFile &file, Scene &scene) : file_(file), scene_(scene), motion_(file) {}
+  LwsReader(LwsSceneFile &file, scene::Scene &scene) : file_(file), scene_(scene), motion_(file) {}
 
   void run() {
-    file_.lines_ = split_lines(file_.text_);
+    file_.lines_ = text::split_lines(file_.text_);
     line_count_ = static_cast<int>(file_.lines_.size());
     read_header();
     for (int index = 2; index < line_count_; ++index) index = read_top_level_line(index);
@@ -76,7 +78,7 @@ class LwsReader {
 
  private:
   struct ParsedItem {
-    ItemKind kind = ItemKind::Null;
+    scene::ItemKind kind = scene::ItemKind::Null;
     std::string name;
     std::uint32_t id = 0;
     int declaration_line = 0;
@@ -98,14 +100,14 @@ class LwsReader {
     std::string_view first = line(0);
     // The mark stays in the text, so a file written back keeps it.
     if (first.substr(0, kByteOrderMark.size()) == kByteOrderMark) first.remove_prefix(kByteOrderMark.size());
-    if (trim_blanks(first) != "LWSC") {
+    if (text::trim_blanks(first) != "LWSC") {
       fail(0, "expected 'LWSC' on the first line (a LightWave scene file), found " + quoted(line(0)));
     }
     if (line_count_ < 2)
       fail(1, "expected the scene format version (3 to 8) on line 2, found the end of file");
     long long version = 0;
-    const auto tokens = split_tokens(line(1));
-    if (tokens.size() != 1 || !parse_integer_token(tokens[0].text, version)) {
+    const auto tokens = text::split_tokens(line(1));
+    if (tokens.size() != 1 || !text::parse_integer_token(tokens[0].text, version)) {
       fail(1, "expected the scene format version (3 to 8), found " + quoted(line(1)));
     }
     if (version == 1 || version == 2) {
@@ -131,7 +133,7 @@ class LwsReader {
   // Reads the line at `index` and whatever belongs to it; returns the index
   // of the last line used.
   int read_top_level_line(int index) {
-    const auto tokens = split_tokens(line(index));
+    const auto tokens = text::split_tokens(line(index));
     if (tokens.empty()) return index;
     const std::string_view word = tokens[0].text;
 
@@ -174,62 +176,64 @@ class LwsReader {
     return index;
   }
 
-  void read_keyword(int index, const std::vector<LineToken> &tokens) {
+  void read_keyword(int index, const std::vector<text::LineToken> &tokens) {
     const std::string_view word = tokens[0].text;
     if (word == "LoadObjectLayer") {
       // LoadObjectLayer <layer> [<id>] <file path>
       const std::size_t path_token = file_.version_ >= 4 ? 3 : 2;
       long long layer = 0;
-      if (tokens.size() <= path_token || !parse_integer_token(tokens[1].text, layer)) {
+      if (tokens.size() <= path_token || !text::parse_integer_token(tokens[1].text, layer)) {
         fail(index, std::string("expected 'LoadObjectLayer <layer> ") + (file_.version_ >= 4 ? "<id> " : "") +
                         "<file>', found " + quoted(line(index)));
       }
-      add_item(index, ItemKind::Object, tokens, 2, path_base_name(rest_of_line(index, tokens[path_token])));
+      add_item(index, scene::ItemKind::Object, tokens, 2,
+               path_base_name(rest_of_line(index, tokens[path_token])));
     } else if (word == "LoadObject") {
       const std::size_t path_token = file_.version_ >= 4 ? 2 : 1;
       if (tokens.size() <= path_token)
         fail(index, "expected 'LoadObject <file>', found " + quoted(line(index)));
-      add_item(index, ItemKind::Object, tokens, 1, path_base_name(rest_of_line(index, tokens[path_token])));
+      add_item(index, scene::ItemKind::Object, tokens, 1,
+               path_base_name(rest_of_line(index, tokens[path_token])));
     } else if (word == "AddNullObject") {
       const std::size_t name_token = file_.version_ >= 4 ? 2 : 1;
       if (tokens.size() <= name_token) {
         fail(index, std::string("expected 'AddNullObject ") + (file_.version_ >= 4 ? "<id> " : "") +
                         "<name>', found " + quoted(line(index)));
       }
-      add_item(index, ItemKind::Null, tokens, 1, std::string(rest_of_line(index, tokens[name_token])));
+      add_item(index, scene::ItemKind::Null, tokens, 1, std::string(rest_of_line(index, tokens[name_token])));
     } else if (word == "AddBone") {
       if (last_object_ < 0) fail(index, "AddBone before any object: a bone follows the object it belongs to");
-      add_item(index, ItemKind::Bone, tokens, 1, "Bone");
+      add_item(index, scene::ItemKind::Bone, tokens, 1, "Bone");
     } else if (word == "AddLight") {
-      add_item(index, ItemKind::Light, tokens, 1, "Light");
+      add_item(index, scene::ItemKind::Light, tokens, 1, "Light");
     } else if (word == "AddCamera") {
-      add_item(index, ItemKind::Camera, tokens, 1, "Camera");
+      add_item(index, scene::ItemKind::Camera, tokens, 1, "Camera");
     } else if (word == "BoneName") {
-      set_name(index, tokens, ItemKind::Bone, "AddBone");
+      set_name(index, tokens, scene::ItemKind::Bone, "AddBone");
     } else if (word == "LightName") {
-      set_name(index, tokens, ItemKind::Light, "AddLight");
+      set_name(index, tokens, scene::ItemKind::Light, "AddLight");
     } else if (word == "CameraName") {
-      set_name(index, tokens, ItemKind::Camera, "AddCamera");
+      set_name(index, tokens, scene::ItemKind::Camera, "AddCamera");
     } else if (word == "ObjectMotion" || word == "BoneMotion" || word == "LightMotion" ||
                word == "CameraMotion") {
       start_motion(index, word);
     } else if (word == "ParentItem") {
       if (current_item_ < 0) fail(index, "ParentItem before any item");
       std::uint32_t parent = 0;
-      if (tokens.size() != 2 || !parse_hex_id_token(tokens[1].text, parent)) {
+      if (tokens.size() != 2 || !text::parse_hex_id_token(tokens[1].text, parent)) {
         fail(index, "expected 'ParentItem <item id in hex>', found " + quoted(line(index)));
       }
       items_[current_item_].parent_id = parent;
       items_[current_item_].parent_line = index;
     } else if (word == "FramesPerSecond") {
       double fps = 0.0;
-      if (tokens.size() != 2 || !parse_double_token(tokens[1].text, fps) || !(fps > 0.0)) {
+      if (tokens.size() != 2 || !text::parse_double_token(tokens[1].text, fps) || !(fps > 0.0)) {
         fail(index, "expected 'FramesPerSecond <frames per second, above 0>', found " + quoted(line(index)));
       }
       fps_ = fps;
     } else if (word == "CurrentFrame") {
       double frame = 0.0;
-      if (tokens.size() != 2 || !parse_double_token(tokens[1].text, frame)) {
+      if (tokens.size() != 2 || !text::parse_double_token(tokens[1].text, frame)) {
         fail(index, "expected 'CurrentFrame <frame>', found " + quoted(line(index)));
       }
       current_frame_ = frame;
@@ -244,12 +248,12 @@ class LwsReader {
   }
 
   // The text from `from` to the end of the line, without trailing blanks.
-  std::string_view rest_of_line(int index, const LineToken &from) const {
-    return trim_blanks(line(index).substr(from.column));
+  std::string_view rest_of_line(int index, const text::LineToken &from) const {
+    return text::trim_blanks(line(index).substr(from.column));
   }
 
-  void add_item(int index, ItemKind kind, const std::vector<LineToken> &tokens, std::size_t id_token,
-                std::string name) {
+  void add_item(int index, scene::ItemKind kind, const std::vector<text::LineToken> &tokens,
+                std::size_t id_token, std::string name) {
     motion_.finish_before(index);
     // Items are known by name (the selection and parents of a JSON scene), so
     // each needs one: an object path that ends in a folder gives none.
@@ -260,7 +264,7 @@ class LwsReader {
     item.declaration_line = index;
     if (file_.version_ >= 4) {
       const std::uint32_t digit = item_kind_digit(kind);
-      if (tokens.size() <= id_token || !parse_hex_id_token(tokens[id_token].text, item.id) ||
+      if (tokens.size() <= id_token || !text::parse_hex_id_token(tokens[id_token].text, item.id) ||
           (item.id >> 28) != digit) {
         fail(index, "expected the " + std::string(item_kind_name(kind)) +
                         "'s id (8 hex digits beginning with " + std::to_string(digit) + ") after '" +
@@ -275,13 +279,13 @@ class LwsReader {
   }
 
   // Version 3 ids: kind digit, then the number of the item among its kind.
-  std::uint32_t version3_id(ItemKind kind) {
+  std::uint32_t version3_id(scene::ItemKind kind) {
     switch (kind) {
-      case ItemKind::Object:
-      case ItemKind::Null: bone_count_of_last_object_ = 0; return 0x10000000u | object_count_++;
-      case ItemKind::Light: return 0x20000000u | light_count_++;
-      case ItemKind::Camera: return 0x30000000u | camera_count_++;
-      case ItemKind::Bone: {
+      case scene::ItemKind::Object:
+      case scene::ItemKind::Null: bone_count_of_last_object_ = 0; return 0x10000000u | object_count_++;
+      case scene::ItemKind::Light: return 0x20000000u | light_count_++;
+      case scene::ItemKind::Camera: return 0x30000000u | camera_count_++;
+      case scene::ItemKind::Bone: {
         const std::uint32_t object_number = items_[last_object_].id & 0xFFFFu;
         return 0x40000000u | ((bone_count_of_last_object_++ & 0xFFFu) << 16) | object_number;
       }
@@ -289,7 +293,8 @@ class LwsReader {
     return 0;
   }
 
-  void set_name(int index, const std::vector<LineToken> &tokens, ItemKind kind, const char *declaration) {
+  void set_name(int index, const std::vector<text::LineToken> &tokens, scene::ItemKind kind,
+                const char *declaration) {
     if (current_item_ < 0 || items_[current_item_].kind != kind) {
       fail(index, "'" + std::string(tokens[0].text) + "' without a " + item_kind_name(kind) +
                       " to name: expected it after " + declaration);
@@ -304,11 +309,11 @@ class LwsReader {
     ParsedItem &item = items_[current_item_];
     if (word != motion_keyword(item.kind)) {
       fail(index, "'" + std::string(word) + "' after " + item_kind_name(item.kind) + " '" +
-                      printable(item.name) + "' (line " + std::to_string(item.declaration_line + 1) +
+                      text::printable(item.name) + "' (line " + std::to_string(item.declaration_line + 1) +
                       "): expected " + motion_keyword(item.kind));
     }
     if (item.motion_line >= 0) {
-      fail(index, "second motion block for '" + printable(item.name) + "': the first is on line " +
+      fail(index, "second motion block for '" + text::printable(item.name) + "': the first is on line " +
                       std::to_string(item.motion_line + 1));
     }
     item.motion_line = index;
@@ -326,7 +331,7 @@ class LwsReader {
 
   void build_scene() {
     scene_.set_frames_per_second(fps_);
-    scene_.set_current_time(frame_time(current_frame_, fps_));
+    scene_.set_current_time(text::frame_time(current_frame_, fps_));
     std::set<std::string> taken;
     for (ParsedItem &parsed : items_) {
       LwsSceneFile::ItemSource source;
@@ -336,16 +341,16 @@ class LwsReader {
       source.declaration_line = parsed.declaration_line;
       source.motion_line = parsed.motion_line;
       source.order_line = parsed.order_line >= 0 ? parsed.order_line : scene_order_line_;
-      Item *item = nullptr;
+      scene::Item *item = nullptr;
       try {
         item = &scene_.add_item(source.name, parsed.kind, parsed.id);
       } catch (const std::invalid_argument &) {
         fail(parsed.declaration_line,
-             "item id " + hex_id_text(parsed.id) + " is already used by an earlier item");
+             "item id " + text::hex_id_text(parsed.id) + " is already used by an earlier item");
       }
-      for (int channel = 0; channel < kChannelCount; ++channel) {
+      for (int channel = 0; channel < scene::kChannelCount; ++channel) {
         if (!parsed.envelopes[channel]) continue;
-        fill_lws_channel(*item->channel(kChannelNames[channel]), *parsed.envelopes[channel], fps_,
+        fill_lws_channel(*item->channel(scene::kChannelNames[channel]), *parsed.envelopes[channel], fps_,
                          file_.file_name_);
         source.channels[channel] = std::move(parsed.envelopes[channel]->source);
       }
@@ -356,11 +361,11 @@ class LwsReader {
       if (parsed.parent_line < 0) continue;
       if (scene_.find_item(parsed.parent_id) == nullptr) {
         fail(parsed.parent_line,
-             "ParentItem " + hex_id_text(parsed.parent_id) +
+             "ParentItem " + text::hex_id_text(parsed.parent_id) +
                  " names no item of this scene; expected the id of an item the file declares");
       }
       if (parsed.parent_id == file_.items_[index].id) {
-        fail(parsed.parent_line, "ParentItem " + hex_id_text(parsed.parent_id) +
+        fail(parsed.parent_line, "ParentItem " + text::hex_id_text(parsed.parent_id) +
                                      " names the item itself: an item cannot be its own parent");
       }
       scene_.find_item(file_.items_[index].id)->parent_id = parsed.parent_id;
@@ -376,13 +381,13 @@ class LwsReader {
     std::map<std::uint32_t, int> state;
     for (std::size_t index = 0; index < items_.size(); ++index) {
       std::vector<std::uint32_t> chain;
-      for (const Item *at = scene_.find_item(file_.items_[index].id); at != nullptr;
+      for (const scene::Item *at = scene_.find_item(file_.items_[index].id); at != nullptr;
            at = at->parent_id != 0 ? scene_.find_item(at->parent_id) : nullptr) {
         int &seen = state[at->id];
         if (seen == kReachesRoot) break;
         if (seen == kOnChain) {
           fail(items_[index].parent_line,
-               "the parents of '" + printable(file_.items_[index].name) + "' go round in a circle");
+               "the parents of '" + text::printable(file_.items_[index].name) + "' go round in a circle");
         }
         seen = kOnChain;
         chain.push_back(at->id);
@@ -392,7 +397,7 @@ class LwsReader {
   }
 
   LwsSceneFile &file_;
-  Scene &scene_;
+  scene::Scene &scene_;
   int line_count_ = 0;
   bool strict_ = false;   // versions 6 and later: envelopes as they say, motion only after its keyword
   int plugin_depth_ = 0;  // Plugin ... EndPlugin bodies open
@@ -408,7 +413,7 @@ class LwsReader {
   double current_frame_ = 0.0;
 };
 
-LwsSceneFile LwsSceneFile::read(std::string text, const std::string &file_name, Scene &scene) {
+LwsSceneFile LwsSceneFile::read(std::string text, const std::string &file_name, scene::Scene &scene) {
   LwsSceneFile file;
   file.file_name_ = file_name;
   file.text_ = std::move(text);
@@ -418,13 +423,13 @@ LwsSceneFile LwsSceneFile::read(std::string text, const std::string &file_name, 
 }
 
 std::string_view LwsSceneFile::line_text(int index) const {
-  const TextLine &line = lines_.at(static_cast<std::size_t>(index));
+  const text::TextLine &line = lines_.at(static_cast<std::size_t>(index));
   return std::string_view(text_).substr(line.offset, line.length);
 }
 
 std::string_view LwsSceneFile::line_ending(int index) const {
-  const TextLine &line = lines_.at(static_cast<std::size_t>(index));
+  const text::TextLine &line = lines_.at(static_cast<std::size_t>(index));
   return std::string_view(text_).substr(line.offset + line.length, line.ending_length);
 }
 
-}  // namespace host
+}  // namespace scene_files

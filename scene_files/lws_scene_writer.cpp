@@ -6,14 +6,14 @@
 #include <map>
 #include <stdexcept>
 
-#include "text/frame_time.h"
 #include "scene_files/lws_scene_file.h"
-#include "text/number_text.h"
 #include "scene_files/scene_file_error.h"
-#include "text/text_lines.h"
 #include "scene_files/value_change.h"
+#include "text/frame_time.h"
+#include "text/number_text.h"
+#include "text/text_lines.h"
 
-namespace host {
+namespace scene_files {
 namespace {
 
 // Lines [first, end) of the file are replaced by `text` (which carries its own
@@ -41,18 +41,18 @@ std::string time_text(double time, double fps) {
   char text[32];
   std::snprintf(text, sizeof text, "%.8g", time);
   double back = 0.0;
-  if (parse_double_token(text, back) && snap_to_frame(back, fps) == time) return text;
-  return shortest_double_text(time);
+  if (text::parse_double_token(text, back) && text::snap_to_frame(back, fps) == time) return text;
+  return text::shortest_double_text(time);
 }
 
 // The words of a key line: "Key", value, time, span type, p1 ... p6, as the
 // reader checked them; found without allocating, since the writer reads
 // every key line.
 struct KeyLineWords {
-  LineToken words[10];
-  const LineToken &value() const { return words[1]; }
-  const LineToken &time() const { return words[2]; }
-  const LineToken &shape(int field) const { return words[3 + field]; }  // 0 span type, 1 to 6 p1 to p6
+  text::LineToken words[10];
+  const text::LineToken &value() const { return words[1]; }
+  const text::LineToken &time() const { return words[2]; }
+  const text::LineToken &shape(int field) const { return words[3 + field]; }  // 0 span type, 1 to 6 p1 to p6
 };
 
 KeyLineWords key_line_words(std::string_view line) {
@@ -61,16 +61,16 @@ KeyLineWords key_line_words(std::string_view line) {
   return words;
 }
 
-double number_of(const LineToken &token) {
+double number_of(const text::LineToken &token) {
   double value = 0.0;
-  parse_double_token(token.text, value);
+  text::parse_double_token(token.text, value);
   return value;
 }
 
-KeyShape shape_of(const KeyLineWords &words) {
-  KeyShape shape;
+scene::KeyShape shape_of(const KeyLineWords &words) {
+  scene::KeyShape shape;
   long long span_type = 0;
-  parse_integer_token(words.shape(0).text, span_type);
+  text::parse_integer_token(words.shape(0).text, span_type);
   shape.span_type = static_cast<int>(span_type);
   for (int p = 0; p < 6; ++p) shape.params[p] = number_of(words.shape(1 + p));
   return shape;
@@ -85,7 +85,7 @@ class LwsEnvelopeWriter {
       : file_(file), fps_(fps), edits_(edits) {}
 
   void write(const std::string &item_name, const LwsSceneFile::EnvelopeSource &source,
-             const Envelope &envelope) {
+             const scene::Envelope &envelope) {
     std::string ending = line_ending(source.count_line);
     const std::string indent =
         leading_blanks(file_.line_text(source.key_count == 0 ? source.count_line : source.key_line(0)));
@@ -94,7 +94,7 @@ class LwsEnvelopeWriter {
     std::string region;
     bool changed = false;
     std::int64_t expected_next_source = 0;
-    for (const Key *key = envelope.first(); key != nullptr; key = key->next) {
+    for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next) {
       require_finite(item_name, source, *key);
       const std::int64_t index = envelope.origin(key);
       const bool from_file = index >= 0 && index < source.key_count && !kept[static_cast<std::size_t>(index)];
@@ -109,12 +109,12 @@ class LwsEnvelopeWriter {
       const int line_index = source.key_line(index);
       const std::string_view original = file_.line_text(line_index);
       const KeyLineWords words = key_line_words(original);
-      const bool moved = key->time != snap_to_frame(number_of(words.time()), fps_);
+      const bool moved = key->time != text::snap_to_frame(number_of(words.time()), fps_);
       const bool revalued = value_changed(number_of(words.value()), key->value);
       // A shape is compared with the file's only where it was set since.
       const bool edited = envelope.shape_edited(key);
-      const KeyShape was = edited ? shape_of(words) : KeyShape{};
-      const KeyShape is = edited ? envelope.shape(key) : KeyShape{};
+      const scene::KeyShape was = edited ? shape_of(words) : scene::KeyShape{};
+      const scene::KeyShape is = edited ? envelope.shape(key) : scene::KeyShape{};
       bool reshaped = was.span_type != is.span_type;
       for (int p = 0; p < 6; ++p) reshaped = reshaped || was.params[p] != is.params[p];
       if (!moved && !revalued && !reshaped) {
@@ -126,15 +126,15 @@ class LwsEnvelopeWriter {
       std::string line(original);
       for (int p = 5; p >= 0 && reshaped; --p) {
         if (was.params[p] == is.params[p]) continue;
-        const LineToken &word = words.shape(1 + p);
-        line.replace(word.column, word.text.size(), shortest_double_text(is.params[p]));
+        const text::LineToken &word = words.shape(1 + p);
+        line.replace(word.column, word.text.size(), text::shortest_double_text(is.params[p]));
       }
       if (was.span_type != is.span_type) {
         line.replace(words.shape(0).column, words.shape(0).text.size(), std::to_string(is.span_type));
       }
       if (moved) line.replace(words.time().column, words.time().text.size(), time_text(key->time, fps_));
       if (revalued) {
-        line.replace(words.value().column, words.value().text.size(), shortest_double_text(key->value));
+        line.replace(words.value().column, words.value().text.size(), text::shortest_double_text(key->value));
       }
       region += line + line_ending(line_index);
       changed = true;
@@ -159,7 +159,7 @@ class LwsEnvelopeWriter {
   }
 
   void require_finite(const std::string &item_name, const LwsSceneFile::EnvelopeSource &source,
-                      const Key &key) const {
+                      const scene::Key &key) const {
     if (std::isfinite(key.value) && std::isfinite(key.time)) return;
     throw SceneFileError(file_.file_name(), source.channel_line + 1,
                          "cannot write a key of '" + item_name + "' that is not a finite number (value " +
@@ -168,11 +168,11 @@ class LwsEnvelopeWriter {
 
   // A key made since reading has the shape the envelope gave it: that of the
   // span it split, unless set since.
-  std::string new_key_text(const Envelope &envelope, const Key &key) const {
-    const KeyShape shape = envelope.shape(&key);
-    std::string text = "Key " + shortest_double_text(key.value) + " " + time_text(key.time, fps_) + " " +
-                       std::to_string(shape.span_type);
-    for (double parameter : shape.params) text += " " + shortest_double_text(parameter);
+  std::string new_key_text(const scene::Envelope &envelope, const scene::Key &key) const {
+    const scene::KeyShape shape = envelope.shape(&key);
+    std::string text = "Key " + text::shortest_double_text(key.value) + " " + time_text(key.time, fps_) +
+                       " " + std::to_string(shape.span_type);
+    for (double parameter : shape.params) text += " " + text::shortest_double_text(parameter);
     return text;
   }
 
@@ -181,27 +181,29 @@ class LwsEnvelopeWriter {
   std::map<int, LineEdit> &edits_;
 };
 
-KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64_t index) const {
+scene::KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64_t index) const {
   return shape_of(key_line_words(line_text(source.key_line(index))));
 }
 
-std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *warnings) const {
+std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::string> *warnings) const {
   std::map<int, LineEdit> edits;
   LwsEnvelopeWriter envelope_writer(*this, scene.frames_per_second(), edits);
   for (const ItemSource &source : items_) {
-    const Item *item = scene.find_item(source.id);
+    const scene::Item *item = scene.find_item(source.id);
     if (item == nullptr) {
       throw std::invalid_argument("LwsSceneFile::write: the scene has no item with id " +
-                                  hex_id_text(source.id) + " ('" + source.name + "' of " + file_name_ + ")");
+                                  text::hex_id_text(source.id) + " ('" + source.name + "' of " + file_name_ +
+                                  ")");
     }
     if (source.order_line >= 0) continue;  // held: its order is not known, nothing of it is rewritten
-    for (int channel = 0; channel < kChannelCount; ++channel) {
-      const Envelope *envelope = item->envelope(kChannelNames[channel]);
+    for (int channel = 0; channel < scene::kChannelCount; ++channel) {
+      const scene::Envelope *envelope = item->envelope(scene::kChannelNames[channel]);
       if (envelope == nullptr) continue;
       if (source.channels[channel]) {
         envelope_writer.write(item->name, *source.channels[channel], *envelope);
       } else if (envelope->size() != 0 && warnings != nullptr) {
-        warnings->push_back(file_name_ + ": '" + item->name + "' has keys on " + kChannelNames[channel] +
+        warnings->push_back(file_name_ + ": '" + item->name + "' has keys on " +
+                            scene::kChannelNames[channel] +
                             ", a channel its motion in the file does not have; they are not written");
       }
     }
@@ -225,13 +227,13 @@ std::string LwsSceneFile::write(const Scene &scene, std::vector<std::string> *wa
     }
   };
   std::size_t size = 0;
-  walk([&](const TextLine &line) { size += line.length + line.ending_length; },
+  walk([&](const text::TextLine &line) { size += line.length + line.ending_length; },
        [&](const std::string &text) { size += text.size(); });
   std::string out;
   out.reserve(size);
-  walk([&](const TextLine &line) { out.append(text_, line.offset, line.length + line.ending_length); },
+  walk([&](const text::TextLine &line) { out.append(text_, line.offset, line.length + line.ending_length); },
        [&](const std::string &text) { out += text; });
   return out;
 }
 
-}  // namespace host
+}  // namespace scene_files

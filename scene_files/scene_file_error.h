@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace host {
+namespace scene_files {
 
 // A scene file that cannot be read (or a scene that cannot be written in the
 // asked format). what() reads "FILE:LINE: message" when the line is known,
@@ -27,4 +27,4 @@ class SceneFileError : public std::runtime_error {
   std::string message_;
 };
 
-}  // namespace host
+}  // namespace scene_files

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace host {
+namespace scene_files {
 
 // Whether a key value that was `before` and is `after` has changed for a
 // scene file. The module rewrites keys through sines, cosines and their
@@ -19,4 +19,4 @@ inline bool value_changed(double before, double after) {
   return !(std::fabs(after - before) <= kValueChangeTolerance * std::fmax(1.0, std::fabs(before)));
 }
 
-}  // namespace host
+}  // namespace scene_files

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace host {
+namespace text {
 
 double snap_to_frame(double seconds, double fps) {
   if (!std::isfinite(seconds) || !(fps > 0.0) || !std::isfinite(fps)) return seconds;
@@ -12,4 +12,4 @@ double snap_to_frame(double seconds, double fps) {
   return frame_time(whole, fps);
 }
 
-}  // namespace host
+}  // namespace text

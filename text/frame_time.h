@@ -1,6 +1,6 @@
 #pragma once
 
-namespace host {
+namespace text {
 
 // How key times read from a file meet times set by frame.
 //
@@ -26,4 +26,4 @@ inline double frame_time(double frame, double fps) { return frame / fps; }
 // is not positive, leave the time as it is.
 double snap_to_frame(double seconds, double fps);
 
-}  // namespace host
+}  // namespace text

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace host {
+namespace text {
 
 std::string shortest_double_text(double value) {
   // The "%g" text with the fewest significant digits that read back as
@@ -62,4 +62,4 @@ std::string hex_id_text(std::uint32_t id) {
   return text;
 }
 
-}  // namespace host
+}  // namespace text

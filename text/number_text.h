@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace host {
+namespace text {
 
 // Numbers as scene files write them.
 
@@ -27,4 +27,4 @@ bool parse_hex_id_token(std::string_view token, std::uint32_t &id);
 // An id as scene files write it: 8 lower-case hex digits.
 std::string hex_id_text(std::uint32_t id);
 
-}  // namespace host
+}  // namespace text

@@ -4,7 +4,7 @@
 
 #include "text/text_lines.h"
 
-namespace host {
+namespace text {
 namespace {
 
 void append_escape(std::string &out, unsigned char byte) {
@@ -89,4 +89,4 @@ std::string quoted_line(std::string_view line, std::size_t limit) {
   return quoted_token(trim_blanks(line), limit);
 }
 
-}  // namespace host
+}  // namespace text

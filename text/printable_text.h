@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace host {
+namespace text {
 
 // Text from a file, made safe to show on a terminal: control characters
 // (C0, DEL and C1, e.g. the escape that starts a clear-screen or
@@ -22,4 +22,4 @@ std::string quoted_token(std::string_view token, std::size_t limit = 60);
 // its leading and trailing blanks.
 std::string quoted_line(std::string_view line, std::size_t limit = 60);
 
-}  // namespace host
+}  // namespace text

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace host {
+namespace text {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -72,4 +72,4 @@ std::string_view trim_blanks(std::string_view text) {
   return text;
 }
 
-}  // namespace host
+}  // namespace text

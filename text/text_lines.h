@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace host {
+namespace text {
 
 // One line of a text: where its text lies and how long its line ending is
 // (2 for "\r\n", 1 for "\n" or a lone "\r", 0 for a last line without one).
@@ -38,4 +38,4 @@ std::size_t first_tokens(std::string_view line, LineToken *words, std::size_t co
 // `text` without leading and trailing spaces and tabs.
 std::string_view trim_blanks(std::string_view text);
 
-}  // namespace host
+}  // namespace text

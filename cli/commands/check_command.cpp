@@ -6,48 +6,49 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/report/check_report.h"
+#include "cli/commands/subcommands.h"
+#include "cli/files/held_items.h"
+#include "cli/files/scene_document.h"
 #include "cli/options/cli_failure.h"
 #include "cli/options/common_options.h"
+#include "cli/options/several_scenes.h"
+#include "cli/report/check_report.h"
 #include "cli/session/fix_run.h"
-#include "cli/files/held_items.h"
 #include "cli/session/key_missing.h"
 #include "cli/session/module_session.h"
-#include "cli/files/scene_document.h"
-#include "cli/options/several_scenes.h"
-#include "cli/commands/subcommands.h"
 #include "motion/spins.h"
 
-namespace cli {
+namespace cli::commands {
 namespace {
 
 struct CheckOptions {
   std::vector<std::string> scene_paths;
-  ItemChoice items;
+  options::ItemChoice items;
   bool anchor = false;
-  MotionOptions motion;
-  ModuleOptions module;
+  options::MotionOptions motion;
+  options::ModuleOptions module;
 };
 
 // Checks one scene: the scan runs on a copy read from the file, which is
 // never written. Returns the findings and prints the report (the full one,
 // or with several scenes one line).
-CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
-                          host::LoadedModule &module, bool one_line, std::ostream &out) {
+report::CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
+                                  loader::LoadedModule &module, bool one_line, std::ostream &out) {
   host::Host host;
-  set_host_output(host, true);  // the module's progress and messages are not the report
+  session::set_host_output(host, true);  // the module's progress and messages are not the report
   apply_motion_options(host, options.motion);
-  host::Scene &scene = host.scene();
-  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  scene::Scene &scene = host.scene();
+  const files::SceneDocument document = files::SceneDocument::load(scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
-  const std::vector<HeldItem> held = held_items(document, scene);
-  const std::vector<host::Item *> items =
-      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path), held);
-  std::optional<KeyMissingReport> key_missing;
-  if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
+  const std::vector<files::HeldItem> held = held_items(document, scene);
+  const std::vector<scene::Item *> items =
+      without_held(choose_items(scene, options.items, options::DefaultChoice::kAllItems, scene_path), held);
+  std::optional<session::KeyMissingReport> key_missing;
+  if (options.motion.key_missing) key_missing = session::add_missing_rotation_keys(host, items);
   if (one_line) {
-    const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
-    CheckFindings findings = count_flips(run);
+    const session::FixRun run =
+        run_fix(host, module, "Tavorix:Scan", items, options.anchor, session::Repeat::until_settled);
+    report::CheckFindings findings = report::count_flips(run);
     findings.held_items = held.size();
     print_check_line(out, scene_path, findings);
     print_held_items(out, held, "  ", "not checked");
@@ -56,10 +57,11 @@ CheckFindings check_scene(const CheckOptions &options, const std::string &scene_
   const double fps = scene.frames_per_second();
   motion::RunSpins spins;
   spins.before = motion::find_spins(items, fps, host.hermite_tangents());
-  const FixRun run = run_fix(host, module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
+  const session::FixRun run =
+      run_fix(host, module, "Tavorix:Scan", items, options.anchor, session::Repeat::until_settled);
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
   if (key_missing) print_key_missing(out, *key_missing, fps);
-  CheckFindings findings = print_check_report(out, scene_path, fps, run, spins);
+  report::CheckFindings findings = report::print_check_report(out, scene_path, fps, run, spins);
   findings.held_items = held.size();
   print_held_items(out, held, "", "not checked");
   if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ", "not checked");
@@ -69,12 +71,12 @@ CheckFindings check_scene(const CheckOptions &options, const std::string &scene_
 int run_check(const CheckOptions &options) {
   std::ostringstream discarded;
   std::ostream &out = options.module.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
-  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
   const bool one_line = options.scene_paths.size() > 1;
-  return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
-    const CheckFindings findings = check_scene(options, scene_path, *module, one_line, out);
-    if (findings.held_items != 0) return kExitBadInput;  // the file could not be fully read
-    return findings.flips == 0 ? kExitOk : kExitFlipsFound;
+  return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+    const report::CheckFindings findings = check_scene(options, scene_path, *module, one_line, out);
+    if (findings.held_items != 0) return options::kExitBadInput;  // the file could not be fully read
+    return findings.flips == 0 ? options::kExitOk : options::kExitFlipsFound;
   });
 }
 
@@ -89,10 +91,10 @@ Subcommand add_check_command(CLI::App &program) {
       ->add_option("SCENE", options->scene_paths,
                    "The scene: a LightWave .lws (versions 3 to 8) or .json file; several may be given")
       ->required();
-  add_item_options(*parser, options->items, "Without --select, every item is checked");
-  add_anchor_option(*parser, options->anchor);
-  add_motion_options(*parser, options->motion, true);
-  add_module_options(*parser, options->module);
+  options::add_item_options(*parser, options->items, "Without --select, every item is checked");
+  options::add_anchor_option(*parser, options->anchor);
+  options::add_motion_options(*parser, options->motion, true);
+  options::add_module_options(*parser, options->module);
   parser->footer(
       "Runs the module's scan on the scene as read, writes nothing, and lists the flips: each key triple\n"
       "(the heading, pitch and bank keys at one time) that 'tavorix scan' would rewrite, with its frame\n"
@@ -117,4 +119,4 @@ Subcommand add_check_command(CLI::App &program) {
   return Subcommand{parser, [options] { return run_check(*options); }};
 }
 
-}  // namespace cli
+}  // namespace cli::commands

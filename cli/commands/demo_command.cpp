@@ -4,57 +4,59 @@
 #include <memory>
 #include <optional>
 
+#include "cli/commands/demo_scene.h"
+#include "cli/commands/subcommands.h"
+#include "cli/files/file_io.h"
+#include "cli/files/scene_output.h"
 #include "cli/options/cli_failure.h"
 #include "cli/options/common_options.h"
-#include "cli/commands/demo_scene.h"
-#include "cli/files/file_io.h"
-#include "cli/session/fix_run.h"
 #include "cli/report/fix_summary.h"
-#include "cli/session/module_session.h"
-#include "cli/files/scene_output.h"
-#include "cli/commands/subcommands.h"
 #include "cli/report/svg_plot.h"
+#include "cli/session/fix_run.h"
+#include "cli/session/module_session.h"
 #include "scene_files/json_scene_file.h"
 
-namespace cli {
+namespace cli::commands {
 namespace {
 
 struct DemoOptions {
   std::string plot_path = "tavorix-demo.svg";
   std::string scene_path;
-  ModuleOptions module;
+  options::ModuleOptions module;
 };
 
 int run_demo(const DemoOptions &options) {
-  const OutputTarget plot = plan_plot_output(options.plot_path, "-o");
-  std::optional<OutputTarget> saved_scene;
+  const files::OutputTarget plot = files::plan_plot_output(options.plot_path, "-o");
+  std::optional<files::OutputTarget> saved_scene;
   if (!options.scene_path.empty()) {
-    saved_scene = check_output_path(options.scene_path);
-    if (!saved_scene->standard_output() && !has_extension(saved_scene->given, ".json")) {
-      throw bad_input(
+    saved_scene = files::check_output_path(options.scene_path);
+    if (!saved_scene->standard_output() && !files::has_extension(saved_scene->given, ".json")) {
+      throw options::bad_input(
           options.scene_path +
           ": the built-in scene is saved as JSON: name a .json file (or - for the standard output)");
     }
-    if (same_output(*saved_scene, plot))
-      throw bad_input(options.scene_path + ": --save-scene must name a file of its own, not the plot's");
+    if (files::same_output(*saved_scene, plot))
+      throw options::bad_input(options.scene_path +
+                               ": --save-scene must name a file of its own, not the plot's");
   }
 
   host::Host host;
-  set_host_output(host, options.module.quiet);
-  host::Scene &scene = host.scene();
+  session::set_host_output(host, options.module.quiet);
+  scene::Scene &scene = host.scene();
   build_demo_scene(scene);
-  const std::vector<host::Item *> items = scene.selection();
-  OutputBatch batch;
-  if (saved_scene) batch.add(*saved_scene, host::write_json_scene(scene, options.scene_path));
+  const std::vector<scene::Item *> items = scene.selection();
+  files::OutputBatch batch;
+  if (saved_scene) batch.add(*saved_scene, scene_files::write_json_scene(scene, options.scene_path));
 
-  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
   const double fps = scene.frames_per_second();
-  PlotMotions motions;
-  motions.before = sample_motions(items, fps, host.hermite_tangents());
-  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, false, Repeat::until_settled);
-  motions.after = sample_motions(items, fps, host.hermite_tangents());
-  batch.add(plot, render_rotation_plot("tavorix demo: rotation before and after Tavorix:Scan",
-                                       moving_panels(run.before, run.after, &motions), fps));
+  report::PlotMotions motions;
+  motions.before = report::sample_motions(items, fps, host.hermite_tangents());
+  const session::FixRun run =
+      run_fix(host, *module, "Tavorix:Scan", items, false, session::Repeat::until_settled);
+  motions.after = report::sample_motions(items, fps, host.hermite_tangents());
+  batch.add(plot, report::render_rotation_plot("tavorix demo: rotation before and after Tavorix:Scan",
+                                               report::moving_panels(run.before, run.after, &motions), fps));
   batch.commit();
 
   if (!options.module.quiet) {
@@ -62,7 +64,7 @@ int run_demo(const DemoOptions &options) {
         plot.standard_output() || (saved_scene && saved_scene->standard_output()) ? std::cerr : std::cout;
     out << "tavorix demo: Tavorix:Scan on the built-in scene (" << items.size()
         << " items, keys every 4 frames, " << scene.frames_per_second() << " fps)\n";
-    print_fix_totals(out, print_fix_summary(out, run.before, run.after, nullptr, true));
+    report::print_fix_totals(out, report::print_fix_summary(out, run.before, run.after, nullptr, true));
     if (saved_scene && !saved_scene->standard_output())
       out << "scene (before the scan) written to " << saved_scene->shown() << '\n';
     if (!plot.standard_output()) out << "plot written to " << plot.shown() << '\n';
@@ -86,7 +88,7 @@ Subcommand add_demo_command(CLI::App &program) {
                    "Also write the built-in scene, as it is before the scan, to a .json file (to try check "
                    "or scan on)")
       ->type_name("FILE.json");
-  add_module_options(*parser, options->module);
+  options::add_module_options(*parser, options->module);
   parser->footer(
       "Runs Tavorix:Scan on a built-in scene whose rotation keys flip the ways baked and exported\n"
       "animation does: whole-turn jumps, keys holding the other Euler triple of their orientation,\n"
@@ -99,4 +101,4 @@ Subcommand add_demo_command(CLI::App &program) {
   return Subcommand{parser, [options] { return run_demo(*options); }};
 }
 
-}  // namespace cli
+}  // namespace cli::commands

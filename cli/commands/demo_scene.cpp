@@ -7,7 +7,7 @@
 
 #include "text/frame_time.h"
 
-namespace cli {
+namespace cli::commands {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -30,10 +30,10 @@ Triple other_triple(const Triple &a) { return {a[0] + kPi, kPi - a[1], a[2] + kP
 
 // Keys the item's heading, pitch and bank at every key frame with what
 // `stored` gives for s = frame / last frame (0..1).
-void key_item(host::Item &item, const std::function<Triple(int key_index, double s)> &stored) {
+void key_item(scene::Item &item, const std::function<Triple(int key_index, double s)> &stored) {
   for (int frame = 0, index = 0; frame <= kLastFrame; frame += kFramesBetweenKeys, ++index) {
     const Triple angles = stored(index, static_cast<double>(frame) / kLastFrame);
-    const double time = host::frame_time(frame, kFps);
+    const double time = text::frame_time(frame, kFps);
     item.envelope("Rotation.H")->create(time, angles[0]);
     item.envelope("Rotation.P")->create(time, angles[1]);
     item.envelope("Rotation.B")->create(time, angles[2]);
@@ -42,11 +42,11 @@ void key_item(host::Item &item, const std::function<Triple(int key_index, double
 
 }  // namespace
 
-void build_demo_scene(host::Scene &scene) {
+void build_demo_scene(scene::Scene &scene) {
   scene.set_frames_per_second(kFps);
   scene.set_current_time(0.0);
 
-  host::Item &turntable = scene.add_item("Turntable", host::ItemKind::Null);
+  scene::Item &turntable = scene.add_item("Turntable", scene::ItemKind::Null);
   key_item(turntable, [](int index, double s) {
     const double heading = radians(330.0 * s);
     const double stored_heading = index == 5 ? heading + 2 * kPi : wrapped(heading);
@@ -54,7 +54,7 @@ void build_demo_scene(host::Scene &scene) {
                   radians(5.0 * std::sin(4 * kPi * s))};
   });
 
-  host::Item &camera = scene.add_item("Camera", host::ItemKind::Camera);
+  scene::Item &camera = scene.add_item("Camera", scene::ItemKind::Camera);
   const std::set<int> flipped_camera_keys = {7, 8, 19};
   key_item(camera, [&](int index, double s) {
     const Triple angles = {radians(-40.0 + 100.0 * s), radians(15.0 - 30.0 * s),
@@ -64,7 +64,7 @@ void build_demo_scene(host::Scene &scene) {
     return Triple{wrapped(other[0]), wrapped(other[1]), wrapped(other[2])};
   });
 
-  host::Item &flyer = scene.add_item("Flyer", host::ItemKind::Null);
+  scene::Item &flyer = scene.add_item("Flyer", scene::ItemKind::Null);
   key_item(flyer, [](int, double s) {
     const Triple angles = {radians(20.0 + 30.0 * s), radians(110.0 * std::sin(kPi * s)), radians(10.0 * s)};
     if (angles[1] <= kPi / 2) return angles;
@@ -72,7 +72,7 @@ void build_demo_scene(host::Scene &scene) {
     return Triple{wrapped(other[0]), other[1], wrapped(other[2])};
   });
 
-  host::Item &lamp = scene.add_item("Lamp", host::ItemKind::Light);
+  scene::Item &lamp = scene.add_item("Lamp", scene::ItemKind::Light);
   lamp.envelope("Rotation.H")->create(0.0, radians(200.0));
   lamp.envelope("Rotation.P")->create(0.0, radians(-35.0));
   lamp.envelope("Rotation.B")->create(0.0, 0.0);
@@ -80,4 +80,4 @@ void build_demo_scene(host::Scene &scene) {
   scene.select({&turntable, &camera, &flyer, &lamp});
 }
 
-}  // namespace cli
+}  // namespace cli::commands

@@ -2,7 +2,7 @@
 
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::commands {
 
 // The scene "tavorix demo" fixes: rotation keys as a bake or an export
 // leaves them, every 4 frames over 4 seconds at 30 fps.
@@ -19,6 +19,6 @@ namespace cli {
 //
 // Every heading, pitch and bank key of an item shares its time, as the scan
 // needs. The items are added to `scene` (which should be empty) and selected.
-void build_demo_scene(host::Scene &scene);
+void build_demo_scene(scene::Scene &scene);
 
-}  // namespace cli
+}  // namespace cli::commands

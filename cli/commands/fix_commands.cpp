@@ -6,33 +6,33 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/options/cli_failure.h"
-#include "cli/options/common_options.h"
+#include "cli/commands/subcommands.h"
 #include "cli/files/file_io.h"
-#include "cli/session/fix_run.h"
-#include "cli/report/fix_summary.h"
 #include "cli/files/held_items.h"
-#include "cli/session/key_missing.h"
-#include "cli/report/modified_channels.h"
-#include "cli/session/module_session.h"
 #include "cli/files/scene_document.h"
 #include "cli/files/scene_output.h"
+#include "cli/options/cli_failure.h"
+#include "cli/options/common_options.h"
 #include "cli/options/several_scenes.h"
-#include "cli/commands/subcommands.h"
+#include "cli/report/fix_summary.h"
+#include "cli/report/modified_channels.h"
 #include "cli/report/svg_plot.h"
+#include "cli/session/fix_run.h"
+#include "cli/session/key_missing.h"
+#include "cli/session/module_session.h"
 #include "motion/spins.h"
 
-namespace cli {
+namespace cli::commands {
 namespace {
 
 struct FixOptions {
   std::vector<std::string> scene_paths;
-  ItemChoice items;
-  TimeOptions time;
-  OutputOptions output;
+  options::ItemChoice items;
+  options::TimeOptions time;
+  options::OutputOptions output;
   bool anchor = false;
-  MotionOptions motion;
-  ModuleOptions module;
+  options::MotionOptions motion;
+  options::ModuleOptions module;
 };
 
 struct FixCommand {
@@ -92,37 +92,40 @@ const FixCommand kSuperior = {
 
 // One scene, in full: its report, then its outputs.
 int fix_scene(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
-              host::LoadedModule *loaded_module) {
-  const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
+              loader::LoadedModule *loaded_module) {
+  const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, scene_path);
   host::Host host;
-  set_host_output(host, options.module.quiet);
-  apply_motion_options(host, options.motion);
-  host::Scene &scene = host.scene();
-  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  session::set_host_output(host, options.module.quiet);
+  options::apply_motion_options(host, options.motion);
+  scene::Scene &scene = host.scene();
+  const files::SceneDocument document = files::SceneDocument::load(scene_path, scene);
   outputs.check_document(document);
   if (!options.module.quiet) document.print_notes(std::cerr);
   // Items whose order cannot be read are never given to the module.
-  const std::vector<HeldItem> held = held_items(document, scene);
-  const std::vector<host::Item *> items = without_held(
-      choose_items(scene, options.items,
-                   command.is_scan ? DefaultChoice::kAllItems : DefaultChoice::kSceneSelection, scene_path),
-      held);
-  apply_time(scene, options.time);
+  const std::vector<files::HeldItem> held = files::held_items(document, scene);
+  const std::vector<scene::Item *> items =
+      files::without_held(options::choose_items(scene, options.items,
+                                                command.is_scan ? options::DefaultChoice::kAllItems
+                                                                : options::DefaultChoice::kSceneSelection,
+                                                scene_path),
+                          held);
+  options::apply_time(scene, options.time);
 
-  std::unique_ptr<host::LoadedModule> own_module;
+  std::unique_ptr<loader::LoadedModule> own_module;
   if (loaded_module == nullptr) {
-    own_module = load_module(options.module.module_path);
+    own_module = session::load_module(options.module.module_path);
     loaded_module = own_module.get();
   }
   const double fps = scene.frames_per_second();
   motion::RunSpins spins;
   spins.before = motion::find_spins(items, fps, host.hermite_tangents());
-  PlotMotions motions;
-  if (outputs.writes_plot()) motions.before = sample_motions(items, fps, host.hermite_tangents());
-  std::optional<KeyMissingReport> key_missing;
-  if (options.motion.key_missing) key_missing = add_missing_rotation_keys(host, items);
-  const FixRun run = run_fix(host, *loaded_module, command.server, items, options.anchor,
-                             command.is_scan ? Repeat::until_settled : Repeat::once);
+  report::PlotMotions motions;
+  if (outputs.writes_plot()) motions.before = report::sample_motions(items, fps, host.hermite_tangents());
+  std::optional<session::KeyMissingReport> key_missing;
+  if (options.motion.key_missing) key_missing = session::add_missing_rotation_keys(host, items);
+  const session::FixRun run =
+      run_fix(host, *loaded_module, command.server, items, options.anchor,
+              command.is_scan ? session::Repeat::until_settled : session::Repeat::once);
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
 
   std::ostringstream discarded;
@@ -131,8 +134,8 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
                                                             : std::cout;
   report << command.name << " " << scene_path << ": " << items.size()
          << (items.size() == 1 ? " item" : " items") << "\n";
-  if (key_missing) print_key_missing(report, *key_missing, fps);
-  print_fix_totals(report, print_fix_summary(report, run.before, run.after, &spins));
+  if (key_missing) session::print_key_missing(report, *key_missing, fps);
+  report::print_fix_totals(report, report::print_fix_summary(report, run.before, run.after, &spins));
   if (run.reflected_slopes != 0) {
     // The middle letter's channel of each item's order: pitch in H-P-B.
     const char *which = run.reflected_not_pitch == 0 ? " pitch key" : " middle-channel key";
@@ -140,62 +143,67 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
            << " stored slopes negated with the other triple, so that the motion at "
            << (run.reflected_slopes == 1 ? "it" : "them") << " stays\n";
   }
-  print_modified_channels(report, run.before,
-                          "the keys are worked on as on any channel, and the spins are those of the keys' "
-                          "curves, not of the modified motion");
-  print_held_items(report, held);
+  report::print_modified_channels(
+      report, run.before,
+      "the keys are worked on as on any channel, and the spins are those of the keys' "
+      "curves, not of the modified motion");
+  files::print_held_items(report, held);
   if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
   std::string svg;
   if (outputs.writes_plot()) {
     const std::string title =
-        std::string(command.name) + " " + base_name(scene_path) + ": rotation before and after";
-    motions.after = sample_motions(items, fps, host.hermite_tangents());
-    svg = render_rotation_plot(title, moving_panels(run.before, run.after, &motions), fps);
+        std::string(command.name) + " " + files::base_name(scene_path) + ": rotation before and after";
+    motions.after = report::sample_motions(items, fps, host.hermite_tangents());
+    svg = report::render_rotation_plot(title, report::moving_panels(run.before, run.after, &motions), fps);
   }
   outputs.write(document, scene, svg, options.module.quiet, report);
-  return held.empty() ? kExitOk : kExitBadInput;
+  return held.empty() ? options::kExitOk : options::kExitBadInput;
 }
 
 // One scene among several: one line.
 int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
-                          host::LoadedModule &module) {
-  const SceneOutputs outputs = SceneOutputs::plan(options.output, scene_path);
+                          loader::LoadedModule &module) {
+  const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, scene_path);
   host::Host host;
-  set_host_output(host, true);
-  apply_motion_options(host, options.motion);
-  host::Scene &scene = host.scene();
-  const SceneDocument document = SceneDocument::load(scene_path, scene);
+  session::set_host_output(host, true);
+  options::apply_motion_options(host, options.motion);
+  scene::Scene &scene = host.scene();
+  const files::SceneDocument document = files::SceneDocument::load(scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
-  const std::vector<HeldItem> held = held_items(document, scene);
-  const std::vector<host::Item *> items =
-      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, scene_path), held);
-  if (options.motion.key_missing) add_missing_rotation_keys(host, items);
-  const FixRun run = run_fix(host, module, command.server, items, options.anchor, Repeat::until_settled);
+  const std::vector<files::HeldItem> held = files::held_items(document, scene);
+  const std::vector<scene::Item *> items = files::without_held(
+      options::choose_items(scene, options.items, options::DefaultChoice::kAllItems, scene_path), held);
+  if (options.motion.key_missing) session::add_missing_rotation_keys(host, items);
+  const session::FixRun run =
+      run_fix(host, module, command.server, items, options.anchor, session::Repeat::until_settled);
   std::ostringstream said;
   outputs.write(document, scene, std::string(), false, said);
-  const int code = held.empty() ? kExitOk : kExitBadInput;
+  const int code = held.empty() ? options::kExitOk : options::kExitBadInput;
   if (options.module.quiet) {
-    print_held_items(std::cerr, held, "tavorix: ");
+    files::print_held_items(std::cerr, held, "tavorix: ");
     return code;
   }
   std::cout << scene_path << ": ";
-  print_fix_totals(std::cout, count_fix_totals(run.before, run.after));
-  if (const ModifiedCount modified = count_modified_channels(run.before); modified.channels != 0)
-    std::cout << "  " << modified_count_text(modified) << " (worked on the keys)\n";
+  report::print_fix_totals(std::cout, report::count_fix_totals(run.before, run.after));
+  if (const report::ModifiedCount modified = report::count_modified_channels(run.before);
+      modified.channels != 0)
+    std::cout << "  " << report::modified_count_text(modified) << " (worked on the keys)\n";
   std::string lines = said.str();
   if (!lines.empty() && lines.back() == '\n') lines.pop_back();
   std::cout << "  " << lines << '\n';
-  print_held_items(std::cout, held, "  ");
+  files::print_held_items(std::cout, held, "  ");
   return code;
 }
 
 int run_fix_command(const FixCommand &command, const FixOptions &options) {
   if (options.scene_paths.size() == 1) return fix_scene(command, options, options.scene_paths[0], nullptr);
   if (!options.output.output.empty())
-    throw bad_input("-o names one output; with several scenes use --in-place (or neither, to report only)");
-  if (!options.output.plot.empty()) throw bad_input("--plot draws one scene; give one scene with it");
-  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
-  return for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+    throw options::bad_input(
+        "-o names one output; with several scenes use --in-place (or neither, to report only)");
+  if (!options.output.plot.empty())
+    throw options::bad_input("--plot draws one scene; give one scene with it");
+  const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
+  return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
     return fix_scene_in_one_line(command, options, scene_path, *module);
   });
 }
@@ -210,14 +218,15 @@ Subcommand add_fix_command(CLI::App &program, const FixCommand &command) {
                                          : "The scene: a LightWave .lws (versions 3 to 8) or .json file");
   scenes->required();
   if (!command.is_scan) scenes->expected(1);
-  add_item_options(*parser, options->items,
-                   command.is_scan ? "Without --select, every item is scanned"
-                                   : "Without --select or --all, the items the scene selects (JSON)");
-  if (!command.is_scan) add_time_options(*parser, options->time, true);
-  if (command.is_scan) add_anchor_option(*parser, options->anchor);
-  add_motion_options(*parser, options->motion, command.is_scan);
-  add_output_options(*parser, options->output);
-  add_module_options(*parser, options->module);
+  options::add_item_options(*parser, options->items,
+                            command.is_scan
+                                ? "Without --select, every item is scanned"
+                                : "Without --select or --all, the items the scene selects (JSON)");
+  if (!command.is_scan) options::add_time_options(*parser, options->time, true);
+  if (command.is_scan) options::add_anchor_option(*parser, options->anchor);
+  options::add_motion_options(*parser, options->motion, command.is_scan);
+  options::add_output_options(*parser, options->output);
+  options::add_module_options(*parser, options->module);
   parser->footer(command.details);
   return Subcommand{parser, [command, options] { return run_fix_command(command, *options); }};
 }
@@ -228,4 +237,4 @@ Subcommand add_scan_command(CLI::App &program) { return add_fix_command(program,
 Subcommand add_inferior_command(CLI::App &program) { return add_fix_command(program, kInferior); }
 Subcommand add_superior_command(CLI::App &program) { return add_fix_command(program, kSuperior); }
 
-}  // namespace cli
+}  // namespace cli::commands

@@ -5,33 +5,33 @@
 #include <memory>
 #include <sstream>
 
-#include "cli/options/cli_failure.h"
-#include "cli/options/common_options.h"
+#include "cli/commands/subcommands.h"
 #include "cli/files/file_io.h"
-#include "cli/session/fix_run.h"
 #include "cli/files/held_items.h"
-#include "cli/report/modified_channels.h"
-#include "cli/session/module_session.h"
 #include "cli/files/scene_document.h"
 #include "cli/files/scene_output.h"
-#include "cli/commands/subcommands.h"
+#include "cli/options/cli_failure.h"
+#include "cli/options/common_options.h"
+#include "cli/report/modified_channels.h"
 #include "cli/report/svg_plot.h"
+#include "cli/session/fix_run.h"
+#include "cli/session/module_session.h"
 
-namespace cli {
+namespace cli::commands {
 namespace {
 
 struct PlotOptions {
   std::string scene_path;
-  ItemChoice items;
+  options::ItemChoice items;
   std::string output;
   bool anchor = false;
-  MotionOptions motion;
-  ModuleOptions module;
+  options::MotionOptions motion;
+  options::ModuleOptions module;
 };
 
 // SCENE's file name without folders and extension, plus ".svg".
 std::string default_plot_path(const std::string &scene_path) {
-  std::string name = base_name(scene_path);
+  std::string name = files::base_name(scene_path);
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return name + ".svg";
@@ -39,56 +39,60 @@ std::string default_plot_path(const std::string &scene_path) {
 
 int run_plot(const PlotOptions &options) {
   const std::string path = options.output.empty() ? default_plot_path(options.scene_path) : options.output;
-  const OutputTarget target = plan_plot_output(path, "-o");
-  if (!target.standard_output() && same_file(target.file, options.scene_path))
-    throw bad_input(path + ": this is the scene; name another file for the plot");
+  const files::OutputTarget target = files::plan_plot_output(path, "-o");
+  if (!target.standard_output() && files::same_file(target.file, options.scene_path))
+    throw options::bad_input(path + ": this is the scene; name another file for the plot");
 
   host::Host host;
-  set_host_output(host, options.module.quiet);
-  apply_motion_options(host, options.motion);
-  host::Scene &scene = host.scene();
-  const SceneDocument document = SceneDocument::load(options.scene_path, scene);
+  session::set_host_output(host, options.module.quiet);
+  options::apply_motion_options(host, options.motion);
+  scene::Scene &scene = host.scene();
+  const files::SceneDocument document = files::SceneDocument::load(options.scene_path, scene);
   if (!options.module.quiet) document.print_notes(std::cerr);
   // An item whose order cannot be read is not drawn: its orientation is not known.
-  const std::vector<HeldItem> held = held_items(document, scene);
-  const std::vector<host::Item *> items =
-      without_held(choose_items(scene, options.items, DefaultChoice::kAllItems, options.scene_path), held);
-  const std::unique_ptr<host::LoadedModule> module = load_module(options.module.module_path);
+  const std::vector<files::HeldItem> held = files::held_items(document, scene);
+  const std::vector<scene::Item *> items = files::without_held(
+      options::choose_items(scene, options.items, options::DefaultChoice::kAllItems, options.scene_path),
+      held);
+  const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
   const double fps = scene.frames_per_second();
-  PlotMotions motions;
-  motions.before = sample_motions(items, fps, host.hermite_tangents());
-  const FixRun run = run_fix(host, *module, "Tavorix:Scan", items, options.anchor, Repeat::until_settled);
-  motions.after = sample_motions(items, fps, host.hermite_tangents());
+  report::PlotMotions motions;
+  motions.before = report::sample_motions(items, fps, host.hermite_tangents());
+  const session::FixRun run =
+      run_fix(host, *module, "Tavorix:Scan", items, options.anchor, session::Repeat::until_settled);
+  motions.after = report::sample_motions(items, fps, host.hermite_tangents());
 
-  print_held_items(std::cerr, held, "tavorix: ", "not drawn");
+  files::print_held_items(std::cerr, held, "tavorix: ", "not drawn");
   // Items named or taken with --all are drawn whatever they do; by default
   // only those whose rotation changes over time.
   const bool chosen = !options.items.names.empty() || options.items.all;
-  std::vector<PlotPanel> panels;
+  std::vector<report::PlotPanel> panels;
   if (chosen) {
     for (std::size_t i = 0; i < run.before.size(); ++i)
-      panels.push_back(PlotPanel{run.before[i], run.after[i], motions.before[i], motions.after[i]});
+      panels.push_back(report::PlotPanel{run.before[i], run.after[i], motions.before[i], motions.after[i]});
   } else {
-    panels = moving_panels(run.before, run.after, &motions);
+    panels = report::moving_panels(run.before, run.after, &motions);
   }
   if (panels.empty()) {
-    throw bad_input(options.scene_path +
-                    ": no item's rotation changes over time, so there is nothing to draw; name items with "
-                    "--select NAME or take all with --all to draw them anyway");
+    throw options::bad_input(
+        options.scene_path +
+        ": no item's rotation changes over time, so there is nothing to draw; name items with "
+        "--select NAME or take all with --all to draw them anyway");
   }
-  OutputBatch batch;
+  files::OutputBatch batch;
   batch.add(target,
-            render_rotation_plot(base_name(options.scene_path) + ": rotation as it is, and after a scan",
-                                 panels, fps));
+            report::render_rotation_plot(
+                files::base_name(options.scene_path) + ": rotation as it is, and after a scan", panels, fps));
   batch.commit();
   if (!options.module.quiet) {
     std::ostream &report = target.standard_output() ? std::cerr : std::cout;
     if (!target.standard_output()) report << "plot written to " << target.shown() << '\n';
-    std::vector<ItemRotation> drawn;
-    for (const PlotPanel &panel : panels) drawn.push_back(panel.before);
-    print_modified_channels(report, drawn, "the plot shows the keys' curves, not the modified motion");
+    std::vector<session::ItemRotation> drawn;
+    for (const report::PlotPanel &panel : panels) drawn.push_back(panel.before);
+    report::print_modified_channels(report, drawn,
+                                    "the plot shows the keys' curves, not the modified motion");
   }
-  return held.empty() ? kExitOk : kExitBadInput;
+  return held.empty() ? options::kExitOk : options::kExitBadInput;
 }
 
 }  // namespace
@@ -101,16 +105,17 @@ Subcommand add_plot_command(CLI::App &program) {
       ->add_option("SCENE", options->scene_path,
                    "The scene: a LightWave .lws (versions 3 to 8) or .json file")
       ->required();
-  add_item_options(*parser, options->items,
-                   "Without --select or --all, every item whose rotation changes over time is drawn");
+  options::add_item_options(
+      *parser, options->items,
+      "Without --select or --all, every item whose rotation changes over time is drawn");
   parser
       ->add_option("-o,--output", options->output,
                    "Where to write the plot: a .svg file, or - for the standard output (default: SCENE's "
                    "name with .svg, here)")
       ->type_name("FILE.svg");
-  add_anchor_option(*parser, options->anchor);
-  add_motion_options(*parser, options->motion, false);
-  add_module_options(*parser, options->module);
+  options::add_anchor_option(*parser, options->anchor);
+  options::add_motion_options(*parser, options->motion, false);
+  options::add_module_options(*parser, options->module);
   parser->footer(
       "Draws each item's heading, pitch and bank (degrees over frames) as Layout evaluates the curves\n"
       "between keys, with the keys as points: as they are, dashed, and as Tavorix:Scan would leave\n"
@@ -125,4 +130,4 @@ Subcommand add_plot_command(CLI::App &program) {
   return Subcommand{parser, [options] { return run_plot(*options); }};
 }
 
-}  // namespace cli
+}  // namespace cli::commands

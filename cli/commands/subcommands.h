@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <functional>
 
-namespace cli {
+namespace cli::commands {
 
 // A subcommand of the program: its parser (with its options bound) and what
 // runs it once the command line has been read. `run` returns the exit code
@@ -21,4 +21,4 @@ Subcommand add_run_command(CLI::App &program);
 Subcommand add_check_command(CLI::App &program);
 Subcommand add_plot_command(CLI::App &program);
 
-}  // namespace cli
+}  // namespace cli::commands

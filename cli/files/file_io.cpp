@@ -7,7 +7,7 @@
 #include "cli/options/cli_failure.h"
 #include "platform/platform_files.h"
 
-namespace cli {
+namespace cli::files {
 namespace {
 
 using platform::PathKind;
@@ -28,18 +28,19 @@ std::string base_name(const std::string &path) { return platform::base_name(path
 
 std::string read_whole_file(const std::string &path) {
   if (platform::inspect(path).kind == PathKind::folder) {
-    throw bad_input(path + ": is a folder; expected a scene file");
+    throw options::bad_input(path + ": is a folder; expected a scene file");
   }
   std::string text;
   std::string reason;
-  if (!platform::read_file(path, text, reason)) throw bad_input(path + ": cannot be read (" + reason + ")");
+  if (!platform::read_file(path, text, reason))
+    throw options::bad_input(path + ": cannot be read (" + reason + ")");
   return text;
 }
 
 OutputTarget check_output_path(const std::string &path) {
   OutputTarget target;
   target.given = path;
-  if (path.empty()) throw bad_input("an output path is empty");
+  if (path.empty()) throw options::bad_input("an output path is empty");
   if (names_standard_output(path)) return target;
 
   std::string file = path;
@@ -48,12 +49,12 @@ OutputTarget check_output_path(const std::string &path) {
     const platform::PathInfo info = platform::inspect(file, &reason);
     if (info.kind == PathKind::symbolic_link) {
       if (followed == kMaxLinksFollowed) {
-        throw bad_input(path +
-                        ": the symbolic links starting here go round in a circle; nothing was written");
+        throw options::bad_input(
+            path + ": the symbolic links starting here go round in a circle; nothing was written");
       }
       std::string next;
       if (!platform::read_link(file, next, reason)) {
-        throw bad_input(path + ": the symbolic link " + file + " cannot be read (" + reason + ")");
+        throw options::bad_input(path + ": the symbolic link " + file + " cannot be read (" + reason + ")");
       }
       file = next;
       continue;
@@ -63,18 +64,20 @@ OutputTarget check_output_path(const std::string &path) {
     switch (info.kind) {
       case PathKind::regular_file:
       case PathKind::missing: break;
-      case PathKind::folder: throw bad_input(shown + ": is a folder; expected a file name to write to");
+      case PathKind::folder:
+        throw options::bad_input(shown + ": is a folder; expected a file name to write to");
       case PathKind::other:
-        throw bad_input(shown + ": is " + info.description +
-                        ", not a regular file; tavorix writes only regular files (give - for the standard "
-                        "output)");
+        throw options::bad_input(
+            shown + ": is " + info.description +
+            ", not a regular file; tavorix writes only regular files (give - for the standard "
+            "output)");
       case PathKind::symbolic_link: break;
     }
     if (info.kind == PathKind::missing && !reason.empty()) {
-      throw bad_input(shown + ": cannot be reached (" + reason + ")");
+      throw options::bad_input(shown + ": cannot be reached (" + reason + ")");
     }
     const std::string refusal = platform::creation_refusal(platform::folder_of(file));
-    if (!refusal.empty()) throw bad_input(shown + ": cannot be written: " + refusal);
+    if (!refusal.empty()) throw options::bad_input(shown + ": cannot be written: " + refusal);
     return target;
   }
 }
@@ -104,14 +107,15 @@ void OutputBatch::commit() {
     entry.temporary =
         platform::write_temporary_beside(entry.target.file, entry.text, entry.target.file, reason);
     if (entry.temporary.empty()) {
-      throw bad_input(entry.target.shown() + ": writing failed (" + reason + "); nothing was written");
+      throw options::bad_input(entry.target.shown() + ": writing failed (" + reason +
+                               "); nothing was written");
     }
   }
   for (Entry &entry : entries_) {
     if (!entry.target.standard_output()) continue;
     std::string reason;
     if (!platform::write_standard_output(entry.text, reason)) {
-      throw bad_input("the standard output cannot be written (" + reason + "); no file was written");
+      throw options::bad_input("the standard output cannot be written (" + reason + "); no file was written");
     }
   }
   for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -119,8 +123,8 @@ void OutputBatch::commit() {
     if (entry.target.standard_output()) continue;
     std::string reason;
     if (!platform::replace(entry.temporary, entry.target.file, reason)) {
-      throw bad_input(entry.target.shown() + ": cannot be replaced (" + reason + ")" +
-                      (i == 0 ? "; nothing was written" : "; the outputs before it were written"));
+      throw options::bad_input(entry.target.shown() + ": cannot be replaced (" + reason + ")" +
+                               (i == 0 ? "; nothing was written" : "; the outputs before it were written"));
     }
     entry.temporary.clear();
   }
@@ -155,4 +159,4 @@ bool has_extension(const std::string &path, const std::string &extension) {
   return true;
 }
 
-}  // namespace cli
+}  // namespace cli::files

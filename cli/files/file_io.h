@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
+namespace cli::files {
 
 // The whole content of `path`. Throws CliFailure (bad input) naming the file
 // when it cannot be read.
@@ -80,4 +80,4 @@ bool same_output(const OutputTarget &a, const OutputTarget &b);
 // Whether `path` ends in `extension` (".svg"), in any case.
 bool has_extension(const std::string &path, const std::string &extension);
 
-}  // namespace cli
+}  // namespace cli::files

@@ -7,24 +7,24 @@
 #include "scene_files/lws_order_lines.h"
 #include "text/printable_text.h"
 
-namespace cli {
+namespace cli::files {
 
-std::vector<HeldItem> held_items(const SceneDocument &document, const host::Scene &scene) {
+std::vector<HeldItem> held_items(const SceneDocument &document, const scene::Scene &scene) {
   std::vector<HeldItem> held;
-  const host::LwsSceneFile *file = document.lws_file();
+  const scene_files::LwsSceneFile *file = document.lws_file();
   if (file == nullptr) return held;
-  for (const host::LwsSceneFile::ItemSource &source : file->items()) {
+  for (const scene_files::LwsSceneFile::ItemSource &source : file->items()) {
     if (source.order_line < 0) continue;
-    held.push_back(HeldItem{scene.find_item(source.id), host::held_item_message(*file, source)});
+    held.push_back(HeldItem{scene.find_item(source.id), scene_files::held_item_message(*file, source)});
   }
   return held;
 }
 
-std::vector<host::Item *> without_held(const std::vector<host::Item *> &items,
-                                       const std::vector<HeldItem> &held) {
-  std::vector<host::Item *> kept;
+std::vector<scene::Item *> without_held(const std::vector<scene::Item *> &items,
+                                        const std::vector<HeldItem> &held) {
+  std::vector<scene::Item *> kept;
   kept.reserve(items.size());
-  for (host::Item *item : items) {
+  for (scene::Item *item : items) {
     const bool is_held =
         std::any_of(held.begin(), held.end(), [item](const HeldItem &h) { return h.item == item; });
     if (!is_held) kept.push_back(item);
@@ -41,29 +41,30 @@ void print_held_items(std::ostream &out, const std::vector<HeldItem> &held, cons
 }
 
 void refuse_json_with_held_items(const SceneDocument &document) {
-  const host::LwsSceneFile *file = document.lws_file();
+  const scene_files::LwsSceneFile *file = document.lws_file();
   if (file == nullptr) return;
-  for (const host::LwsSceneFile::ItemSource &source : file->items()) {
+  for (const scene_files::LwsSceneFile::ItemSource &source : file->items()) {
     if (source.order_line < 0) continue;
-    throw bad_input(file->file_name() + ":" + std::to_string(source.order_line + 1) + ": '" +
-                    host::printable(source.name) +
-                    "' has a rotation order tavorix cannot read from a .lws file, and a JSON scene would "
-                    "give it H-P-B: write this scene as .lws (which keeps the item as it was); nothing was "
-                    "written");
+    throw options::bad_input(
+        file->file_name() + ":" + std::to_string(source.order_line + 1) + ": '" +
+        text::printable(source.name) +
+        "' has a rotation order tavorix cannot read from a .lws file, and a JSON scene would "
+        "give it H-P-B: write this scene as .lws (which keeps the item as it was); nothing was "
+        "written");
   }
 }
 
-std::vector<double> item_keys(const host::Item &item) {
+std::vector<double> item_keys(const scene::Item &item) {
   std::vector<double> keys;
   for (const auto &channel : item.channels) {
-    const host::Envelope &envelope = channel->envelope;
+    const scene::Envelope &envelope = channel->envelope;
     keys.push_back(static_cast<double>(envelope.size()));
     keys.push_back(envelope.pre_behavior);
     keys.push_back(envelope.post_behavior);
-    for (const host::Key *key = envelope.first(); key != nullptr; key = key->next) {
+    for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next) {
       keys.push_back(key->time);
       keys.push_back(key->value);
-      const host::KeyShape shape = envelope.shape(key);
+      const scene::KeyShape shape = envelope.shape(key);
       keys.push_back(shape.span_type);
       keys.insert(keys.end(), std::begin(shape.params), std::end(shape.params));
     }
@@ -71,4 +72,4 @@ std::vector<double> item_keys(const host::Item &item) {
   return keys;
 }
 
-}  // namespace cli
+}  // namespace cli::files

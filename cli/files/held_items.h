@@ -7,22 +7,22 @@
 #include "cli/files/scene_document.h"
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::files {
 
 // The items of a .lws scene that tavorix keeps exactly as they were because
 // a line of theirs names a rotation order it cannot read
 // (scene_files/lws_order_lines.h). A file with one is a file that cannot be
 // fully read: the run works on the other items and ends with exit code 2.
 struct HeldItem {
-  host::Item *item = nullptr;
+  scene::Item *item = nullptr;
   std::string message;  // "shot.lws:57: 'Cam' is kept as it was: ..."
 };
 
-std::vector<HeldItem> held_items(const SceneDocument &document, const host::Scene &scene);
+std::vector<HeldItem> held_items(const SceneDocument &document, const scene::Scene &scene);
 
 // `items` without the held ones, in their order.
-std::vector<host::Item *> without_held(const std::vector<host::Item *> &items,
-                                       const std::vector<HeldItem> &held);
+std::vector<scene::Item *> without_held(const std::vector<scene::Item *> &items,
+                                        const std::vector<HeldItem> &held);
 
 // Each held item's message on a line of its own, each after `prefix`, then
 // "1 item kept as it was: its rotation order could not be read" (`outcome`
@@ -37,6 +37,6 @@ void refuse_json_with_held_items(const SceneDocument &document);
 
 // Every key of every channel of `item` (times, values, shapes, behaviours),
 // to tell afterwards whether anything changed it.
-std::vector<double> item_keys(const host::Item &item);
+std::vector<double> item_keys(const scene::Item &item);
 
-}  // namespace cli
+}  // namespace cli::files

@@ -2,13 +2,13 @@
 
 #include <cctype>
 
-#include "cli/options/cli_failure.h"
 #include "cli/files/file_io.h"
 #include "cli/files/held_items.h"
+#include "cli/options/cli_failure.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/scene_file_error.h"
 
-namespace cli {
+namespace cli::files {
 namespace {
 
 bool ends_with(const std::string &text, const std::string &suffix) {
@@ -32,14 +32,14 @@ SceneDocument::Format format_by_content(const std::string &path, const std::stri
   if (text.compare(0, 4, "LWSC") == 0 || text.compare(0, 7, "\xEF\xBB\xBFLWSC") == 0)
     return SceneDocument::Format::Lws;
   if (first != std::string::npos && text[first] == '{') return SceneDocument::Format::Json;
-  throw bad_input(path +
-                  ":1: expected a scene: a LightWave scene (.lws, beginning with 'LWSC') or a JSON "
-                  "scene (.json, see docs/scene-format.md)");
+  throw options::bad_input(path +
+                           ":1: expected a scene: a LightWave scene (.lws, beginning with 'LWSC') or a JSON "
+                           "scene (.json, see docs/scene-format.md)");
 }
 
 }  // namespace
 
-SceneDocument SceneDocument::load(const std::string &path, host::Scene &scene) {
+SceneDocument SceneDocument::load(const std::string &path, scene::Scene &scene) {
   SceneDocument document;
   document.path_ = path;
   std::string text = read_whole_file(path);
@@ -47,32 +47,32 @@ SceneDocument SceneDocument::load(const std::string &path, host::Scene &scene) {
   document.format_ = by_extension ? *by_extension : format_by_content(path, text);
   try {
     if (document.format_ == Format::Lws) {
-      document.lws_ = host::LwsSceneFile::read(std::move(text), path, scene);
+      document.lws_ = scene_files::LwsSceneFile::read(std::move(text), path, scene);
       document.notes_ = document.lws_->notes();
     } else {
-      host::read_json_scene(text, path, scene);
+      scene_files::read_json_scene(text, path, scene);
       document.original_text_ = std::move(text);
     }
-  } catch (const host::SceneFileError &error) {
-    throw bad_input(error.what());
+  } catch (const scene_files::SceneFileError &error) {
+    throw options::bad_input(error.what());
   }
   return document;
 }
 
-std::string SceneDocument::render(const host::Scene &scene, Format format,
+std::string SceneDocument::render(const scene::Scene &scene, Format format,
                                   std::vector<std::string> &warnings) const {
   try {
     if (format == Format::Json) {
       refuse_json_with_held_items(*this);
-      return host::write_json_scene(scene, path_);
+      return scene_files::write_json_scene(scene, path_);
     }
     if (!lws_) {
-      throw bad_input(path_ +
-                      ": a .lws scene can only be written from a .lws scene; write this one as .json");
+      throw options::bad_input(
+          path_ + ": a .lws scene can only be written from a .lws scene; write this one as .json");
     }
     return lws_->write(scene, &warnings);
-  } catch (const host::SceneFileError &error) {
-    throw bad_input(error.what());
+  } catch (const scene_files::SceneFileError &error) {
+    throw options::bad_input(error.what());
   }
 }
 
@@ -85,4 +85,4 @@ SceneDocument::Format SceneDocument::format_for_output(const std::string &path, 
   return by_extension ? *by_extension : fallback;
 }
 
-}  // namespace cli
+}  // namespace cli::files

@@ -9,7 +9,7 @@
 #include "scene/scene.h"
 #include "scene_files/lws_scene_file.h"
 
-namespace cli {
+namespace cli::files {
 
 // A scene file read into a host's Scene, able to write the scene back: a
 // .lws file changes only in the keys that changed (LwsSceneFile), a JSON
@@ -21,12 +21,12 @@ class SceneDocument {
 
   // Reads `path` into `scene` (which should be empty). Throws CliFailure
   // (bad input) with the file, line and what was expected.
-  static SceneDocument load(const std::string &path, host::Scene &scene);
+  static SceneDocument load(const std::string &path, scene::Scene &scene);
 
   // Text of `scene` in `format`. Writing .lws needs a document read from a
   // .lws file (only changes to such a file can be written); otherwise
   // CliFailure (bad input). Warnings go to `warnings`.
-  std::string render(const host::Scene &scene, Format format, std::vector<std::string> &warnings) const;
+  std::string render(const scene::Scene &scene, Format format, std::vector<std::string> &warnings) const;
 
   // Format of an output path by its extension; `fallback` for other names.
   static Format format_for_output(const std::string &path, Format fallback);
@@ -34,7 +34,7 @@ class SceneDocument {
   const std::string &path() const { return path_; }
   Format format() const { return format_; }
   // The .lws file read, null for a JSON scene.
-  const host::LwsSceneFile *lws_file() const { return lws_ ? &*lws_ : nullptr; }
+  const scene_files::LwsSceneFile *lws_file() const { return lws_ ? &*lws_ : nullptr; }
   // The bytes that were read, for a backup.
   const std::string &original_text() const { return lws_ ? lws_->text() : original_text_; }
 
@@ -49,7 +49,7 @@ class SceneDocument {
   Format format_ = Format::Json;
   std::string original_text_;  // for JSON; a .lws file's text is held by lws_ alone
   std::vector<std::string> notes_;
-  std::optional<host::LwsSceneFile> lws_;
+  std::optional<scene_files::LwsSceneFile> lws_;
 };
 
-}  // namespace cli
+}  // namespace cli::files

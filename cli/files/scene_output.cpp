@@ -3,16 +3,16 @@
 #include <iostream>
 #include <vector>
 
-#include "cli/options/cli_failure.h"
 #include "cli/files/held_items.h"
+#include "cli/options/cli_failure.h"
 
-namespace cli {
+namespace cli::files {
 namespace {
 
 void refuse_the_input(const OutputTarget &target, const std::string &scene_path, const std::string &option) {
   if (!target.standard_output() && same_file(target.file, scene_path)) {
-    throw bad_input(target.shown() + ": " + option +
-                    " names the input scene; to replace it use --in-place (which keeps a backup)");
+    throw options::bad_input(target.shown() + ": " + option +
+                             " names the input scene; to replace it use --in-place (which keeps a backup)");
   }
 }
 
@@ -21,26 +21,27 @@ void refuse_the_input(const OutputTarget &target, const std::string &scene_path,
 void check_scene_output_name(const OutputTarget &target, const std::string &option) {
   if (target.standard_output() || has_extension(target.given, ".lws") || has_extension(target.given, ".json"))
     return;
-  throw bad_input(target.given + ": " + option +
-                  " must name a .lws or .json file (the extension says which format is written), or - for "
-                  "the standard output");
+  throw options::bad_input(
+      target.given + ": " + option +
+      " must name a .lws or .json file (the extension says which format is written), or - for "
+      "the standard output");
 }
 
 OutputTarget plan_plot_output(const std::string &path, const std::string &option) {
   OutputTarget target = check_output_path(path);
   if (!target.standard_output() && !has_extension(target.given, ".svg")) {
-    throw bad_input(path + ": " + option + " must name a .svg file (or - for the standard output)");
+    throw options::bad_input(path + ": " + option + " must name a .svg file (or - for the standard output)");
   }
   return target;
 }
 
-SceneOutputs SceneOutputs::plan(const OutputOptions &options, const std::string &scene_path) {
+SceneOutputs SceneOutputs::plan(const options::OutputOptions &options, const std::string &scene_path) {
   SceneOutputs outputs;
   outputs.in_place_ = options.in_place;
   if (options.in_place) {
     outputs.scene_ = check_output_path(scene_path);
     if (outputs.scene_->standard_output())
-      throw bad_input("--in-place needs a scene file, not the standard output");
+      throw options::bad_input("--in-place needs a scene file, not the standard output");
   } else if (!options.output.empty()) {
     outputs.scene_ = check_output_path(options.output);
     check_scene_output_name(*outputs.scene_, "-o");
@@ -50,7 +51,7 @@ SceneOutputs SceneOutputs::plan(const OutputOptions &options, const std::string 
     outputs.plot_ = plan_plot_output(options.plot, "--plot");
     refuse_the_input(*outputs.plot_, scene_path, "--plot");
     if (outputs.scene_ && same_output(*outputs.plot_, *outputs.scene_)) {
-      throw bad_input(options.plot + ": --plot must name a file of its own, not the scene's output");
+      throw options::bad_input(options.plot + ": --plot must name a file of its own, not the scene's output");
     }
   }
   return outputs;
@@ -61,8 +62,8 @@ void SceneOutputs::check_document(const SceneDocument &document) const {
   const SceneDocument::Format format = SceneDocument::format_for_output(scene_->given, document.format());
   if (format == SceneDocument::Format::Json) refuse_json_with_held_items(document);
   if (format == SceneDocument::Format::Lws && document.format() != SceneDocument::Format::Lws) {
-    throw bad_input(scene_->given +
-                    ": a .lws scene can only be written from a .lws scene; write this one as .json");
+    throw options::bad_input(scene_->given +
+                             ": a .lws scene can only be written from a .lws scene; write this one as .json");
   }
 }
 
@@ -70,7 +71,7 @@ bool SceneOutputs::writes_standard_output() const {
   return (scene_ && scene_->standard_output()) || (plot_ && plot_->standard_output());
 }
 
-void SceneOutputs::write(const SceneDocument &document, const host::Scene &scene, const std::string &svg,
+void SceneOutputs::write(const SceneDocument &document, const scene::Scene &scene, const std::string &svg,
                          bool quiet, std::ostream &report) const {
   if (!scene_ && !plot_) {
     if (!quiet) report << "nothing written: give -o OUT or --in-place to keep the result\n";
@@ -106,4 +107,4 @@ void SceneOutputs::write(const SceneDocument &document, const host::Scene &scene
   }
 }
 
-}  // namespace cli
+}  // namespace cli::files

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "cli/files/file_io.h"
-#include "cli/options/option_values.h"
 #include "cli/files/scene_document.h"
+#include "cli/options/option_values.h"
 
-namespace cli {
+namespace cli::files {
 
 // Where a run that changes a scene writes: checked before any work (paths,
 // kinds of file, folders, formats by extension, that no two outputs and no
@@ -17,7 +17,7 @@ class SceneOutputs {
  public:
   // Checks the output options for the scene at `scene_path`. Throws
   // CliFailure (bad input) naming what is wrong.
-  static SceneOutputs plan(const OutputOptions &options, const std::string &scene_path);
+  static SceneOutputs plan(const options::OutputOptions &options, const std::string &scene_path);
 
   // Checks that the scene read can be written where the options say (a .lws
   // is written only from a .lws). Throws CliFailure (bad input).
@@ -33,7 +33,7 @@ class SceneOutputs {
   // that did not change is left alone and gets no backup) and the plot,
   // `svg`, when asked for: all or nothing. Says what it wrote on `report`
   // unless `quiet`.
-  void write(const SceneDocument &document, const host::Scene &scene, const std::string &svg, bool quiet,
+  void write(const SceneDocument &document, const scene::Scene &scene, const std::string &svg, bool quiet,
              std::ostream &report) const;
 
  private:
@@ -50,4 +50,4 @@ OutputTarget plan_plot_output(const std::string &path, const std::string &option
 // the standard output.
 void check_scene_output_name(const OutputTarget &target, const std::string &option);
 
-}  // namespace cli
+}  // namespace cli::files

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace cli {
+namespace cli::options {
 
 // The program's exit codes.
 enum ExitCode : int {
@@ -28,4 +28,4 @@ class CliFailure : public std::runtime_error {
 inline CliFailure bad_input(const std::string &message) { return CliFailure(kExitBadInput, message); }
 inline CliFailure module_failed(const std::string &message) { return CliFailure(kExitModuleFailed, message); }
 
-}  // namespace cli
+}  // namespace cli::options

@@ -7,7 +7,7 @@
 #include "text/frame_time.h"
 #include "text/printable_text.h"
 
-namespace cli {
+namespace cli::options {
 namespace {
 
 // Times and frames are finite numbers; "nan" and "inf" read as numbers but
@@ -16,8 +16,8 @@ const CLI::Validator kFiniteNumber(
     [](std::string &text) -> std::string {
       char *end = nullptr;
       const double value = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0') return "expected a number, found " + host::quoted_token(text);
-      if (!std::isfinite(value)) return "expected a finite number, found " + host::quoted_token(text);
+      if (end == text.c_str() || *end != '\0') return "expected a number, found " + text::quoted_token(text);
+      if (!std::isfinite(value)) return "expected a finite number, found " + text::quoted_token(text);
       return {};
     },
     "NUMBER");
@@ -25,7 +25,7 @@ const CLI::Validator kFiniteNumber(
 }  // namespace
 
 void add_module_options(CLI::App &command, ModuleOptions &options) {
-  options.module_path = default_module_path();
+  options.module_path = session::default_module_path();
   command.add_option("--module", options.module_path, "The module file to load")
       ->type_name("PATH")
       ->capture_default_str();
@@ -67,10 +67,10 @@ void add_time_options(CLI::App &command, TimeOptions &options, bool required) {
   }
 }
 
-void apply_time(host::Scene &scene, const TimeOptions &options) {
+void apply_time(scene::Scene &scene, const TimeOptions &options) {
   const double fps = scene.frames_per_second();
-  if (options.frame) scene.set_current_time(host::frame_time(*options.frame, fps));
-  if (options.time) scene.set_current_time(host::snap_to_frame(*options.time, fps));
+  if (options.frame) scene.set_current_time(text::frame_time(*options.frame, fps));
+  if (options.time) scene.set_current_time(text::snap_to_frame(*options.time, fps));
 }
 
 void add_anchor_option(CLI::App &command, bool &anchor) {
@@ -96,8 +96,8 @@ void add_motion_options(CLI::App &command, MotionOptions &options, bool key_miss
 }
 
 void apply_motion_options(host::Host &host, const MotionOptions &options) {
-  host.set_hermite_tangents(options.hermite_tangents == "stored" ? host::HermiteTangents::as_stored
-                                                                 : host::HermiteTangents::scaled_by_spacing);
+  host.set_hermite_tangents(options.hermite_tangents == "stored" ? scene::HermiteTangents::as_stored
+                                                                 : scene::HermiteTangents::scaled_by_spacing);
 }
 
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text) {
@@ -110,4 +110,4 @@ void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &
   command.add_flag("--all", choice.all, "Work on every item of the scene")->excludes(select);
 }
 
-}  // namespace cli
+}  // namespace cli::options

@@ -8,7 +8,7 @@
 #include "host/host.h"
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::options {
 
 // --module PATH and --quiet.
 void add_module_options(CLI::App &command, ModuleOptions &options);
@@ -21,7 +21,7 @@ void add_time_options(CLI::App &command, TimeOptions &options, bool required);
 
 // Sets the scene's current time from --time (snapped to a whole frame within
 // the tolerance of text/frame_time.h) or --frame; leaves it when neither.
-void apply_time(host::Scene &scene, const TimeOptions &options);
+void apply_time(scene::Scene &scene, const TimeOptions &options);
 
 // --anchor-near-zero (cli/session/anchor_near_zero.h).
 void add_anchor_option(CLI::App &command, bool &anchor);
@@ -35,4 +35,4 @@ void apply_motion_options(host::Host &host, const MotionOptions &options);
 // --select NAME (repeatable) and --all.
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text);
 
-}  // namespace cli
+}  // namespace cli::options

@@ -2,12 +2,12 @@
 
 #include "cli/options/cli_failure.h"
 
-namespace cli {
+namespace cli::options {
 namespace {
 
 constexpr std::size_t kNamesListed = 12;
 
-std::string some_item_names(const host::Scene &scene) {
+std::string some_item_names(const scene::Scene &scene) {
   std::string list;
   std::size_t shown = 0;
   for (const auto &item : scene.items()) {
@@ -23,12 +23,12 @@ std::string some_item_names(const host::Scene &scene) {
 
 }  // namespace
 
-std::vector<host::Item *> choose_items(const host::Scene &scene, const ItemChoice &choice,
-                                       DefaultChoice by_default, const std::string &scene_path) {
-  std::vector<host::Item *> chosen;
+std::vector<scene::Item *> choose_items(const scene::Scene &scene, const ItemChoice &choice,
+                                        DefaultChoice by_default, const std::string &scene_path) {
+  std::vector<scene::Item *> chosen;
   if (!choice.names.empty()) {
     for (const std::string &name : choice.names) {
-      host::Item *item = scene.find_item(name);
+      scene::Item *item = scene.find_item(name);
       if (item == nullptr) {
         throw bad_input(scene_path + ": no item is named '" + name + "'; its items are " +
                         some_item_names(scene));
@@ -45,4 +45,4 @@ std::vector<host::Item *> choose_items(const host::Scene &scene, const ItemChoic
   throw bad_input(scene_path + ": no item is selected; name items with --select NAME or take all with --all");
 }
 
-}  // namespace cli
+}  // namespace cli::options

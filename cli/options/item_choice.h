@@ -5,7 +5,7 @@
 
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::options {
 
 // Which items a subcommand works on.
 struct ItemChoice {
@@ -21,7 +21,7 @@ enum class DefaultChoice { kAllItems, kSceneSelection };
 // carry one), as `by_default` says. Throws CliFailure (bad input) for a name
 // the scene does not hold, listing the names it does hold, and when the
 // default finds nothing selected.
-std::vector<host::Item *> choose_items(const host::Scene &scene, const ItemChoice &choice,
-                                       DefaultChoice by_default, const std::string &scene_path);
+std::vector<scene::Item *> choose_items(const scene::Scene &scene, const ItemChoice &choice,
+                                        DefaultChoice by_default, const std::string &scene_path);
 
-}  // namespace cli
+}  // namespace cli::options

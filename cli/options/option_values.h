@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace cli {
+namespace cli::options {
 
 // Values of the options that several subcommands share (common_options.h
 // declares them to the command-line parser).
@@ -30,4 +30,4 @@ struct TimeOptions {
   std::optional<double> frame;  // --frame F
 };
 
-}  // namespace cli
+}  // namespace cli::options

@@ -5,7 +5,7 @@
 
 #include "cli/options/cli_failure.h"
 
-namespace cli {
+namespace cli::options {
 
 int for_each_scene(const std::vector<std::string> &scene_paths,
                    const std::function<int(const std::string &)> &one) {
@@ -25,4 +25,4 @@ int for_each_scene(const std::vector<std::string> &scene_paths,
   return worst;
 }
 
-}  // namespace cli
+}  // namespace cli::options

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace cli::options {
 
 // Runs `one` on each scene in turn and returns the exit code of the whole
 // run. With one scene its failure (CliFailure) leaves as it is. With several,
@@ -14,4 +14,4 @@ namespace cli {
 int for_each_scene(const std::vector<std::string> &scene_paths,
                    const std::function<int(const std::string &)> &one);
 
-}  // namespace cli
+}  // namespace cli::options

@@ -5,11 +5,11 @@
 #error "TAVORIX_VERSION, TAVORIX_PLATFORM and TAVORIX_TASK_LIBRARY come from the build"
 #endif
 
-namespace cli {
+namespace cli::options {
 
 std::string version_text() {
   return std::string("tavorix ") + TAVORIX_VERSION + "\nplatform: " + TAVORIX_PLATFORM +
          "\ntask library: " + TAVORIX_TASK_LIBRARY;
 }
 
-}  // namespace cli
+}  // namespace cli::options

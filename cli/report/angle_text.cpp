@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace cli {
+namespace cli::report {
 
 double radians_to_degrees(double radians) { return radians * (180.0 / 3.141592653589793); }
 
@@ -32,4 +32,4 @@ std::string frame_text(double seconds, double fps) {
   return text;
 }
 
-}  // namespace cli
+}  // namespace cli::report

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace cli {
+namespace cli::report {
 
 // An angle for people: degrees with one decimal and a degree sign, "-266.2°".
 std::string degrees_text(double radians);
@@ -15,4 +15,4 @@ std::string frame_text(double seconds, double fps);
 
 double radians_to_degrees(double radians);
 
-}  // namespace cli
+}  // namespace cli::report

@@ -9,11 +9,11 @@
 #include "text/count_text.h"
 #include "text/printable_text.h"
 
-namespace cli {
+namespace cli::report {
 namespace {
 
 std::string count_of(std::size_t n, const char *one, const char *many) {
-  return host::counted(static_cast<long long>(n), one, many);
+  return text::counted(static_cast<long long>(n), one, many);
 }
 
 // "(H -140.2°, P 0.0°, B -11.0°)", "no key" where a channel has none.
@@ -27,37 +27,37 @@ std::string triple_text(const std::array<std::optional<double>, 3> &values) {
   return text + ")";
 }
 
-std::string kind_text(TripleChange::Kind kind, KeyFrame::RotationOrder order) {
+std::string kind_text(session::TripleChange::Kind kind, KeyFrame::RotationOrder order) {
   switch (kind) {
-    case TripleChange::Kind::whole_turns: return "the same angles moved by whole turns";
-    case TripleChange::Kind::other_triple: return "the other Euler triple of the orientation";
-    case TripleChange::Kind::gimbal_fold: {
+    case session::TripleChange::Kind::whole_turns: return "the same angles moved by whole turns";
+    case session::TripleChange::Kind::other_triple: return "the other Euler triple of the orientation";
+    case session::TripleChange::Kind::gimbal_fold: {
       // In H-P-B: at pitch 90° heading and bank turn about one axis.
       const motion::ChannelRoles roles = motion::channel_roles(order);
-      const std::string first = kRotationChannelWords[roles.first];
-      const std::string last = kRotationChannelWords[roles.last];
-      return "at " + std::string(kRotationChannelWords[roles.middle]) + " 90\u00b0 " + first + " and " +
-             last + " turn about one axis: the " + last + " goes into the " + first;
+      const std::string first = session::kRotationChannelWords[roles.first];
+      const std::string last = session::kRotationChannelWords[roles.last];
+      return "at " + std::string(session::kRotationChannelWords[roles.middle]) + " 90\u00b0 " + first +
+             " and " + last + " turn about one axis: the " + last + " goes into the " + first;
     }
-    case TripleChange::Kind::added: return "keys made where a channel had none";
+    case session::TripleChange::Kind::added: return "keys made where a channel had none";
   }
   return "";
 }
 
-std::string flip_text(const TripleChange &change, double fps) {
+std::string flip_text(const session::TripleChange &change, double fps) {
   return "flip at frame " + frame_text(change.time, fps) + ": " + triple_text(change.before) + " \u2192 " +
          triple_text(change.after) + ", " + kind_text(change.kind(), change.order);
 }
 
 std::string step_text(const RotationStep &step, double fps) {
-  return std::string(kRotationChannelWords[step.channel]) + " turns " + signed_degrees_text(step.size()) +
-         " from frame " + frame_text(step.from.time, fps) + " to " + frame_text(step.to.time, fps) +
-         ": a large turn the scan keeps";
+  return std::string(session::kRotationChannelWords[step.channel]) + " turns " +
+         signed_degrees_text(step.size()) + " from frame " + frame_text(step.from.time, fps) + " to " +
+         frame_text(step.to.time, fps) + ": a large turn the scan keeps";
 }
 
 std::string beyond_text(const KeyBeyondTurn &key, double fps) {
-  return std::string(kRotationChannelWords[key.channel]) + " at frame " + frame_text(key.key.time, fps) +
-         " is " + degrees_text(key.key.value) +
+  return std::string(session::kRotationChannelWords[key.channel]) + " at frame " +
+         frame_text(key.key.time, fps) + " is " + degrees_text(key.key.value) +
          ", beyond a whole turn (--anchor-near-zero moves a first key)";
 }
 
@@ -84,10 +84,10 @@ void list_some(std::vector<std::string> &lines, const std::vector<Found> &found,
 
 }  // namespace
 
-CheckFindings count_flips(const FixRun &run) {
+CheckFindings count_flips(const session::FixRun &run) {
   CheckFindings findings;
   for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
-    const std::size_t flips = compare_rotations(run.before[i], run.after[i]).size();
+    const std::size_t flips = session::compare_rotations(run.before[i], run.after[i]).size();
     findings.flips += flips;
     findings.flipped_items += flips != 0 ? 1 : 0;
   }
@@ -96,7 +96,7 @@ CheckFindings count_flips(const FixRun &run) {
 }
 
 CheckFindings print_check_report(std::ostream &out, const std::string &scene_path, double fps,
-                                 const FixRun &run, const motion::RunSpins &spins) {
+                                 const session::FixRun &run, const motion::RunSpins &spins) {
   out << scene_path << ": " << count_of(run.before.size(), "item", "items") << " checked at " << fps
       << " fps\n";
   TextTable table(
@@ -105,8 +105,8 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
   std::size_t large_steps = 0, beyond_turn = 0, lone_pitch_keys = 0, spins_before = 0, spins_after = 0;
   static const std::vector<motion::Spin> kNoSpins;
   for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
-    const ItemRotation &item = run.before[i];
-    const std::vector<TripleChange> flips = compare_rotations(run.before[i], run.after[i]);
+    const session::ItemRotation &item = run.before[i];
+    const std::vector<session::TripleChange> flips = session::compare_rotations(run.before[i], run.after[i]);
     // What stays once the scan has run.
     const RotationNotes notes = note_rotation(run.after[i]);
     large_steps += notes.large_steps.size();
@@ -115,9 +115,9 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
     const std::vector<motion::Spin> &seen_after = i < spins.after.size() ? spins.after[i] : kNoSpins;
     spins_before += seen.size();
     spins_after += seen_after.size();
-    const std::size_t lone = item.channels[1].size() - count_key_triples(item);
+    const std::size_t lone = item.channels[1].size() - session::count_key_triples(item);
     lone_pitch_keys += lone;
-    table.add_row({host::printable(item.name), host::item_kind_name(item.kind),
+    table.add_row({text::printable(item.name), scene::item_kind_name(item.kind),
                    std::to_string(item.channels[0].size()) + "/" + std::to_string(item.channels[1].size()) +
                        "/" + std::to_string(item.channels[2].size()),
                    std::to_string(flips.size()), std::to_string(notes.large_steps.size()),
@@ -131,7 +131,8 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
                            "motion");
     }
     list_some(
-        details[i], flips, [fps](const TripleChange &change) { return flip_text(change, fps); }, "flips");
+        details[i], flips, [fps](const session::TripleChange &change) { return flip_text(change, fps); },
+        "flips");
     list_some(
         details[i], notes.large_steps, [fps](const RotationStep &step) { return step_text(step, fps); },
         "large turns");
@@ -155,7 +156,7 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
   table.print(out, "  ");
   for (std::size_t i = 0; i < run.before.size(); ++i) {
     if (details[i].empty()) continue;
-    out << "\n" << host::printable(run.before[i].name) << ":\n";
+    out << "\n" << text::printable(run.before[i].name) << ":\n";
     for (const std::string &line : details[i]) out << "  " << line << '\n';
   }
   out << '\n';
@@ -205,4 +206,4 @@ void print_check_line(std::ostream &out, const std::string &scene_path, const Ch
   out << '\n';
 }
 
-}  // namespace cli
+}  // namespace cli::report

@@ -3,11 +3,11 @@
 #include <ostream>
 #include <string>
 
-#include "cli/session/fix_run.h"
 #include "cli/report/modified_channels.h"
+#include "cli/session/fix_run.h"
 #include "motion/spins.h"
 
-namespace cli {
+namespace cli::report {
 
 // What "tavorix check" found in one scene.
 struct CheckFindings {
@@ -21,7 +21,7 @@ struct CheckFindings {
 
 // The findings of a dry run of the scan: `run` holds the chosen items'
 // rotation keys as they are and as the scan leaves them.
-CheckFindings count_flips(const FixRun &run);
+CheckFindings count_flips(const session::FixRun &run);
 
 // The report of "tavorix check" on one scene: per item its channel keys,
 // the flips (key triples the scan rewrites, each with its frame and angles
@@ -30,7 +30,7 @@ CheckFindings count_flips(const FixRun &run);
 // sees before and after the scan, the pitch keys the scan skips and the
 // channel modifiers (modified_channels.h); then a closing line.
 CheckFindings print_check_report(std::ostream &out, const std::string &scene_path, double fps,
-                                 const FixRun &run, const motion::RunSpins &spins);
+                                 const session::FixRun &run, const motion::RunSpins &spins);
 
 // "spin from frame 84 to 140: turns 266.0° on its way to a pose 94.0° away".
 std::string spin_text(const motion::Spin &spin, double fps);
@@ -40,4 +40,4 @@ std::string spin_text(const motion::Spin &spin, double fps);
 // when there are any.
 void print_check_line(std::ostream &out, const std::string &scene_path, const CheckFindings &findings);
 
-}  // namespace cli
+}  // namespace cli::report

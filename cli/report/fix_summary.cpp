@@ -7,10 +7,10 @@
 #include "cli/session/triple_changes.h"
 #include "text/printable_text.h"
 
-namespace cli {
+namespace cli::report {
 namespace {
 
-bool is_animated(const ItemRotation &rotation) {
+bool is_animated(const session::ItemRotation &rotation) {
   for (const auto &keys : rotation.channels) {
     if (keys.size() >= 2) return true;
   }
@@ -19,10 +19,11 @@ bool is_animated(const ItemRotation &rotation) {
 
 }  // namespace
 
-FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::vector<ItemRotation> &after) {
+FixTotals count_fix_totals(const std::vector<session::ItemRotation> &before,
+                           const std::vector<session::ItemRotation> &after) {
   FixTotals totals;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    const std::size_t rewritten = compare_rotations(before[i], after[i]).size();
+    const std::size_t rewritten = session::compare_rotations(before[i], after[i]).size();
     ++totals.items;
     totals.triples_rewritten += rewritten;
     totals.items_changed += rewritten != 0 ? 1 : 0;
@@ -30,13 +31,13 @@ FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::v
   return totals;
 }
 
-FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
-                            const std::vector<ItemRotation> &after, const motion::RunSpins *spins,
+FixTotals print_fix_summary(std::ostream &out, const std::vector<session::ItemRotation> &before,
+                            const std::vector<session::ItemRotation> &after, const motion::RunSpins *spins,
                             bool list_every_item) {
   // The order column only where an item has another order than H-P-B, so
   // that the report of a classic scene stays as it always was.
   bool show_orders = false;
-  for (const ItemRotation &rotation : before)
+  for (const session::ItemRotation &rotation : before)
     show_orders = show_orders || rotation.order != KeyFrame::RotationOrder::kHPB;
   std::vector<std::string> headings = {"item", "key triples", "rewritten", "largest step"};
   if (show_orders) headings.insert(headings.begin() + 1, "order");
@@ -44,13 +45,14 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &
   TextTable table(headings);
   std::size_t unlisted = 0;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    const std::size_t rewritten = compare_rotations(before[i], after[i]).size();
+    const std::size_t rewritten = session::compare_rotations(before[i], after[i]).size();
     if (!list_every_item && !is_animated(before[i]) && !is_animated(after[i]) && rewritten == 0) {
       ++unlisted;
       continue;
     }
-    std::vector<std::string> row = {host::printable(before[i].name),
-                                    std::to_string(count_key_triples(after[i])), std::to_string(rewritten),
+    std::vector<std::string> row = {text::printable(before[i].name),
+                                    std::to_string(session::count_key_triples(after[i])),
+                                    std::to_string(rewritten),
                                     degrees_text(note_rotation(before[i]).largest_step) + " \u2192 " +
                                         degrees_text(note_rotation(after[i]).largest_step)};
     if (show_orders) row.insert(row.begin() + 1, order_text(before[i].order));
@@ -75,4 +77,4 @@ void print_fix_totals(std::ostream &out, const FixTotals &totals) {
       << " rewritten in " << totals.items_changed << (totals.items_changed == 1 ? " item" : " items") << '\n';
 }
 
-}  // namespace cli
+}  // namespace cli::report

@@ -6,7 +6,7 @@
 #include "cli/session/rotation_snapshot.h"
 #include "motion/spins.h"
 
-namespace cli {
+namespace cli::report {
 
 // Totals of a fixing run.
 struct FixTotals {
@@ -21,14 +21,15 @@ struct FixTotals {
 // `before` and `after` hold the same items in one order. Unless
 // `list_every_item`, items with at most one key per rotation channel that
 // nothing changed are counted in one closing line instead of a row each.
-FixTotals print_fix_summary(std::ostream &out, const std::vector<ItemRotation> &before,
-                            const std::vector<ItemRotation> &after, const motion::RunSpins *spins = nullptr,
-                            bool list_every_item = false);
+FixTotals print_fix_summary(std::ostream &out, const std::vector<session::ItemRotation> &before,
+                            const std::vector<session::ItemRotation> &after,
+                            const motion::RunSpins *spins = nullptr, bool list_every_item = false);
 
 // The totals without the table.
-FixTotals count_fix_totals(const std::vector<ItemRotation> &before, const std::vector<ItemRotation> &after);
+FixTotals count_fix_totals(const std::vector<session::ItemRotation> &before,
+                           const std::vector<session::ItemRotation> &after);
 
 // "3 key triples rewritten in 2 items".
 void print_fix_totals(std::ostream &out, const FixTotals &totals);
 
-}  // namespace cli
+}  // namespace cli::report

@@ -6,7 +6,7 @@
 
 #include "cli/session/rotation_snapshot.h"
 
-namespace cli {
+namespace cli::report {
 
 // Rotation channels that carry channel modifiers (an expression, a link to
 // another channel, noise, ...). The module works on a channel's keys, as
@@ -19,7 +19,7 @@ namespace cli {
 // "heading (.EnvExprLink), bank (LW_Noisy, .EnvExprLink)": each modified
 // rotation channel of `rotation` with its modifiers' server names, in
 // channel order; empty when it has none.
-std::string modified_channels_text(const ItemRotation &rotation);
+std::string modified_channels_text(const session::ItemRotation &rotation);
 
 // How many rotation channels of `rotations` carry modifiers, and in how many
 // items.
@@ -27,7 +27,7 @@ struct ModifiedCount {
   std::size_t channels = 0;
   std::size_t items = 0;
 };
-ModifiedCount count_modified_channels(const std::vector<ItemRotation> &rotations);
+ModifiedCount count_modified_channels(const std::vector<session::ItemRotation> &rotations);
 
 // "2 rotation channels in 1 item carry channel modifiers".
 std::string modified_count_text(const ModifiedCount &count);
@@ -36,7 +36,7 @@ std::string modified_count_text(const ModifiedCount &count);
 // count and `meaning` ("the plot shows the keys' curves, not the modified
 // motion"), then a line per such item naming them:
 //   "  Spine2: heading (.EnvExprLink)". Nothing otherwise.
-void print_modified_channels(std::ostream &out, const std::vector<ItemRotation> &rotations,
+void print_modified_channels(std::ostream &out, const std::vector<session::ItemRotation> &rotations,
                              const std::string &meaning);
 
-}  // namespace cli
+}  // namespace cli::report

@@ -3,7 +3,7 @@
 #include "cli/session/rotation_snapshot.h"
 #include "motion/channel_roles.h"
 
-namespace cli {
+namespace cli::report {
 
 std::string order_text(KeyFrame::RotationOrder order) {
   const std::string_view letters = KeyFrame::rotation_order_letters(order);
@@ -12,9 +12,9 @@ std::string order_text(KeyFrame::RotationOrder order) {
 }
 
 std::string order_note(KeyFrame::RotationOrder order) {
-  const std::string middle = kRotationChannelWords[motion::channel_roles(order).middle];
+  const std::string middle = session::kRotationChannelWords[motion::channel_roles(order).middle];
   return "rotation order " + order_text(order) + ": " + middle + " is the middle angle (180\u00b0 \u2212 " +
          middle + " in the other triple, gimbal limit at " + middle + " \u00b190\u00b0)";
 }
 
-}  // namespace cli
+}  // namespace cli::report

@@ -4,7 +4,7 @@
 
 #include "rotation/rotation_order.h"
 
-namespace cli {
+namespace cli::report {
 
 // "P-H-B": an item's rotation order as the reports name it, letters from the
 // outside in.
@@ -15,4 +15,4 @@ std::string order_text(KeyFrame::RotationOrder order);
 // gimbal limit at heading ±90°)".
 std::string order_note(KeyFrame::RotationOrder order);
 
-}  // namespace cli
+}  // namespace cli::report

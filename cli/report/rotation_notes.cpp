@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-namespace cli {
+namespace cli::report {
 
-RotationNotes note_rotation(const ItemRotation &rotation) {
+RotationNotes note_rotation(const session::ItemRotation &rotation) {
   RotationNotes notes;
   for (int channel = 0; channel < 3; ++channel) {
-    const std::vector<RotationKey> &keys = rotation.channels[channel];
+    const std::vector<session::RotationKey> &keys = rotation.channels[channel];
     for (std::size_t i = 0; i < keys.size(); ++i) {
       if (std::fabs(keys[i].value) > kWholeTurn + kAngleSlack)
         notes.beyond_turn.push_back({channel, keys[i]});
@@ -21,4 +21,4 @@ RotationNotes note_rotation(const ItemRotation &rotation) {
   return notes;
 }
 
-}  // namespace cli
+}  // namespace cli::report

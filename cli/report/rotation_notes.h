@@ -4,7 +4,7 @@
 
 #include "cli/session/rotation_snapshot.h"
 
-namespace cli {
+namespace cli::report {
 
 // What the reports say about an item's rotation keys beside the flips the
 // scan fixes: how far its keys step, and where they lie beyond a whole turn.
@@ -21,14 +21,14 @@ constexpr double kAngleSlack = 1e-6;
 // Two consecutive keys of one channel.
 struct RotationStep {
   int channel = 0;  // 0 heading, 1 pitch, 2 bank
-  RotationKey from;
-  RotationKey to;
+  session::RotationKey from;
+  session::RotationKey to;
   double size() const { return to.value - from.value; }
 };
 
 struct KeyBeyondTurn {
   int channel = 0;
-  RotationKey key;
+  session::RotationKey key;
 };
 
 struct RotationNotes {
@@ -43,6 +43,6 @@ struct RotationNotes {
 
 constexpr double kTieSlack = 1e-9;
 
-RotationNotes note_rotation(const ItemRotation &rotation);
+RotationNotes note_rotation(const session::ItemRotation &rotation);
 
-}  // namespace cli
+}  // namespace cli::report

@@ -13,7 +13,7 @@
 #include "cli/session/triple_changes.h"
 #include "text/printable_text.h"
 
-namespace cli {
+namespace cli::report {
 namespace {
 
 // Page geometry, in SVG user units (pixels).
@@ -98,9 +98,9 @@ struct PanelAxes {
 PanelAxes axes_for(const PlotPanel &panel, double fps, double panel_top) {
   double first = std::numeric_limits<double>::infinity(), last = -first;
   double low = first, high = -first;
-  for (const ItemRotation *rotation : {&panel.before, &panel.after}) {
+  for (const session::ItemRotation *rotation : {&panel.before, &panel.after}) {
     for (const auto &keys : rotation->channels) {
-      for (const RotationKey &key : keys) {
+      for (const session::RotationKey &key : keys) {
         first = std::min(first, key.time * fps);
         last = std::max(last, key.time * fps);
         low = std::min(low, radians_to_degrees(key.value));
@@ -149,7 +149,7 @@ void draw_legend(SvgWriter &svg, double y) {
   for (int channel = 0; channel < 3; ++channel) {
     svg.line("<rect x=\"" + number(x) + "\" y=\"" + number(y - 9) + "\" width=\"14\" height=\"10\" fill=\"" +
              kChannelColours[channel] + "\"/>");
-    svg.label(x + 20, y, kRotationChannelWords[channel], "class=\"legend\"");
+    svg.label(x + 20, y, session::kRotationChannelWords[channel], "class=\"legend\"");
     x += 96;
   }
   x += 20;
@@ -204,10 +204,10 @@ void draw_grid(SvgWriter &svg, const PanelAxes &axes) {
 void draw_changes(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel, double fps) {
   std::set<double> key_times;
   for (const auto &keys : panel.before.channels) {
-    for (const RotationKey &key : keys) key_times.insert(key.time);
+    for (const session::RotationKey &key : keys) key_times.insert(key.time);
   }
   std::set<std::pair<double, double>> bands;
-  for (const TripleChange &change : compare_rotations(panel.before, panel.after)) {
+  for (const session::TripleChange &change : compare_rotations(panel.before, panel.after)) {
     const auto previous = key_times.lower_bound(change.time);
     bands.emplace(previous == key_times.begin() ? change.time : *std::prev(previous), change.time);
   }
@@ -224,7 +224,7 @@ void draw_changes(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel,
   }
 }
 
-void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rotation,
+void draw_curves(SvgWriter &svg, const PanelAxes &axes, const session::ItemRotation &rotation,
                  const std::optional<motion::SampledMotion> &seen, bool before, double fps) {
   for (int channel = 0; channel < 3; ++channel) {
     const auto &keys = rotation.channels[channel];
@@ -238,15 +238,15 @@ void draw_curves(SvgWriter &svg, const PanelAxes &axes, const ItemRotation &rota
       for (std::size_t i = 0; i < seen->times.size(); ++i)
         add_point(seen->times[i], seen->values[channel][i]);
     } else {
-      for (const RotationKey &key : keys) add_point(key.time, key.value);
+      for (const session::RotationKey &key : keys) add_point(key.time, key.value);
     }
     const std::string colour = kChannelColours[channel];
     svg.line("<polyline class=\"curve " + std::string(before ? "before " : "after ") +
-             kRotationChannelWords[channel] + "\" points=\"" + points + "\" fill=\"none\" stroke=\"" +
-             colour +
+             session::kRotationChannelWords[channel] + "\" points=\"" + points +
+             "\" fill=\"none\" stroke=\"" + colour +
              (before ? "\" stroke-width=\"1.6\" stroke-opacity=\"0.6\" stroke-dasharray=\"5 4\"/>"
                      : "\" stroke-width=\"2.2\"/>"));
-    for (const RotationKey &key : keys) {
+    for (const session::RotationKey &key : keys) {
       const std::string centre = "cx=\"" + number(axes.x(key.time * fps)) + "\" cy=\"" +
                                  number(axes.y(radians_to_degrees(key.value))) + "\"";
       if (before) {
@@ -294,9 +294,9 @@ void draw_speed(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel, d
 }
 
 std::string panel_caption(const PlotPanel &panel) {
-  const std::size_t rewritten = compare_rotations(panel.before, panel.after).size();
-  const std::size_t triples = count_key_triples(panel.after);
-  return host::printable(panel.before.name) + " (" + host::item_kind_name(panel.before.kind) +
+  const std::size_t rewritten = session::compare_rotations(panel.before, panel.after).size();
+  const std::size_t triples = session::count_key_triples(panel.after);
+  return text::printable(panel.before.name) + " (" + scene::item_kind_name(panel.before.kind) +
          "): " + std::to_string(rewritten) + " of " + std::to_string(triples) +
          (triples == 1 ? " key triple" : " key triples") + " rewritten";
 }
@@ -328,7 +328,7 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
     const PlotPanel &panel = panels[index];
     const double top = kHeaderHeight + kPanelHeight * static_cast<double>(index);
     const PanelAxes axes = axes_for(panel, fps, top);
-    svg.raw("  <g class=\"item\" data-item=\"" + escaped(host::printable(panel.before.name)) + "\">\n");
+    svg.raw("  <g class=\"item\" data-item=\"" + escaped(text::printable(panel.before.name)) + "\">\n");
     svg.label(kPlotLeft, top + 22, panel_caption(panel), "class=\"caption\"");
     draw_grid(svg, axes);
     draw_changes(svg, axes, panel, fps);
@@ -349,7 +349,7 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
 namespace {
 
 // Whether some rotation channel holds two keys of different values.
-bool rotation_changes(const ItemRotation &rotation) {
+bool rotation_changes(const session::ItemRotation &rotation) {
   for (const auto &keys : rotation.channels) {
     for (std::size_t i = 1; i < keys.size(); ++i) {
       if (std::fabs(keys[i].value - keys[0].value) > kAngleSlack) return true;
@@ -360,12 +360,13 @@ bool rotation_changes(const ItemRotation &rotation) {
 
 }  // namespace
 
-std::vector<PlotPanel> moving_panels(const std::vector<ItemRotation> &before,
-                                     const std::vector<ItemRotation> &after, const PlotMotions *motions) {
+std::vector<PlotPanel> moving_panels(const std::vector<session::ItemRotation> &before,
+                                     const std::vector<session::ItemRotation> &after,
+                                     const PlotMotions *motions) {
   std::vector<PlotPanel> moving;
   for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
     if (rotation_changes(before[i]) || rotation_changes(after[i]) ||
-        !compare_rotations(before[i], after[i]).empty()) {
+        !session::compare_rotations(before[i], after[i]).empty()) {
       PlotPanel panel{before[i], after[i], std::nullopt, std::nullopt};
       if (motions != nullptr && i < motions->before.size() && i < motions->after.size()) {
         panel.seen_before = motions->before[i];
@@ -377,12 +378,12 @@ std::vector<PlotPanel> moving_panels(const std::vector<ItemRotation> &before,
   return moving;
 }
 
-std::vector<motion::SampledMotion> sample_motions(const std::vector<host::Item *> &items, double fps,
-                                                  host::HermiteTangents hermite) {
+std::vector<motion::SampledMotion> sample_motions(const std::vector<scene::Item *> &items, double fps,
+                                                  scene::HermiteTangents hermite) {
   std::vector<motion::SampledMotion> sampled;
   sampled.reserve(items.size());
-  for (const host::Item *item : items) sampled.push_back(motion::sample_motion(*item, fps, hermite));
+  for (const scene::Item *item : items) sampled.push_back(motion::sample_motion(*item, fps, hermite));
   return sampled;
 }
 
-}  // namespace cli
+}  // namespace cli::report

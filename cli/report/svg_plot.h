@@ -7,14 +7,14 @@
 #include "cli/session/rotation_snapshot.h"
 #include "motion/sampled_motion.h"
 
-namespace cli {
+namespace cli::report {
 
 // One item of a plot: its rotation keys before and after a fix and, where
 // known, its motion as evaluated (the curves between keys, the angular
 // speed); without it the keys are joined by straight lines.
 struct PlotPanel {
-  ItemRotation before;
-  ItemRotation after;
+  session::ItemRotation before;
+  session::ItemRotation after;
   std::optional<motion::SampledMotion> seen_before;
   std::optional<motion::SampledMotion> seen_after;
 };
@@ -26,8 +26,8 @@ struct PlotMotions {
 };
 
 // sample_motion of each of `items`.
-std::vector<motion::SampledMotion> sample_motions(const std::vector<host::Item *> &items, double fps,
-                                                  host::HermiteTangents hermite);
+std::vector<motion::SampledMotion> sample_motions(const std::vector<scene::Item *> &items, double fps,
+                                                  scene::HermiteTangents hermite);
 
 // A self-contained SVG file (no scripts, no external fonts or images) with
 // one panel per item: heading, pitch and bank in degrees over frames, the
@@ -50,8 +50,8 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
 // keys of one rotation channel differ) before or after the fix, or that the
 // fix changed. Possibly none.
 // `motions`, when given, holds the same items' motion.
-std::vector<PlotPanel> moving_panels(const std::vector<ItemRotation> &before,
-                                     const std::vector<ItemRotation> &after,
+std::vector<PlotPanel> moving_panels(const std::vector<session::ItemRotation> &before,
+                                     const std::vector<session::ItemRotation> &after,
                                      const PlotMotions *motions = nullptr);
 
-}  // namespace cli
+}  // namespace cli::report

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace cli {
+namespace cli::report {
 namespace {
 
 // Characters of UTF-8 text: every byte that does not continue a sequence.
@@ -36,4 +36,4 @@ void TextTable::print(std::ostream &out, const std::string &indent) const {
   }
 }
 
-}  // namespace cli
+}  // namespace cli::report

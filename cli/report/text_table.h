@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace cli::report {
 
 // Rows of words printed in aligned columns: the first column left-aligned,
 // the others right-aligned, two blanks apart. Widths count characters, not
@@ -19,4 +19,4 @@ class TextTable {
   std::vector<std::vector<std::string>> rows_;
 };
 
-}  // namespace cli
+}  // namespace cli::report

@@ -6,25 +6,25 @@
 #include "cli/report/rotation_notes.h"
 #include "cli/session/rotation_snapshot.h"
 
-namespace cli {
+namespace cli::session {
 
-std::size_t anchor_near_zero(const std::vector<host::Item *> &items) {
+std::size_t anchor_near_zero(const std::vector<scene::Item *> &items) {
   std::size_t moved_items = 0;
-  for (host::Item *item : items) {
-    std::array<host::Key *, 3> first{};
+  for (scene::Item *item : items) {
+    std::array<scene::Key *, 3> first{};
     bool paired = true;
     for (int channel = 0; channel < 3; ++channel) {
-      const host::Envelope *envelope = item->envelope(kRotationChannelNames[channel]);
+      const scene::Envelope *envelope = item->envelope(kRotationChannelNames[channel]);
       first[channel] = envelope != nullptr ? envelope->first() : nullptr;
       paired = paired && first[channel] != nullptr && first[channel]->time == first[0]->time;
     }
     if (!paired) continue;
     bool moved = false;
-    for (host::Key *key : first) {
+    for (scene::Key *key : first) {
       if (!std::isfinite(key->value)) continue;
-      const double turns = std::round(key->value / kWholeTurn);
+      const double turns = std::round(key->value / report::kWholeTurn);
       if (turns == 0.0) continue;
-      key->value -= turns * kWholeTurn;
+      key->value -= turns * report::kWholeTurn;
       moved = true;
     }
     if (moved) ++moved_items;
@@ -32,4 +32,4 @@ std::size_t anchor_near_zero(const std::vector<host::Item *> &items) {
   return moved_items;
 }
 
-}  // namespace cli
+}  // namespace cli::session

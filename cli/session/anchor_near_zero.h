@@ -4,7 +4,7 @@
 
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::session {
 
 // The scan keeps the first key triple of each item as it is and carries the
 // continuity along from there, so a first triple stored far from zero (401°)
@@ -15,6 +15,6 @@ namespace cli {
 // channels at one time (a channel whose first key lies elsewhere spans to
 // keys the scan does not pair, and moving it would change the motion).
 // Returns the number of items whose first triple moved.
-std::size_t anchor_near_zero(const std::vector<host::Item *> &items);
+std::size_t anchor_near_zero(const std::vector<scene::Item *> &items);
 
-}  // namespace cli
+}  // namespace cli::session

@@ -7,18 +7,18 @@
 #include "motion/channel_roles.h"
 #include "motion/pitch_slopes.h"
 
-namespace cli {
+namespace cli::session {
 namespace {
 
 // Whether the rotation keys of `items` are those of `snapshot` (the same
 // items, in that order), without taking a snapshot of them.
-bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<host::Item *> &items) {
+bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<scene::Item *> &items) {
   for (std::size_t i = 0; i < snapshot.size() && i < items.size(); ++i) {
     for (int channel = 0; channel < 3; ++channel) {
-      const host::Envelope *envelope = items[i]->envelope(kRotationChannelNames[channel]);
+      const scene::Envelope *envelope = items[i]->envelope(kRotationChannelNames[channel]);
       const std::vector<RotationKey> &keys = snapshot[i].channels[channel];
       std::size_t k = 0;
-      for (const host::Key *key = envelope != nullptr ? envelope->first() : nullptr; key != nullptr;
+      for (const scene::Key *key = envelope != nullptr ? envelope->first() : nullptr; key != nullptr;
            key = key->next, ++k) {
         if (k == keys.size() || keys[k].time != key->time || keys[k].value != key->value) return false;
       }
@@ -34,7 +34,7 @@ bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<host:
 void follow_reflected_middle(FixRun &run) {
   for (std::size_t i = 0; i < run.items.size() && i < run.before.size() && i < run.after.size(); ++i) {
     const int middle = motion::channel_roles(run.before[i].order).middle;
-    host::Envelope *envelope = run.items[i]->envelope(kRotationChannelNames[middle]);
+    scene::Envelope *envelope = run.items[i]->envelope(kRotationChannelNames[middle]);
     if (envelope == nullptr) continue;
     std::vector<double> reflected;
     for (const TripleChange &change : compare_rotations(run.before[i], run.after[i])) {
@@ -48,8 +48,8 @@ void follow_reflected_middle(FixRun &run) {
 
 }  // namespace
 
-FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &server,
-               const std::vector<host::Item *> &items, bool anchor, Repeat repeat) {
+FixRun run_fix(host::Host &host, loader::LoadedModule &module, const std::string &server,
+               const std::vector<scene::Item *> &items, bool anchor, Repeat repeat) {
   FixRun run;
   run.items = items;
   host.scene().select(items);
@@ -77,4 +77,4 @@ FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &
   return run;
 }
 
-}  // namespace cli
+}  // namespace cli::session

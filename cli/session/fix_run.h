@@ -7,11 +7,11 @@
 #include "host/host.h"
 #include "loader/module_loader.h"
 
-namespace cli {
+namespace cli::session {
 
 // One run of a module command on a scene, as the reports see it.
 struct FixRun {
-  std::vector<host::Item *> items;
+  std::vector<scene::Item *> items;
   std::vector<ItemRotation> before;  // the items' rotation keys before anything was done
   std::vector<ItemRotation> after;   // and after the command, rounding put back
   std::size_t anchored_items = 0;    // first triples moved near zero first
@@ -43,9 +43,9 @@ enum class Repeat {
 // triple, the stored slopes of the key of the order's middle channel (the
 // pitch key of an H-P-B item) are then negated, so that the item moves near
 // the key as it did (motion/pitch_slopes.h).
-FixRun run_fix(host::Host &host, host::LoadedModule &module, const std::string &server,
-               const std::vector<host::Item *> &items, bool anchor, Repeat repeat);
+FixRun run_fix(host::Host &host, loader::LoadedModule &module, const std::string &server,
+               const std::vector<scene::Item *> &items, bool anchor, Repeat repeat);
 
 constexpr int kMostScanRuns = 4;
 
-}  // namespace cli
+}  // namespace cli::session

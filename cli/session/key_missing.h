@@ -7,7 +7,7 @@
 #include "host/host.h"
 #include "motion/missing_keys.h"
 
-namespace cli {
+namespace cli::session {
 
 // What --key-missing did to a scene's chosen items.
 struct KeyMissingReport {
@@ -23,11 +23,11 @@ struct KeyMissingReport {
 
 // Adds the missing rotation keys of `items` (motion/missing_keys.h) in the
 // host's scene.
-KeyMissingReport add_missing_rotation_keys(const host::Host &host, const std::vector<host::Item *> &items);
+KeyMissingReport add_missing_rotation_keys(const host::Host &host, const std::vector<scene::Item *> &items);
 
 // "key-missing: 80 keys added in 1 item where the rotation channels were
 // keyed apart; no curve moved by more than 0.0021° (Cam's bank near frame
 // 13.4)".
 void print_key_missing(std::ostream &out, const KeyMissingReport &report, double fps);
 
-}  // namespace cli
+}  // namespace cli::session

@@ -3,33 +3,34 @@
 #include "cli/options/cli_failure.h"
 #include "platform/platform_files.h"
 
-namespace cli {
+namespace cli::session {
 
 std::string default_module_path() {
   const std::string folder = platform::program_folder();
   return folder.empty() ? "tavorix.p" : folder + "/tavorix.p";
 }
 
-std::unique_ptr<host::LoadedModule> load_module(const std::string &path) {
+std::unique_ptr<loader::LoadedModule> load_module(const std::string &path) {
   try {
-    return host::LoadedModule::load(path);
-  } catch (const host::ModuleLoadError &error) {
-    throw module_failed(std::string(error.what()) + " (choose the module file with --module PATH)");
+    return loader::LoadedModule::load(path);
+  } catch (const loader::ModuleLoadError &error) {
+    throw options::module_failed(std::string(error.what()) + " (choose the module file with --module PATH)");
   }
 }
 
-void run_module_command(host::LoadedModule &module, host::Host &host, const std::string &server) {
-  host::GenericRun run;
+void run_module_command(loader::LoadedModule &module, host::Host &host, const std::string &server) {
+  loader::GenericRun run;
   try {
-    run = host::run_generic_server(module, host, server);
-  } catch (const host::ModuleLoadError &error) {
-    throw module_failed(error.what());
+    run = loader::run_generic_server(module, host, server);
+  } catch (const loader::ModuleLoadError &error) {
+    throw options::module_failed(error.what());
   }
   if (run.succeeded()) return;
   // The module's own words when it told the user why; the host's otherwise.
   if (run.error && run.placeholder_calls.empty())
-    throw module_failed(run.failure() + " Nothing was written.");
-  throw module_failed("the module's " + server + " failed: " + run.failure() + "; nothing was written");
+    throw options::module_failed(run.failure() + " Nothing was written.");
+  throw options::module_failed("the module's " + server + " failed: " + run.failure() +
+                               "; nothing was written");
 }
 
 void set_host_output(host::Host &host, bool quiet) {
@@ -40,4 +41,4 @@ void set_host_output(host::Host &host, bool quiet) {
   host.set_print_errors(false);
 }
 
-}  // namespace cli
+}  // namespace cli::session

@@ -6,7 +6,7 @@
 #include "host/host.h"
 #include "loader/module_loader.h"
 
-namespace cli {
+namespace cli::session {
 
 // tavorix.p in the folder of the running program; "tavorix.p" when that
 // folder cannot be told.
@@ -14,16 +14,16 @@ std::string default_module_path();
 
 // Loads the module file. Throws CliFailure (module failed) naming the file and
 // why, with a hint at --module.
-std::unique_ptr<host::LoadedModule> load_module(const std::string &path);
+std::unique_ptr<loader::LoadedModule> load_module(const std::string &path);
 
 // Runs the LayoutGeneric server `server` on `host`. Throws CliFailure (module
 // failed) when the server answers anything but "ok", posts an error (it
 // could not finish: the error's lines are the message) or calls a member of
 // the host's tables that no module may call.
-void run_module_command(host::LoadedModule &module, host::Host &host, const std::string &server);
+void run_module_command(loader::LoadedModule &module, host::Host &host, const std::string &server);
 
 // How the host shows what the module says: the progress bar on a terminal
 // and the module's messages on stderr, neither with `quiet`.
 void set_host_output(host::Host &host, bool quiet);
 
-}  // namespace cli
+}  // namespace cli::session

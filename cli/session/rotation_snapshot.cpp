@@ -1,24 +1,24 @@
 #include "cli/session/rotation_snapshot.h"
 
-namespace cli {
+namespace cli::session {
 
 const std::array<const char *, 3> kRotationChannelNames = {"Rotation.H", "Rotation.P", "Rotation.B"};
 const std::array<const char *, 3> kRotationChannelWords = {"heading", "pitch", "bank"};
 
-std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &items) {
+std::vector<ItemRotation> snapshot_rotations(const std::vector<scene::Item *> &items) {
   std::vector<ItemRotation> snapshot;
   snapshot.reserve(items.size());
-  for (const host::Item *item : items) {
+  for (const scene::Item *item : items) {
     ItemRotation rotation;
     rotation.name = item->name;
     rotation.kind = item->kind;
     rotation.order = item->rotation_order;
     for (int channel = 0; channel < 3; ++channel) {
-      const host::Channel *source = item->channel(kRotationChannelNames[channel]);
+      const scene::Channel *source = item->channel(kRotationChannelNames[channel]);
       if (source == nullptr) continue;
       rotation.modifiers[channel] = source->modifiers;
-      const host::Envelope *envelope = &source->envelope;
-      for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
+      const scene::Envelope *envelope = &source->envelope;
+      for (const scene::Key *key = envelope->first(); key != nullptr; key = key->next) {
         rotation.channels[channel].push_back(RotationKey{key->time, key->value});
       }
     }
@@ -27,4 +27,4 @@ std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &it
   return snapshot;
 }
 
-}  // namespace cli
+}  // namespace cli::session

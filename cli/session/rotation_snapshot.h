@@ -6,7 +6,7 @@
 
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::session {
 
 // One rotation key as it was when the snapshot was taken.
 struct RotationKey {
@@ -17,10 +17,10 @@ struct RotationKey {
 // The keys of an item's heading, pitch and bank channels (index 0, 1, 2).
 struct ItemRotation {
   std::string name;
-  host::ItemKind kind = host::ItemKind::Null;
+  scene::ItemKind kind = scene::ItemKind::Null;
   KeyFrame::RotationOrder order = KeyFrame::RotationOrder::kHPB;
   std::array<std::vector<RotationKey>, 3> channels;
-  // The channel modifiers of each channel, by server name (host::Channel).
+  // The channel modifiers of each channel, by server name (scene::Channel).
   std::array<std::vector<std::string>, 3> modifiers;
 
   std::size_t key_count() const { return channels[0].size() + channels[1].size() + channels[2].size(); }
@@ -30,6 +30,6 @@ extern const std::array<const char *, 3> kRotationChannelNames;  // "Rotation.H"
 extern const std::array<const char *, 3> kRotationChannelWords;  // "heading", "pitch", "bank"
 
 // Copies the rotation keys of `items`, in that order.
-std::vector<ItemRotation> snapshot_rotations(const std::vector<host::Item *> &items);
+std::vector<ItemRotation> snapshot_rotations(const std::vector<scene::Item *> &items);
 
-}  // namespace cli
+}  // namespace cli::session

@@ -5,7 +5,7 @@
 #include "cli/session/rotation_snapshot.h"
 #include "scene/scene.h"
 
-namespace cli {
+namespace cli::session {
 
 // A channel key the module moved by less than this, radians, was not
 // corrected: every correction moves a value by a half or a whole turn. Such
@@ -18,6 +18,6 @@ constexpr double kRoundingLimit = 1e-6;
 // than kRoundingLimit since `before` (the same items, in that order), so the
 // scene file keeps the text of that key. Returns how many were put back.
 std::size_t restore_rounded_keys(const std::vector<ItemRotation> &before,
-                                 const std::vector<host::Item *> &items);
+                                 const std::vector<scene::Item *> &items);
 
-}  // namespace cli
+}  // namespace cli::session

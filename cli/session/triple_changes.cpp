@@ -6,7 +6,7 @@
 #include "motion/channel_roles.h"
 #include "scene_files/value_change.h"
 
-namespace cli {
+namespace cli::session {
 
 namespace {
 
@@ -49,8 +49,8 @@ std::size_t count_key_triples(const ItemRotation &rotation) {
 namespace {
 
 bool whole_turns_apart(double a, double b) {
-  const double turns = (b - a) / kWholeTurn;
-  return std::fabs(turns - std::round(turns)) * kWholeTurn <= kAngleSlack;
+  const double turns = (b - a) / report::kWholeTurn;
+  return std::fabs(turns - std::round(turns)) * report::kWholeTurn <= report::kAngleSlack;
 }
 
 }  // namespace
@@ -60,9 +60,9 @@ bool reflects_middle(const TripleChange &change) {
     if (!change.before[channel] || !change.after[channel]) return false;
   }
   const motion::ChannelRoles roles = motion::channel_roles(change.order);
-  return whole_turns_apart(*change.before[roles.first] + kHalfTurn, *change.after[roles.first]) &&
-         whole_turns_apart(kHalfTurn - *change.before[roles.middle], *change.after[roles.middle]) &&
-         whole_turns_apart(*change.before[roles.last] + kHalfTurn, *change.after[roles.last]);
+  return whole_turns_apart(*change.before[roles.first] + report::kHalfTurn, *change.after[roles.first]) &&
+         whole_turns_apart(report::kHalfTurn - *change.before[roles.middle], *change.after[roles.middle]) &&
+         whole_turns_apart(*change.before[roles.last] + report::kHalfTurn, *change.after[roles.last]);
 }
 
 TripleChange::Kind TripleChange::kind() const {
@@ -79,29 +79,29 @@ TripleChange::Kind TripleChange::kind() const {
 
 std::vector<TripleChange> compare_rotations(const ItemRotation &before, const ItemRotation &after) {
   std::vector<TripleChange> changes;
-  walk_times<6>(
-      {&before.channels[0], &before.channels[1], &before.channels[2], &after.channels[0], &after.channels[1],
-       &after.channels[2]},
-      [&](double time, const std::array<const RotationKey *, 6> &at) {
-        bool differs = false;
-        for (int channel = 0; channel < 3; ++channel) {
-          const RotationKey *old_key = at[channel];
-          const RotationKey *new_key = at[3 + channel];
-          if ((old_key == nullptr) != (new_key == nullptr)) differs = true;
-          if (old_key != nullptr && new_key != nullptr && host::value_changed(old_key->value, new_key->value))
-            differs = true;
-        }
-        if (!differs) return;
-        TripleChange change;
-        change.time = time;
-        change.order = before.order;
-        for (int channel = 0; channel < 3; ++channel) {
-          if (at[channel] != nullptr) change.before[channel] = at[channel]->value;
-          if (at[3 + channel] != nullptr) change.after[channel] = at[3 + channel]->value;
-        }
-        changes.push_back(change);
-      });
+  walk_times<6>({&before.channels[0], &before.channels[1], &before.channels[2], &after.channels[0],
+                 &after.channels[1], &after.channels[2]},
+                [&](double time, const std::array<const RotationKey *, 6> &at) {
+                  bool differs = false;
+                  for (int channel = 0; channel < 3; ++channel) {
+                    const RotationKey *old_key = at[channel];
+                    const RotationKey *new_key = at[3 + channel];
+                    if ((old_key == nullptr) != (new_key == nullptr)) differs = true;
+                    if (old_key != nullptr && new_key != nullptr &&
+                        scene_files::value_changed(old_key->value, new_key->value))
+                      differs = true;
+                  }
+                  if (!differs) return;
+                  TripleChange change;
+                  change.time = time;
+                  change.order = before.order;
+                  for (int channel = 0; channel < 3; ++channel) {
+                    if (at[channel] != nullptr) change.before[channel] = at[channel]->value;
+                    if (at[3 + channel] != nullptr) change.after[channel] = at[3 + channel]->value;
+                  }
+                  changes.push_back(change);
+                });
   return changes;
 }
 
-}  // namespace cli
+}  // namespace cli::session

@@ -6,7 +6,7 @@
 
 #include "cli/session/rotation_snapshot.h"
 
-namespace cli {
+namespace cli::session {
 
 // A key triple: the heading, pitch and bank keys of an item at one time.
 // A channel key: one key of one of those channels. The module rewrites key
@@ -46,8 +46,8 @@ struct TripleChange {
 bool reflects_middle(const TripleChange &change);
 
 // Every time at which `after` differs from `before` (the same item at two
-// moments): a channel key rewritten (host::value_changed tells), added or
+// moments): a channel key rewritten (scene_files::value_changed tells), added or
 // removed. In time order, each time once.
 std::vector<TripleChange> compare_rotations(const ItemRotation &before, const ItemRotation &after);
 
-}  // namespace cli
+}  // namespace cli::session

@@ -32,10 +32,10 @@ constexpr const char *kSuperior = "Tavorix:SuperiorAngle";
 using AngleCommandTest = testing_support::ModuleTest;
 
 TEST_F(AngleCommandTest, KeyAtCurrentTimeIsFoundAndCorrectedAgainstThePreviousKey) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, {0, kPi / 6, 0});
-  const host::Key *pitch_key = item.envelope("Rotation.P")->find(1.0);
+  const scene::Key *pitch_key = item.envelope("Rotation.P")->find(1.0);
   scene().set_current_time(1.0);
 
   ASSERT_EQ(m.run(kInferior), AFUNC_OK);
@@ -46,7 +46,7 @@ TEST_F(AngleCommandTest, KeyAtCurrentTimeIsFoundAndCorrectedAgainstThePreviousKe
 }
 
 TEST_F(AngleCommandTest, ChannelWithoutKeysGetsOneAtTheCurrentTime) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   item.envelope("Rotation.P")->create(2.0, kPi / 6);
   scene().set_current_time(2.0);
 
@@ -57,9 +57,9 @@ TEST_F(AngleCommandTest, ChannelWithoutKeysGetsOneAtTheCurrentTime) {
 }
 
 TEST_F(AngleCommandTest, CreatedKeysAreSeededFromTheEarlierNeighbourElseTheLaterOne) {
-  host::Item &later_only = selected_item("LaterOnly");
+  scene::Item &later_only = selected_item("LaterOnly");
   set_rotation_key(later_only, 5.0, {0, kPi / 6, 0});
-  host::Item &both = selected_item("Both");
+  scene::Item &both = selected_item("Both");
   set_rotation_key(both, 0.0, {0, kPi / 6, 0});
   set_rotation_key(both, 1.5, {1, 1, 1});  // nearer in time, but later
   scene().set_current_time(1.0);
@@ -75,7 +75,7 @@ TEST_F(AngleCommandTest, CreatedKeysAreSeededFromTheEarlierNeighbourElseTheLater
 }
 
 TEST_F(AngleCommandTest, NothingSelectedMakesNoEnvelopeCall) {
-  host::Item &item = scene().add_item("Unselected");
+  scene::Item &item = scene().add_item("Unselected");
   set_rotation_key(item, 0.0, {0, kPi / 6, 0});
   m.host.record_envelope_calls(true);
   EXPECT_EQ(m.run(kInferior), AFUNC_OK);
@@ -84,10 +84,10 @@ TEST_F(AngleCommandTest, NothingSelectedMakesNoEnvelopeCall) {
 }
 
 TEST_F(AngleCommandTest, ItemWithoutRotationChannelsIsLeftAlone) {
-  host::Item &plain = scene().add_item_with_channels("NoRotation", host::ItemKind::Light,
-                                                     {"Position.X", "Rotation.H", "Rotation.P"});
+  scene::Item &plain = scene().add_item_with_channels("NoRotation", scene::ItemKind::Light,
+                                                      {"Position.X", "Rotation.H", "Rotation.P"});
   scene().add_to_selection(&plain);
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, kPi / 6, 0});
 
   ASSERT_EQ(m.run(kInferior), AFUNC_OK);
@@ -97,7 +97,7 @@ TEST_F(AngleCommandTest, ItemWithoutRotationChannelsIsLeftAlone) {
 }
 
 TEST_F(AngleCommandTest, HostSeesWritesInRecordOrder) {
-  std::vector<host::Item *> items;
+  std::vector<scene::Item *> items;
   for (int i = 0; i < 64; ++i) {
     items.push_back(&selected_item("Item" + std::to_string(i)));
     set_rotation_key(*items.back(), 0.0, {0.01 * i, 0.3 + 0.01 * i, -0.02 * i});
@@ -105,12 +105,12 @@ TEST_F(AngleCommandTest, HostSeesWritesInRecordOrder) {
   m.host.record_envelope_calls(true);
   ASSERT_EQ(m.run(kSuperior), AFUNC_OK);
 
-  std::vector<const host::Envelope *> written;
+  std::vector<const scene::Envelope *> written;
   for (const host::EnvelopeCall &call : m.host.envelope_calls()) {
     if (call.op == "keySet") written.push_back(call.envelope);
   }
-  std::vector<const host::Envelope *> expected;
-  for (host::Item *item : items) {
+  std::vector<const scene::Envelope *> expected;
+  for (scene::Item *item : items) {
     expected.push_back(item->envelope("Rotation.H"));
     expected.push_back(item->envelope("Rotation.P"));
     expected.push_back(item->envelope("Rotation.B"));
@@ -119,7 +119,7 @@ TEST_F(AngleCommandTest, HostSeesWritesInRecordOrder) {
 }
 
 TEST_F(AngleCommandTest, SuperiorPutsThePitchOneTurnOut) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, kPi / 6, 0});
   ASSERT_EQ(m.run(kSuperior), AFUNC_OK);
   EXPECT_TRIPLE_NEAR(*rotation_key(item, 0.0), (AngleTriple{0, -11 * kPi / 6, 0}));
@@ -133,7 +133,7 @@ TEST_F(AngleCommandTest, RepeatedRunsToggleBetweenTwoTriples) {
   for (const Case c : {Case{kInferior, 0}, Case{kSuperior, 1}}) {
     SCOPED_TRACE(c.server);
     ModuleHarness h;
-    host::Item &item = h.host.scene().add_item("A");
+    scene::Item &item = h.host.scene().add_item("A");
     h.host.scene().select_only(&item);
     set_rotation_key(item, 0.0, {0.3, -0.2, 0.1});
     set_rotation_key(item, 1.0, {0.7, 0.4, -0.3});
@@ -153,9 +153,9 @@ TEST_F(AngleCommandTest, RepeatedRunsToggleBetweenTwoTriples) {
 }
 
 TEST_F(AngleCommandTest, KeyHoldingNonFiniteValueIsLeftAsItWas) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0.5, std::nan(""), 0.25});
-  host::Item &seeded = selected_item("B");
+  scene::Item &seeded = selected_item("B");
   set_rotation_key(seeded, 0.0, {INFINITY, 0.1, 0.2});
   scene().set_current_time(0.0);
   ASSERT_EQ(m.run(kInferior), AFUNC_OK);
@@ -173,10 +173,10 @@ TEST_F(AngleCommandTest, KeyHoldingNonFiniteValueIsLeftAsItWas) {
 TEST_F(AngleCommandTest, RandomScenesKeepEveryOrientation) {
   std::mt19937_64 rng(20261208);
   std::uniform_real_distribution<double> angle(-4 * kPi, 4 * kPi);
-  std::vector<host::Item *> items;
+  std::vector<scene::Item *> items;
   std::vector<AngleTriple> before;
   for (int i = 0; i < 300; ++i) {
-    host::Item &item = selected_item("Item" + std::to_string(i));
+    scene::Item &item = selected_item("Item" + std::to_string(i));
     set_rotation_key(item, 0.0, {angle(rng), angle(rng), angle(rng)});
     const AngleTriple at_one{angle(rng), angle(rng), angle(rng)};
     if (i % 3 != 0) set_rotation_key(item, 1.0, at_one);  // others get created keys

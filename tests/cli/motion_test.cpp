@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "scene/envelope_evaluation.h"
-#include "scene/scene.h"
 #include "motion/missing_keys.h"
 #include "program_runner.h"
+#include "scene/envelope_evaluation.h"
+#include "scene/scene.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_scene_file.h"
 
@@ -51,44 +51,44 @@ TEST(MotionCheck, FindsTheCameraRigsSpinInM02AndNoneAfterAScan) {
 // The slope (per second) of a curve just inside the span on one side of
 // its key `k`, by the span's type, read through the evaluation's own
 // tangent rules and Bezier handles.
-double slope_beside(const host::Envelope &envelope, const host::Key *key, bool after) {
-  const auto curve_key = [&](const host::Key *k) {
-    return host::CurveKey{k->time, k->value, envelope.shape(k)};
+double slope_beside(const scene::Envelope &envelope, const scene::Key *key, bool after) {
+  const auto curve_key = [&](const scene::Key *k) {
+    return scene::CurveKey{k->time, k->value, envelope.shape(k)};
   };
-  const host::Key *start = after ? key : key->prev;
-  const host::Key *end = after ? key->next : key;
-  const host::CurveKey a = curve_key(start), b = curve_key(end);
+  const scene::Key *start = after ? key : key->prev;
+  const scene::Key *end = after ? key->next : key;
+  const scene::CurveKey a = curve_key(start), b = curve_key(end);
   const double span = b.time - a.time;
   switch (b.shape.span_type) {
-    case host::kSpanLinear: return (b.value - a.value) / span;
-    case host::kSpanStepped: return 0.0;
-    case host::kSpanBezier2D: {
-      const host::BezierControls c = host::bezier_2d_controls(a, b);
+    case scene::kSpanLinear: return (b.value - a.value) / span;
+    case scene::kSpanStepped: return 0.0;
+    case scene::kSpanBezier2D: {
+      const scene::BezierControls c = scene::bezier_2d_controls(a, b);
       return after ? (c.value[1] - c.value[0]) / (c.time[1] - c.time[0])
                    : (c.value[3] - c.value[2]) / (c.time[3] - c.time[2]);
     }
     default: break;
   }
   if (after) {
-    const host::CurveKey before = start->prev ? curve_key(start->prev) : host::CurveKey{};
-    return host::out_tangent(start->prev ? &before : nullptr, a, b,
-                             host::HermiteTangents::scaled_by_spacing) /
+    const scene::CurveKey before = start->prev ? curve_key(start->prev) : scene::CurveKey{};
+    return scene::out_tangent(start->prev ? &before : nullptr, a, b,
+                              scene::HermiteTangents::scaled_by_spacing) /
            span;
   }
-  const host::CurveKey beyond = end->next ? curve_key(end->next) : host::CurveKey{};
-  return host::in_tangent(a, b, end->next ? &beyond : nullptr, host::HermiteTangents::scaled_by_spacing) /
+  const scene::CurveKey beyond = end->next ? curve_key(end->next) : scene::CurveKey{};
+  return scene::in_tangent(a, b, end->next ? &beyond : nullptr, scene::HermiteTangents::scaled_by_spacing) /
          span;
 }
 
 // The item's angular velocity (world axes, radians per second) just inside
 // the span on one side of its key triple at `time`: from the Euler rates,
 // ω = ḣ·y + ṗ·Ry(h)·x + ḃ·Ry(h)·Rx(p)·z.
-std::array<double, 3> angular_velocity(const host::Item &item, double time, bool after) {
+std::array<double, 3> angular_velocity(const scene::Item &item, double time, bool after) {
   double angle[3], rate[3];
   const char *names[3] = {"Rotation.H", "Rotation.P", "Rotation.B"};
   for (int c = 0; c < 3; ++c) {
-    const host::Envelope &envelope = *item.envelope(names[c]);
-    const host::Key *key = envelope.find(time);
+    const scene::Envelope &envelope = *item.envelope(names[c]);
+    const scene::Key *key = envelope.find(time);
     angle[c] = key->value;
     rate[c] = slope_beside(envelope, key, after);
   }
@@ -124,13 +124,13 @@ TEST(TangentsFollow, HermiteAndBezierKeysKeepTheirAngularVelocityAndOtherParamet
   EXPECT_TRUE(contains(scan.out, "3 pitch keys' stored slopes negated")) << scan.out;
   const std::string fixed = read_file(folder.file("fixed.lws"));
 
-  host::Scene before_scene, after_scene;
-  host::LwsSceneFile::read(original, "arm.lws", before_scene);
-  host::LwsSceneFile::read(fixed, "fixed.lws", after_scene);
-  const host::Item &before = *before_scene.find_item("Arm");
-  const host::Item &after = *after_scene.find_item("Arm");
+  scene::Scene before_scene, after_scene;
+  scene_files::LwsSceneFile::read(original, "arm.lws", before_scene);
+  scene_files::LwsSceneFile::read(fixed, "fixed.lws", after_scene);
+  const scene::Item &before = *before_scene.find_item("Arm");
+  const scene::Item &after = *after_scene.find_item("Arm");
   int rewritten = 0;
-  for (const host::Key *key = before.envelope("Rotation.H")->first(); key != nullptr; key = key->next) {
+  for (const scene::Key *key = before.envelope("Rotation.H")->first(); key != nullptr; key = key->next) {
     const double time = key->time;
     if (after.envelope("Rotation.H")->find(time)->value == key->value) continue;
     ++rewritten;
@@ -211,32 +211,32 @@ TEST(KeyMissing, PairsEveryPitchKeyAndTheScanThenMakesHeadingAndBankContinuous) 
   ASSERT_NE(at, std::string::npos) << scan.out;
   const double bound = degrees(std::stod(scan.out.substr(at + said.size())));
 
-  host::Scene fixed;
-  host::read_json_scene(read_file(folder.file("fixed.json")), "fixed.json", fixed);
-  const host::Item &item = *fixed.find_item("Rig");
-  const host::Envelope &h = *item.envelope("Rotation.H"), &p = *item.envelope("Rotation.P"),
-                       &b = *item.envelope("Rotation.B");
-  for (const host::Key *key = p.first(); key != nullptr; key = key->next) {
+  scene::Scene fixed;
+  scene_files::read_json_scene(read_file(folder.file("fixed.json")), "fixed.json", fixed);
+  const scene::Item &item = *fixed.find_item("Rig");
+  const scene::Envelope &h = *item.envelope("Rotation.H"), &p = *item.envelope("Rotation.P"),
+                        &b = *item.envelope("Rotation.B");
+  for (const scene::Key *key = p.first(); key != nullptr; key = key->next) {
     EXPECT_NE(h.find(key->time), nullptr) << key->time;
     EXPECT_NE(b.find(key->time), nullptr) << key->time;
   }
-  for (const host::Envelope *channel : {&h, &b}) {
-    for (const host::Key *key = channel->first(); key->next != nullptr; key = key->next) {
+  for (const scene::Envelope *channel : {&h, &b}) {
+    for (const scene::Key *key = channel->first(); key->next != nullptr; key = key->next) {
       EXPECT_LT(std::fabs(key->next->value - key->value), degrees(45)) << key->time * 30;
     }
   }
 
   // The bound holds for the curves as completed before the scan, sampled
   // far finer than the report samples them.
-  host::Scene read, completed;
-  host::read_json_scene(scene_text, "apart.json", read);
-  host::read_json_scene(scene_text, "apart.json", completed);
-  motion::add_missing_keys(*completed.find_item("Rig"), 30.0, host::HermiteTangents::scaled_by_spacing);
+  scene::Scene read, completed;
+  scene_files::read_json_scene(scene_text, "apart.json", read);
+  scene_files::read_json_scene(scene_text, "apart.json", completed);
+  motion::add_missing_keys(*completed.find_item("Rig"), 30.0, scene::HermiteTangents::scaled_by_spacing);
   for (const char *name : {"Rotation.H", "Rotation.P", "Rotation.B"}) {
-    const host::CurveSampler was(*read.find_item("Rig")->envelope(name),
-                                 host::HermiteTangents::scaled_by_spacing);
-    const host::CurveSampler now(*completed.find_item("Rig")->envelope(name),
-                                 host::HermiteTangents::scaled_by_spacing);
+    const scene::CurveSampler was(*read.find_item("Rig")->envelope(name),
+                                  scene::HermiteTangents::scaled_by_spacing);
+    const scene::CurveSampler now(*completed.find_item("Rig")->envelope(name),
+                                  scene::HermiteTangents::scaled_by_spacing);
     for (int i = 0; i <= 96 * 50; ++i) {
       const double time = i / (30.0 * 50);
       EXPECT_LE(std::fabs(now.at(time) - was.at(time)), bound * 1.01 + 1e-9) << name << " " << time * 30;

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "scene/scene.h"
 #include "program_runner.h"
+#include "scene/scene.h"
 #include "scene_files/json_scene_file.h"
 #include "support/order_matrix.h"
 
@@ -62,10 +62,10 @@ std::string every_order_scene(const std::string &order_case_of_hpb = "HPB") {
   return "{\"fps\": 30, \"items\": [\n" + items + "\n]}\n";
 }
 
-std::array<double, 3> values_at(const host::Item &item, int k) {
+std::array<double, 3> values_at(const scene::Item &item, int k) {
   std::array<double, 3> values{};
   for (int c = 0; c < 3; ++c)
-    values[c] = item.envelope(host::kChannelNames[host::kHeading + c])->key_at(k)->value;
+    values[c] = item.envelope(scene::kChannelNames[scene::kHeading + c])->key_at(k)->value;
   return values;
 }
 
@@ -78,12 +78,12 @@ TEST(RotationOrders, TheScanKeepsEveryOrdersOrientationAndItsFirstAndLastChannel
   EXPECT_TRUE(contains(scan.out, "  item  order  key triples")) << scan.out;
   EXPECT_TRUE(contains(scan.out, "  PHB   P-H-B ")) << scan.out;
 
-  host::Scene before, after;
-  host::read_json_scene(read_file(folder.file("orders.json")), "orders.json", before);
-  host::read_json_scene(read_file(folder.file("fixed.json")), "fixed.json", after);
+  scene::Scene before, after;
+  scene_files::read_json_scene(read_file(folder.file("orders.json")), "orders.json", before);
+  scene_files::read_json_scene(read_file(folder.file("fixed.json")), "fixed.json", after);
   for (const std::string &letters : testing_support::kOrderLetters) {
-    const host::Item &old_item = *before.find_item(letters);
-    const host::Item &new_item = *after.find_item(letters);
+    const scene::Item &old_item = *before.find_item(letters);
+    const scene::Item &new_item = *after.find_item(letters);
     EXPECT_EQ(new_item.rotation_order, old_item.rotation_order) << letters;
     std::array<double, 3> previous{};
     for (int k = 0; k < kKeys; ++k) {

@@ -9,8 +9,8 @@
 
 #include "program_runner.h"
 #include "scene_files/lws_scene_file.h"
-#include "text/text_lines.h"
 #include "support/orientation.h"
+#include "text/text_lines.h"
 
 namespace {
 
@@ -21,14 +21,15 @@ const std::vector<std::string> kRealScenes = {"M02.seq_takeoff_02.lws", "M01.seq
                                               "QuickDraw_v.2.2.lws"};
 
 struct ReadScene {
-  explicit ReadScene(const std::string &text) : file(host::LwsSceneFile::read(text, "scene.lws", scene)) {}
-  host::Scene scene;
-  host::LwsSceneFile file;
+  explicit ReadScene(const std::string &text)
+      : file(scene_files::LwsSceneFile::read(text, "scene.lws", scene)) {}
+  scene::Scene scene;
+  scene_files::LwsSceneFile file;
 };
 
 std::vector<std::string> lines_of(const std::string &text) {
   std::vector<std::string> lines;
-  for (const host::TextLine &line : host::split_lines(text)) {
+  for (const text::TextLine &line : text::split_lines(text)) {
     lines.push_back(text.substr(line.offset, line.length + line.ending_length));
   }
   return lines;
@@ -36,7 +37,7 @@ std::vector<std::string> lines_of(const std::string &text) {
 
 std::vector<std::string> words(const std::string &line) {
   std::vector<std::string> out;
-  for (const auto &token : host::split_tokens(line)) out.emplace_back(token.text);
+  for (const auto &token : text::split_tokens(line)) out.emplace_back(token.text);
   return out;
 }
 
@@ -49,13 +50,14 @@ struct RotationKeyLine {
 
 // Line index → item and time, for every key line of a rotation channel of
 // `scene`, the scene `file` was read into.
-std::map<int, RotationKeyLine> rotation_key_lines(const host::LwsSceneFile &file, const host::Scene &scene) {
+std::map<int, RotationKeyLine> rotation_key_lines(const scene_files::LwsSceneFile &file,
+                                                  const scene::Scene &scene) {
   std::map<int, RotationKeyLine> lines;
   for (const auto &item : file.items()) {
-    for (int channel : {host::kHeading, host::kPitch, host::kBank}) {
+    for (int channel : {scene::kHeading, scene::kPitch, scene::kBank}) {
       if (!item.channels[channel]) continue;
-      const host::Envelope &envelope = *scene.find_item(item.id)->envelope(host::kChannelNames[channel]);
-      for (const host::Key *key = envelope.first(); key != nullptr; key = key->next) {
+      const scene::Envelope &envelope = *scene.find_item(item.id)->envelope(scene::kChannelNames[channel]);
+      for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next) {
         lines[item.channels[channel]->key_line(envelope.origin(key))] = {item.name, key->time, channel};
       }
     }
@@ -63,10 +65,10 @@ std::map<int, RotationKeyLine> rotation_key_lines(const host::LwsSceneFile &file
   return lines;
 }
 
-KeyFrame::AngleTriple triple_at(const host::Item &item, double time) {
-  const host::Key *h = item.envelope("Rotation.H")->find(time);
-  const host::Key *p = item.envelope("Rotation.P")->find(time);
-  const host::Key *b = item.envelope("Rotation.B")->find(time);
+KeyFrame::AngleTriple triple_at(const scene::Item &item, double time) {
+  const scene::Key *h = item.envelope("Rotation.H")->find(time);
+  const scene::Key *p = item.envelope("Rotation.P")->find(time);
+  const scene::Key *b = item.envelope("Rotation.B")->find(time);
   if (h == nullptr || p == nullptr || b == nullptr)
     throw std::runtime_error(item.name + ": no key triple there");
   return KeyFrame::AngleTriple{h->value, p->value, b->value};
@@ -104,7 +106,7 @@ TEST_P(ScanOfRealScene, ChangesOnlyRotationValuesAndKeepsEveryOrientation) {
     ASSERT_EQ(old_words.size(), new_words.size());
     for (std::size_t w = 0; w < old_words.size(); ++w) {
       if (w == 1 || new_words[w] == old_words[w]) continue;
-      EXPECT_TRUE(where->second.channel == host::kPitch && w >= 4 &&
+      EXPECT_TRUE(where->second.channel == scene::kPitch && w >= 4 &&
                   std::stod(new_words[w]) == -std::stod(old_words[w]))
           << "line " << i + 1 << ": " << old_words[w] << " became " << new_words[w];
     }

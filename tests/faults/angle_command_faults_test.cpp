@@ -20,12 +20,12 @@ struct KeySnapshot {
   bool operator==(const KeySnapshot &o) const { return envelopes == o.envelopes; }
 };
 
-KeySnapshot snapshot(const host::Scene &scene) {
+KeySnapshot snapshot(const scene::Scene &scene) {
   KeySnapshot s;
   for (const auto &item : scene.items()) {
     for (const auto &channel : item->channels) {
       std::vector<std::pair<double, double>> keys;
-      for (const host::Key *k = channel->envelope.first(); k != nullptr; k = k->next) {
+      for (const scene::Key *k = channel->envelope.first(); k != nullptr; k = k->next) {
         keys.emplace_back(k->time, k->value);
       }
       s.envelopes.push_back(keys);
@@ -34,9 +34,9 @@ KeySnapshot snapshot(const host::Scene &scene) {
   return s;
 }
 
-void build_scene(host::Scene &scene) {
+void build_scene(scene::Scene &scene) {
   for (int i = 0; i < 6; ++i) {
-    host::Item &item = scene.add_item("Item" + std::to_string(i));
+    scene::Item &item = scene.add_item("Item" + std::to_string(i));
     testing_support::set_rotation_key(item, 0.0, {0.1 * i, 0.5, -0.2});
     testing_support::set_rotation_key(item, 2.0, {3.5, 2.9 - 0.1 * i, 3.0});
     if (i % 2 == 0) item.envelope("Rotation.P")->create(1.0, 0.7);  // others get created keys

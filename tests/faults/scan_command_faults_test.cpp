@@ -31,7 +31,7 @@ using testing_support::set_rotation_key;
 constexpr double kPi = 3.141592653589793;
 
 using RotationKeys = std::vector<std::vector<std::pair<double, double>>>;
-RotationKeys rotation_keys_of(const host::Item &item) {
+RotationKeys rotation_keys_of(const scene::Item &item) {
   return {keys_of(*item.envelope("Rotation.H")), keys_of(*item.envelope("Rotation.P")),
           keys_of(*item.envelope("Rotation.B"))};
 }
@@ -39,10 +39,10 @@ RotationKeys rotation_keys_of(const host::Item &item) {
 // Items that make the collection create keys of every kind at the current
 // time (1.5): flipped keys around it, no keys at all, one key, a pitch key
 // at the current time without heading and bank keys there.
-void build_scene(host::Scene &scene) {
-  std::vector<host::Item *> items;
+void build_scene(scene::Scene &scene) {
+  std::vector<scene::Item *> items;
   for (int i = 0; i < 5; ++i) {
-    host::Item &item = scene.add_item("Keyed" + std::to_string(i));
+    scene::Item &item = scene.add_item("Keyed" + std::to_string(i));
     for (int k = 0; k < 20 + 15 * i; ++k) {
       const AngleTriple a{0.05 * k + i, 0.3, -0.02 * k};
       set_rotation_key(item, k, k % 3 == 1 ? AngleTriple{a.heading + kPi, kPi - a.pitch, a.bank + kPi} : a);
@@ -50,10 +50,10 @@ void build_scene(host::Scene &scene) {
     items.push_back(&item);
   }
   items.push_back(&scene.add_item("Bare"));
-  host::Item &single = scene.add_item("Single");
+  scene::Item &single = scene.add_item("Single");
   set_rotation_key(single, 4.0, {kPi, kPi - 0.2, kPi});
   items.push_back(&single);
-  host::Item &pitch_now = scene.add_item("PitchNow");
+  scene::Item &pitch_now = scene.add_item("PitchNow");
   set_rotation_key(pitch_now, 0.0, {0, 0, 0});
   pitch_now.envelope("Rotation.P")->create(1.5, 2.0);
   set_rotation_key(pitch_now, 3.0, {kPi, kPi - 0.1, kPi});
@@ -66,7 +66,7 @@ void build_scene(host::Scene &scene) {
   scene.set_current_time(1.5);
 }
 
-std::vector<RotationKeys> scene_keys(const host::Scene &scene) {
+std::vector<RotationKeys> scene_keys(const scene::Scene &scene) {
   std::vector<RotationKeys> keys;
   for (const auto &item : scene.items()) keys.push_back(rotation_keys_of(*item));
   return keys;
@@ -105,7 +105,7 @@ struct ScanAllocationFailure : ::testing::Test {
 
   // Every item as it was or as the completed scan leaves it; key times as
   // they were, so no key of the scan's remains.
-  void expect_no_trace_of_an_unfinished_scan(const host::Scene &scene) {
+  void expect_no_trace_of_an_unfinished_scan(const scene::Scene &scene) {
     const std::vector<RotationKeys> now = scene_keys(scene);
     ASSERT_EQ(now.size(), before.size());
     for (std::size_t i = 0; i < now.size(); ++i) {
@@ -115,7 +115,7 @@ struct ScanAllocationFailure : ::testing::Test {
 
   // One error, saying why the scan stopped and, truthfully, how many items
   // it finished: none means the scene is as it was.
-  void expect_truthful_report(const std::vector<host::HostMessage> &errors, const host::Scene &scene) {
+  void expect_truthful_report(const std::vector<host::HostMessage> &errors, const scene::Scene &scene) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].line1, "Tavorix:Scan could not finish: out of memory.");
     std::size_t changed = 0;

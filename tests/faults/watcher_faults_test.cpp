@@ -45,7 +45,7 @@ TEST(WatcherOutOfMemory, CreateAnswersNotEnoughMemory) {
 
 using Snapshot = std::vector<std::vector<std::pair<double, double>>>;
 
-Snapshot rotation_keys_of(const host::Item &item) {
+Snapshot rotation_keys_of(const scene::Item &item) {
   return {keys_of(*item.envelope("Rotation.H")), keys_of(*item.envelope("Rotation.P")),
           keys_of(*item.envelope("Rotation.B"))};
 }
@@ -68,13 +68,13 @@ void sweep_first_command(int item_count, std::uint64_t &swept) {
     SCOPED_TRACE("allocation " + std::to_string(n));
     ModuleHarness m;
     m.host.set_print_messages(false);
-    std::vector<host::Item *> items = testing_support::add_selected_items(
+    std::vector<scene::Item *> items = testing_support::add_selected_items(
         m.host.scene(), item_count, {{0.0, start}, {2.0, {1.0, 1.0, 1.0}}});
     m.host.scene().set_current_time(1.0);
-    host::MasterHandlers handlers(m.host);
-    const host::MasterHandlers::Id id = handlers.add(*m.module, "Tavorix:RealTime");
+    loader::MasterHandlers handlers(m.host);
+    const loader::MasterHandlers::Id id = handlers.add(*m.module, "Tavorix:RealTime");
     std::vector<Snapshot> before;
-    for (const host::Item *item : items) before.push_back(rotation_keys_of(*item));
+    for (const scene::Item *item : items) before.push_back(rotation_keys_of(*item));
 
     // The event is called directly, without the host's command machinery
     // around it, so that the allocations counted are the module's.

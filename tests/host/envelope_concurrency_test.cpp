@@ -70,7 +70,7 @@ std::map<double, double> hammer(LWEnvelopeID env, unsigned seed, int &calls) {
   return expected;
 }
 
-void run_threads(std::vector<std::unique_ptr<host::Envelope>> &envelopes,
+void run_threads(std::vector<std::unique_ptr<scene::Envelope>> &envelopes,
                  std::vector<std::map<double, double>> &expected, std::vector<int> &calls) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -83,7 +83,7 @@ void run_threads(std::vector<std::unique_ptr<host::Envelope>> &envelopes,
 class EnvelopeConcurrency : public ::testing::Test {
  protected:
   EnvelopeConcurrency() : expected(kThreads), calls(kThreads, 0) {
-    for (int t = 0; t < kThreads; ++t) envelopes.push_back(std::make_unique<host::Envelope>());
+    for (int t = 0; t < kThreads; ++t) envelopes.push_back(std::make_unique<scene::Envelope>());
   }
 
   void expect_every_envelope_as_its_thread_left_it() {
@@ -95,7 +95,7 @@ class EnvelopeConcurrency : public ::testing::Test {
     }
   }
 
-  std::vector<std::unique_ptr<host::Envelope>> envelopes;
+  std::vector<std::unique_ptr<scene::Envelope>> envelopes;
   std::vector<std::map<double, double>> expected;
   std::vector<int> calls;
 };
@@ -114,7 +114,7 @@ TEST_F(EnvelopeConcurrency, RecordingHostGetsEveryCallOfEveryThread) {
   recorder.record_envelope_calls(false);
   expect_every_envelope_as_its_thread_left_it();
 
-  std::map<const host::Envelope *, int> recorded;
+  std::map<const scene::Envelope *, int> recorded;
   for (const auto &call : recorder.envelope_calls()) ++recorded[call.envelope];
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(recorded[envelopes[t].get()], calls[t]) << "thread " << t;
 }

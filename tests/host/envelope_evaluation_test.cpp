@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "scene/envelope.h"
 #include "host/envelope_service.h"
 #include "host/handles.h"
-#include "scene/scene.h"
 #include "host/service_tables.h"
+#include "scene/envelope.h"
+#include "scene/scene.h"
 
 namespace {
 
-using host::CurveKey;
-using host::CurveSettings;
-using host::HermiteTangents;
+using scene::CurveKey;
+using scene::CurveSettings;
+using scene::HermiteTangents;
 
 struct Keys {
   std::vector<CurveKey> keys;
@@ -30,7 +30,7 @@ struct Keys {
   CurveKey operator[](std::size_t i) const { return keys[i]; }
 };
 
-CurveKey key(double time, double value, int type = host::kSpanTcb, std::vector<double> params = {}) {
+CurveKey key(double time, double value, int type = scene::kSpanTcb, std::vector<double> params = {}) {
   CurveKey k;
   k.time = time;
   k.value = value;
@@ -40,12 +40,12 @@ CurveKey key(double time, double value, int type = host::kSpanTcb, std::vector<d
 }
 
 double at(const Keys &keys, double time, CurveSettings settings = {}) {
-  return host::evaluate_curve(keys, settings, time);
+  return scene::evaluate_curve(keys, settings, time);
 }
 
 // K0 (0, 0), K1 (1, 10), K2 (3, 4), in the shapes of the worked examples.
-Keys three(int type1 = host::kSpanTcb, std::vector<double> p1 = {}, int type0 = host::kSpanTcb,
-           std::vector<double> p0 = {}, int type2 = host::kSpanTcb, std::vector<double> p2 = {}) {
+Keys three(int type1 = scene::kSpanTcb, std::vector<double> p1 = {}, int type0 = scene::kSpanTcb,
+           std::vector<double> p0 = {}, int type2 = scene::kSpanTcb, std::vector<double> p2 = {}) {
   return Keys{{key(0, 0, type0, p0), key(1, 10, type1, p1), key(3, 4, type2, p2)}};
 }
 
@@ -86,8 +86,8 @@ TEST(EnvelopeEvaluation, WorkedExamplesOfEverySpanShape) {
   EXPECT_NEAR(at(bezier, 0.5), 4.286872, kGiven);  // the bisection's own answer
   EXPECT_NEAR(at(bezier, 2.0), 5.993036, kGiven);
   CurveSettings extrapolated;
-  extrapolated.pre_behavior = host::kBehaviorLinear;
-  extrapolated.post_behavior = host::kBehaviorLinear;
+  extrapolated.pre_behavior = scene::kBehaviorLinear;
+  extrapolated.post_behavior = scene::kBehaviorLinear;
   EXPECT_NEAR(at(bezier, -1.0, extrapolated), -8.0, 1e-12);  // 8 per second
   EXPECT_NEAR(at(bezier, 4.0, extrapolated), 3.0, 1e-12);    // -1 per second
 }
@@ -114,14 +114,14 @@ TEST(EnvelopeEvaluation, WorkedExamplesOfEveryBehavior) {
   // Keys that do not start at 0: the repeat wraps by the keys' own period.
   const Keys shifted{{key(1, 0), key(2, 10), key(4, 4)}};
   CurveSettings repeat;
-  repeat.post_behavior = host::kBehaviorRepeat;
+  repeat.post_behavior = scene::kBehaviorRepeat;
   EXPECT_NEAR(at(shifted, 5.5, repeat), 9.71875, kGiven);
 }
 
 TEST(EnvelopeEvaluation, FewKeys) {
   EXPECT_EQ(at(Keys{}, 3.0), 0.0);
   CurveSettings reset;
-  reset.pre_behavior = reset.post_behavior = host::kBehaviorReset;
+  reset.pre_behavior = reset.post_behavior = scene::kBehaviorReset;
   EXPECT_EQ(at(Keys{{key(2, 7)}}, -5.0, reset), 7.0);  // one key: its value, behaviours ignored
 }
 
@@ -139,7 +139,7 @@ TEST(EnvelopeEvaluation, PropertiesOfRandomCurves) {
       const int type = static_cast<int>(unit(rng) * 6) % 6;
       std::vector<double> params(6);
       for (double &p : params) p = value(rng) * 0.2;
-      if (type == host::kSpanBezier2D) {
+      if (type == scene::kSpanBezier2D) {
         params[0] = -0.1 * unit(rng);
         params[2] = 0.1 * unit(rng);
       }
@@ -149,15 +149,15 @@ TEST(EnvelopeEvaluation, PropertiesOfRandomCurves) {
     for (std::size_t k = 1; k < keys.size(); ++k) {
       const CurveKey &a = keys.keys[k - 1], &b = keys.keys[k];
       const double t = a.time + 0.37 * (b.time - a.time);
-      if (b.shape.span_type == host::kSpanLinear) {
+      if (b.shape.span_type == scene::kSpanLinear) {
         EXPECT_NEAR(at(keys, t), a.value + 0.37 * (b.value - a.value), 1e-12);
       }
-      if (b.shape.span_type == host::kSpanStepped) {
+      if (b.shape.span_type == scene::kSpanStepped) {
         EXPECT_EQ(at(keys, t), a.value);
       }
     }
     const double first = keys.keys.front().time, period = keys.keys.back().time - first;
-    for (int code : {host::kBehaviorRepeat, host::kBehaviorOscillate}) {
+    for (int code : {scene::kBehaviorRepeat, scene::kBehaviorOscillate}) {
       CurveSettings settings;
       settings.pre_behavior = settings.post_behavior = code;
       const double t = first + 0.3 * period;
@@ -182,12 +182,12 @@ TEST(EnvelopeEvaluation, PropertiesOfRandomCurves) {
 
 // The host's envelopes keep each key's shape, and evaluate with it.
 TEST(EnvelopeEvaluation, EnvelopesKeepShapesAndEvaluateThem) {
-  host::Envelope envelope;
-  host::Key *k0 = envelope.create(0, 0);
-  host::Key *k1 = envelope.create(1, 10);
-  host::Key *k2 = envelope.create(3, 4);
-  host::KeyShape hermite;
-  hermite.span_type = host::kSpanHermite;
+  scene::Envelope envelope;
+  scene::Key *k0 = envelope.create(0, 0);
+  scene::Key *k1 = envelope.create(1, 10);
+  scene::Key *k2 = envelope.create(3, 4);
+  scene::KeyShape hermite;
+  hermite.span_type = scene::kSpanHermite;
   hermite.params[4] = 12;
   envelope.set_shape(k0, hermite);
   hermite.params[3] = hermite.params[4] = 9;
@@ -195,16 +195,16 @@ TEST(EnvelopeEvaluation, EnvelopesKeepShapesAndEvaluateThem) {
   hermite.params[3] = -6;
   hermite.params[4] = 0;
   envelope.set_shape(k2, hermite);
-  EXPECT_NEAR(host::evaluate_envelope(envelope, 0.5), 6.125, kGiven);
-  EXPECT_NEAR(host::evaluate_envelope(envelope, 2.0, HermiteTangents::as_stored), 8.875, kGiven);
+  EXPECT_NEAR(scene::evaluate_envelope(envelope, 0.5), 6.125, kGiven);
+  EXPECT_NEAR(scene::evaluate_envelope(envelope, 2.0, HermiteTangents::as_stored), 8.875, kGiven);
   EXPECT_EQ(envelope.shape(k1).params[3], 9.0);
   // A key made in a span takes that span's shape; a key at the end, that of
   // the key before it.
   EXPECT_EQ(envelope.shape(envelope.create(2, 5)).params[3], -6.0);
-  EXPECT_EQ(envelope.shape(envelope.create(5, 5)).span_type, host::kSpanHermite);
-  envelope.set_shape(k1, host::KeyShape{});
+  EXPECT_EQ(envelope.shape(envelope.create(5, 5)).span_type, scene::kSpanHermite);
+  envelope.set_shape(k1, scene::KeyShape{});
   EXPECT_EQ(envelope.shape(k1).params[3], 0.0);
-  EXPECT_EQ(envelope.shape(nullptr).span_type, host::kSpanTcb);
+  EXPECT_EQ(envelope.shape(nullptr).span_type, scene::kSpanTcb);
 }
 
 // A sampler walks a curve span by span; in whatever order it is asked, it
@@ -212,19 +212,19 @@ TEST(EnvelopeEvaluation, EnvelopesKeepShapesAndEvaluateThem) {
 TEST(EnvelopeEvaluation, ASamplerAnswersAsTheEnvelopeInAnyOrder) {
   std::mt19937 rng(17);
   std::uniform_real_distribution<double> value(-3.0, 3.0), unit(0.0, 1.0);
-  host::Envelope envelope;
+  scene::Envelope envelope;
   double time = 0.0;
   for (int k = 0; k < 40; ++k) {
     time += 0.05 + unit(rng);
-    host::KeyShape shape;
+    scene::KeyShape shape;
     shape.span_type = static_cast<int>(unit(rng) * 6) % 6;
     for (double &p : shape.params) p = value(rng) * 0.2;
-    if (shape.span_type == host::kSpanBezier2D) shape.params[0] = -0.02, shape.params[2] = 0.02;
+    if (shape.span_type == scene::kSpanBezier2D) shape.params[0] = -0.02, shape.params[2] = 0.02;
     envelope.set_shape(envelope.create(time, value(rng)), shape);
   }
-  envelope.pre_behavior = host::kBehaviorOscillate;
-  envelope.post_behavior = host::kBehaviorOffsetRepeat;
-  const host::CurveSampler sampler(envelope, HermiteTangents::as_stored);
+  envelope.pre_behavior = scene::kBehaviorOscillate;
+  envelope.post_behavior = scene::kBehaviorOffsetRepeat;
+  const scene::CurveSampler sampler(envelope, HermiteTangents::as_stored);
   std::vector<double> times;
   for (int i = 0; i <= 4000; ++i) times.push_back(-5.0 + (time + 10.0) * i / 4000);
   for (const CurveKey &k : sampler.keys()) times.push_back(k.time);
@@ -232,7 +232,7 @@ TEST(EnvelopeEvaluation, ASamplerAnswersAsTheEnvelopeInAnyOrder) {
   std::shuffle(shuffled.begin(), shuffled.end(), rng);
   for (const std::vector<double> *order : {&times, &shuffled}) {
     for (const double t : *order) {
-      ASSERT_EQ(sampler.at(t), host::evaluate_envelope(envelope, t, HermiteTangents::as_stored)) << t;
+      ASSERT_EQ(sampler.at(t), scene::evaluate_envelope(envelope, t, HermiteTangents::as_stored)) << t;
     }
   }
 }
@@ -244,9 +244,9 @@ namespace {
 // The host's own members evaluate as the curves do: "Animation Envelopes"
 // evaluate and "Channel Info" channelEvaluate.
 TEST(EnvelopeEvaluation, TheHostsEvaluateMembers) {
-  host::Scene scene;
-  host::Item &item = scene.add_item("Null");
-  host::Envelope &heading = *item.envelope("Rotation.H");
+  scene::Scene scene;
+  scene::Item &item = scene.add_item("Null");
+  scene::Envelope &heading = *item.envelope("Rotation.H");
   heading.create(0, 0);
   heading.create(1, 10);
   heading.create(3, 4);

@@ -17,8 +17,8 @@
 
 namespace {
 
-using host::Envelope;
-using host::Key;
+using scene::Envelope;
+using scene::Key;
 
 struct Expected {
   Key *key;

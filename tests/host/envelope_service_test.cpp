@@ -12,10 +12,10 @@
 
 namespace {
 
-using host::Envelope;
-using host::Key;
 using host::key_of;
 using host::to_handle;
+using scene::Envelope;
+using scene::Key;
 using testing_support::key_times;
 using testing_support::keys_of;
 using testing_support::link_fault;

@@ -13,8 +13,8 @@
 
 namespace {
 
-using host::Envelope;
-using host::Key;
+using scene::Envelope;
+using scene::Key;
 using testing_support::add_keys;
 using testing_support::key_times;
 using testing_support::keys_of;

@@ -12,8 +12,8 @@
 namespace {
 
 using host::Host;
-using host::Item;
 using host::ServiceUse;
+using scene::Item;
 
 const char *const kAllServices[] = {LWMESSAGEFUNCS_GLOBAL,   LWLMONFUNCS_GLOBAL,   LWINTERFACEINFO_GLOBAL,
                                     LWITEMINFO_GLOBAL,       LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL,
@@ -145,7 +145,7 @@ TEST_F(HostServices, ChannelInfoWalksTheItemsChannelGroupInOrder) {
     types.push_back(channels->channelType(channel));
     EXPECT_EQ(host::envelope_of(channels->channelEnvelope(channel)), item.envelope(names.back()));
   }
-  EXPECT_EQ(names, (std::vector<std::string>(host::kChannelNames.begin(), host::kChannelNames.end())));
+  EXPECT_EQ(names, (std::vector<std::string>(scene::kChannelNames.begin(), scene::kChannelNames.end())));
   EXPECT_EQ(types, (std::vector<int>{0, 0, 0, LWET_ANGLE, LWET_ANGLE, LWET_ANGLE, 0, 0, 0}));
 }
 
@@ -170,7 +170,7 @@ TEST_F(HostServices, ItemInfo9AnswersEachItemsRotationOrderAndItemInfo5DoesNot) 
 TEST_F(HostServices, ChannelInfoAnswersNullForStrangersAndNulls) {
   const LWChannelInfo &channels = host::channel_info_table();
   Item &item = host.scene().add_item("Item");
-  Item &other = host.scene().add_item_with_channels("Bare", host::ItemKind::Light, {});
+  Item &other = host.scene().add_item_with_channels("Bare", scene::ItemKind::Light, {});
   LWChanGroupID group = host::item_info_table().chanGroup(host::to_handle(&item));
 
   EXPECT_EQ(channels.nextChannel(host::to_group_handle(&other), nullptr), nullptr);

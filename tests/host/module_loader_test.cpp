@@ -31,8 +31,8 @@ extern "C" void host_fixture_shut_down(void *server_data) { shut_down_calls.push
 
 namespace {
 
-using host::LoadedModule;
-using host::ModuleLoadError;
+using loader::LoadedModule;
+using loader::ModuleLoadError;
 
 std::string load_error(const std::string &path) {
   try {
@@ -142,7 +142,7 @@ TEST_F(FixtureModule, ListsItsServersInTableOrder) {
 }
 
 TEST_F(FixtureModule, RunGenericPassesServicesCommandsAndServerData) {
-  EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
+  EXPECT_EQ(loader::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
   EXPECT_EQ(host.commands(), (std::vector<std::string>{"Fixture_Command 1 2 3"}));
   ASSERT_EQ(host.messages().size(), 1u);
   EXPECT_EQ(host.messages()[0].line1, "Fixture: echo ran");
@@ -152,23 +152,23 @@ TEST_F(FixtureModule, RunGenericPassesServicesCommandsAndServerData) {
 
 TEST_F(FixtureModule, AServerThatPostsAnErrorHasFailed) {
   host.command_sink = [](const std::string &) { return 0; };
-  const host::GenericRun run = host::run_generic_server(*module, host, "Fixture:Echo");
+  const loader::GenericRun run = loader::run_generic_server(*module, host, "Fixture:Echo");
   EXPECT_EQ(run.result, AFUNC_OK);
   EXPECT_FALSE(run.succeeded());
   EXPECT_EQ(run.failure(), "Fixture: echo could not finish. Its command failed.");
 
   host.command_sink = nullptr;
-  const host::GenericRun clean = host::run_generic_server(*module, host, "Fixture:Echo");
+  const loader::GenericRun clean = loader::run_generic_server(*module, host, "Fixture:Echo");
   EXPECT_TRUE(clean.succeeded()) << clean.failure();
   EXPECT_EQ(clean.failure(), "");
 }
 
 TEST_F(FixtureModule, ResultCodesOfTheServerComeBack) {
   host.withhold(LWMESSAGEFUNCS_GLOBAL);
-  const host::GenericRun refused = host::run_generic_server(*module, host, "Fixture:Echo");
+  const loader::GenericRun refused = loader::run_generic_server(*module, host, "Fixture:Echo");
   EXPECT_EQ(refused.result, AFUNC_BADGLOBAL);
   EXPECT_EQ(refused.failure(), "it answered \"missing host service\" (2)");
-  EXPECT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_BADGLOBAL);
+  EXPECT_EQ(loader::run_generic(*module, host, "Fixture:Echo"), AFUNC_BADGLOBAL);
 
   EXPECT_EQ(module->activate(LWLAYOUTGENERIC_CLASS, "Fixture:Echo", 3, host.global_function(), nullptr),
             AFUNC_BADVERSION);
@@ -179,7 +179,7 @@ TEST_F(FixtureModule, ResultCodesOfTheServerComeBack) {
 
 TEST_F(FixtureModule, ActivatingAMissingServerNamesWhatThereIs) {
   try {
-    host::run_generic(*module, host, "Fixture:Nothing");
+    loader::run_generic(*module, host, "Fixture:Nothing");
     FAIL() << "no error";
   } catch (const ModuleLoadError &error) {
     std::string text = error.what();
@@ -190,7 +190,7 @@ TEST_F(FixtureModule, ActivatingAMissingServerNamesWhatThereIs) {
 
 TEST_F(FixtureModule, RunGenericRefusesAHostThatIsNotCurrent) {
   host::Host newer;
-  EXPECT_THROW(host::run_generic(*module, host, "Fixture:Echo"), std::logic_error);
+  EXPECT_THROW(loader::run_generic(*module, host, "Fixture:Echo"), std::logic_error);
 }
 
 TEST_F(FixtureModule, UnloadingCallsShutdownWithTheStartupData) {
@@ -209,11 +209,11 @@ TEST(ModuleLoader, AModuleCallingAPlaceholderMemberFailsNamingIt) {
   host.set_print_messages(false);
   auto module = LoadedModule::load(HOST_FIXTURE_CALLS_PLACEHOLDER_PATH);
   ::testing::TestPartResultArray failures;
-  host::GenericRun run;
+  loader::GenericRun run;
   {
     ::testing::ScopedFakeTestPartResultReporter reporter(
         ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &failures);
-    run = host::run_generic_server(*module, host, "Fixture:Echo");
+    run = loader::run_generic_server(*module, host, "Fixture:Echo");
   }
   ASSERT_EQ(failures.size(), 1);
   EXPECT_TRUE(contains(failures.GetTestPartResult(0).message(), "LWEnvelopeFuncs.destroy"))
@@ -228,19 +228,19 @@ TEST(ModuleLoader, LoadRunAndUnloadManyTimes) {
   host.set_print_messages(false);
   for (int i = 0; i < 50; ++i) {
     auto module = LoadedModule::load(HOST_FIXTURE_GOOD_PATH);
-    ASSERT_EQ(host::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
+    ASSERT_EQ(loader::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
   }
   EXPECT_EQ(host.commands().size(), 50u);
   EXPECT_TRUE(host.services_balanced());
 }
 
 TEST(ModuleLoader, DescribesResultCodesInWords) {
-  EXPECT_EQ(host::describe_result(AFUNC_OK), "ok");
-  EXPECT_EQ(host::describe_result(AFUNC_BADVERSION), "bad version");
-  EXPECT_EQ(host::describe_result(AFUNC_BADGLOBAL), "missing host service");
-  EXPECT_EQ(host::describe_result(AFUNC_BADLOCAL), "unusable local data");
-  EXPECT_EQ(host::describe_result(AFUNC_BADAPP), "not for this application");
-  EXPECT_EQ(host::describe_result(9), "unknown result 9");
+  EXPECT_EQ(loader::describe_result(AFUNC_OK), "ok");
+  EXPECT_EQ(loader::describe_result(AFUNC_BADVERSION), "bad version");
+  EXPECT_EQ(loader::describe_result(AFUNC_BADGLOBAL), "missing host service");
+  EXPECT_EQ(loader::describe_result(AFUNC_BADLOCAL), "unusable local data");
+  EXPECT_EQ(loader::describe_result(AFUNC_BADAPP), "not for this application");
+  EXPECT_EQ(loader::describe_result(9), "unknown result 9");
 }
 
 // The real module file, built from module/.

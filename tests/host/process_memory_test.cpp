@@ -33,7 +33,7 @@ TEST(ProcessMemory, ALargeWorkingSetIsReusedByTheNextCommand) {
     GTEST_SKIP() << "this system does not count a thread's minor page faults apart; the allocator "
                     "settings are glibc's (elsewhere the C library keeps its defaults)";
   }
-  ASSERT_TRUE(host::tune_allocator_for_large_scenes());
+  ASSERT_TRUE(platform::tune_allocator_for_large_scenes());
   constexpr std::size_t kBytes = 8u << 20;
   auto one_command = [] {
     std::unique_ptr<char[]> block(new char[kBytes]);

@@ -9,9 +9,9 @@
 
 namespace {
 
-using host::Item;
-using host::ItemKind;
-using host::Scene;
+using scene::Item;
+using scene::ItemKind;
+using scene::Scene;
 
 std::string add_error(Scene &scene, const std::string &name, std::uint32_t id) {
   try {
@@ -31,11 +31,11 @@ TEST(SceneItems, AddItemGivesTheNineMotionChannelsInOrder) {
   for (int i = 0; i < 9; ++i) {
     SCOPED_TRACE(expected[i]);
     EXPECT_EQ(item.channels[i]->name, expected[i]);
-    bool rotation = i >= host::kHeading && i <= host::kBank;
+    bool rotation = i >= scene::kHeading && i <= scene::kBank;
     EXPECT_EQ(item.channels[i]->type == LWET_ANGLE, rotation);
     EXPECT_EQ(item.channels[i]->envelope.size(), 0u);
   }
-  EXPECT_EQ(item.envelope("Rotation.P"), &item.channels[host::kPitch]->envelope);
+  EXPECT_EQ(item.envelope("Rotation.P"), &item.channels[scene::kPitch]->envelope);
   EXPECT_EQ(item.channel("Rotation.X"), nullptr);
   EXPECT_EQ(item.envelope("Rotation.X"), nullptr);
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "host/host.h"
-#include "loader/master_handlers.h"
 #include "host/service_tables.h"
+#include "loader/master_handlers.h"
 #include "recording_handler.h"
 #include "support/scene_builders.h"
 
@@ -27,20 +27,20 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 struct InterpreterTest : ::testing::Test {
   host::Host host;
   HandlerLog log;
-  host::MasterHandlers handlers{host};
-  host::CommandInterpreter commands{host, nullptr, &handlers};
+  loader::MasterHandlers handlers{host};
+  layout_commands::CommandInterpreter commands{host, nullptr, &handlers};
 
   InterpreterTest() { handlers.add(testing_support::activate_recorder, &log, "Recorder"); }
 
-  host::Scene &scene() { return host.scene(); }
+  scene::Scene &scene() { return host.scene(); }
   void run(const std::string &script) {
-    const host::CommandResult result = commands.run_script(script);
+    const layout_commands::CommandResult result = commands.run_script(script);
     ASSERT_TRUE(result.ok) << result.error;
   }
-  const Keys heading_keys(const host::Item &item) { return keys_of(*item.envelope("Rotation.H")); }
+  const Keys heading_keys(const scene::Item &item) { return keys_of(*item.envelope("Rotation.H")); }
 };
 
-std::string id_of(const host::Item &item) {
+std::string id_of(const scene::Item &item) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(item.id));
   return text;
@@ -49,7 +49,7 @@ std::string id_of(const host::Item &item) {
 // ---- Scripts and reports ------------------------------------------------------
 
 TEST_F(InterpreterTest, SkipsBlankAndCommentLinesAndReportsEachCommandAsWritten) {
-  const host::CommandResult result = commands.run_script(
+  const layout_commands::CommandResult result = commands.run_script(
       "# a comment\r\n\r\n   \n  # indented comment\nRefreshNow\r\n  Reset  \nAutoKey\t0");
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(result.commands_run, 3u);
@@ -58,7 +58,7 @@ TEST_F(InterpreterTest, SkipsBlankAndCommentLinesAndReportsEachCommandAsWritten)
 }
 
 TEST_F(InterpreterTest, ErrorsNameTheLineAndTheCommandAndStopTheScript) {
-  host::Item &item = scene().add_item("A");
+  scene::Item &item = scene().add_item("A");
   scene().select_only(&item);
   const char *const bad[] = {
       "Bogus",
@@ -88,7 +88,7 @@ TEST_F(InterpreterTest, ErrorsNameTheLineAndTheCommandAndStopTheScript) {
     SCOPED_TRACE(command);
     log.events.clear();
     item.envelope("Rotation.H")->clear();
-    const host::CommandResult result =
+    const layout_commands::CommandResult result =
         commands.run_script("AddRotation 1 0 0\n" + std::string(command) + "\nAddRotation 1 0 0");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.line, 2u);
@@ -101,7 +101,7 @@ TEST_F(InterpreterTest, ErrorsNameTheLineAndTheCommandAndStopTheScript) {
 }
 
 TEST_F(InterpreterTest, SingleCommandErrorNamesTheCommand) {
-  const host::CommandResult result = commands.run_command("GoToFrame x");
+  const layout_commands::CommandResult result = commands.run_command("GoToFrame x");
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.line, 0u);
   EXPECT_EQ(result.error, "GoToFrame x: 'x' is not a whole frame number");
@@ -110,16 +110,16 @@ TEST_F(InterpreterTest, SingleCommandErrorNamesTheCommand) {
 // ---- Selection and time ----------------------------------------------------------
 
 TEST_F(InterpreterTest, SelectionCommandsSendASelectionEventOnlyOnAChange) {
-  host::Item &a = scene().add_item("A");
-  host::Item &b = scene().add_item("Big Null");
+  scene::Item &a = scene().add_item("A");
+  scene::Item &b = scene().add_item("Big Null");
   run("SelectItem " + id_of(a));
   run("SelectItem " + id_of(a).substr(2));  // the same item, given without "0x"
   run("AddToSelection " + id_of(b));
-  EXPECT_EQ(scene().selection(), (std::vector<host::Item *>{&a, &b}));
+  EXPECT_EQ(scene().selection(), (std::vector<scene::Item *>{&a, &b}));
   run("AddToSelection " + id_of(b) + "\nRemoveFromSelection " + id_of(a));
-  EXPECT_EQ(scene().selection(), (std::vector<host::Item *>{&b}));
+  EXPECT_EQ(scene().selection(), (std::vector<scene::Item *>{&b}));
   run("SelectByName   Big Null  \nSelectByName A");
-  EXPECT_EQ(scene().selection(), (std::vector<host::Item *>{&a}));
+  EXPECT_EQ(scene().selection(), (std::vector<scene::Item *>{&a}));
 
   const std::string sa = "SelectItem " + id_of(a), sb = "AddToSelection " + id_of(b);
   EXPECT_EQ(log.trace(),
@@ -155,8 +155,8 @@ TEST_F(InterpreterTest, FrameCommandsSetTheTimeByFrameAndSendATimeEventOnAChange
 // ---- Rotation and keys ------------------------------------------------------------
 
 TEST_F(InterpreterTest, RotationWithAutoKeyWritesTheKeysCreatingTheMissingOnes) {
-  host::Item &item = scene().add_item("A");
-  host::Item &other = scene().add_item("B");
+  scene::Item &item = scene().add_item("A");
+  scene::Item &other = scene().add_item("B");
   item.envelope("Rotation.H")->create(0.0, 0.0);
   item.envelope("Rotation.H")->create(2.0, 1.0);
   scene().select({&item, &other});
@@ -173,7 +173,7 @@ TEST_F(InterpreterTest, RotationWithAutoKeyWritesTheKeysCreatingTheMissingOnes) 
 }
 
 TEST_F(InterpreterTest, RotationWithoutAutoKeyChangesOnlyTheCurrentRotation) {
-  host::Item &item = scene().add_item("A");
+  scene::Item &item = scene().add_item("A");
   item.envelope("Rotation.H")->create(0.0, 0.25);
   scene().select_only(&item);
 
@@ -196,8 +196,8 @@ TEST_F(InterpreterTest, RotationWithoutAutoKeyChangesOnlyTheCurrentRotation) {
 }
 
 TEST_F(InterpreterTest, CreateKeyAndDeleteKeyActOnEveryChannelOfTheSelection) {
-  host::Item &item = scene().add_item("A");
-  host::Item &unselected = scene().add_item("B");
+  scene::Item &item = scene().add_item("A");
+  scene::Item &unselected = scene().add_item("B");
   item.envelope("Position.X")->create(0.0, 3.0);
   item.envelope("Position.X")->create(2.0, 5.0);
   scene().select_only(&item);
@@ -215,7 +215,7 @@ TEST_F(InterpreterTest, CreateKeyAndDeleteKeyActOnEveryChannelOfTheSelection) {
 }
 
 TEST_F(InterpreterTest, PivotCoordinateAndResetCommandsChangeNoKeyButAreReported) {
-  host::Item &item = scene().add_item("A");
+  scene::Item &item = scene().add_item("A");
   testing_support::add_keys(*item.envelope("Rotation.H"), {{0.0, 0.5}});
   scene().select_only(&item);
   const std::vector<std::string> script = {
@@ -258,8 +258,9 @@ TEST_F(InterpreterTest, HandlerAnsweringEveryCommandWithACommandIsCutAtTheNestin
     if (access.eventCode == LWEVNT_COMMAND) answers.push_back(access.evaluate(access.data, "RefreshNow"));
   };
   run("RefreshNow");
-  EXPECT_EQ(commands.refresh_count(), static_cast<std::uint64_t>(host::CommandInterpreter::kMaxNesting));
-  ASSERT_EQ(answers.size(), static_cast<std::size_t>(host::CommandInterpreter::kMaxNesting));
+  EXPECT_EQ(commands.refresh_count(),
+            static_cast<std::uint64_t>(layout_commands::CommandInterpreter::kMaxNesting));
+  ASSERT_EQ(answers.size(), static_cast<std::size_t>(layout_commands::CommandInterpreter::kMaxNesting));
   EXPECT_EQ(answers.front(), 0);  // the innermost call returns first
   for (std::size_t i = 1; i < answers.size(); ++i) EXPECT_EQ(answers[i], 1);
   ASSERT_EQ(commands.evaluate_errors().size(), 1u);
@@ -267,7 +268,8 @@ TEST_F(InterpreterTest, HandlerAnsweringEveryCommandWithACommandIsCutAtTheNestin
 
   log.on_event = nullptr;
   run("RefreshNow");  // the nesting count came back down
-  EXPECT_EQ(commands.refresh_count(), static_cast<std::uint64_t>(host::CommandInterpreter::kMaxNesting) + 1);
+  EXPECT_EQ(commands.refresh_count(),
+            static_cast<std::uint64_t>(layout_commands::CommandInterpreter::kMaxNesting) + 1);
 }
 
 // A handler that cannot follow a command says so through the message
@@ -280,7 +282,7 @@ TEST_F(InterpreterTest, AnErrorAHandlerPostsForACommandStopsTheScript) {
       host::message_funcs_table().error("Recorder could not follow: out of memory.", "Nothing changed.");
     }
   };
-  const host::CommandResult result = commands.run_script("RefreshNow\nReset\nRefreshNow");
+  const layout_commands::CommandResult result = commands.run_script("RefreshNow\nReset\nRefreshNow");
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.line, 2u);
   EXPECT_EQ(result.error, "line 2: Reset: Recorder could not follow: out of memory. Nothing changed.");
@@ -290,7 +292,7 @@ TEST_F(InterpreterTest, AnErrorAHandlerPostsForACommandStopsTheScript) {
 TEST(Interpreter, UnplugsFromTheHostWhenItGoesAway) {
   host::Host host;
   {
-    host::CommandInterpreter commands(host, nullptr, nullptr);
+    layout_commands::CommandInterpreter commands(host, nullptr, nullptr);
     EXPECT_EQ(host.evaluate_command("Bogus"), 0);
     EXPECT_EQ(host.evaluate_command("RefreshNow"), 1);
     EXPECT_EQ(commands.refresh_count(), 1u);

@@ -24,11 +24,11 @@ TEST(MasterHandlers, CreateAndDestroyEachInstanceOnce) {
   host::Host host;
   HandlerLog first, second;
   {
-    host::MasterHandlers handlers(host);
+    loader::MasterHandlers handlers(host);
     const auto a = handlers.add(activate_recorder, &first, "First");
     const auto b = handlers.add(activate_recorder, &second, "Second");
     EXPECT_NE(a, b);
-    EXPECT_EQ(handlers.ids(), (std::vector<host::MasterHandlers::Id>{a, b}));
+    EXPECT_EQ(handlers.ids(), (std::vector<loader::MasterHandlers::Id>{a, b}));
     EXPECT_EQ(handlers.server_name(b), "Second");
     EXPECT_EQ(handlers.description(a), "Recorder");
     EXPECT_EQ(handlers.instance(a), &first);
@@ -47,26 +47,26 @@ TEST(MasterHandlers, CreateAndDestroyEachInstanceOnce) {
 
 TEST(MasterHandlers, FailedActivationOrCreateIsAnErrorWithItsReason) {
   host::Host host;
-  host::MasterHandlers handlers(host);
+  loader::MasterHandlers handlers(host);
   HandlerLog refusing;
   refusing.create_error = "No room for sprockets";
   try {
     handlers.add(activate_recorder, &refusing, "Refusing");
     ADD_FAILURE() << "no error";
-  } catch (const host::MasterHandlerError &error) {
+  } catch (const loader::MasterHandlerError &error) {
     EXPECT_NE(std::string(error.what()).find("No room for sprockets"), std::string::npos) << error.what();
     EXPECT_NE(std::string(error.what()).find("Refusing"), std::string::npos) << error.what();
   }
   HandlerLog bad_global;
   bad_global.activation_result = AFUNC_BADGLOBAL;
-  EXPECT_THROW(handlers.add(activate_recorder, &bad_global, "BadGlobal"), host::MasterHandlerError);
+  EXPECT_THROW(handlers.add(activate_recorder, &bad_global, "BadGlobal"), loader::MasterHandlerError);
   EXPECT_EQ(handlers.size(), 0u);
   EXPECT_EQ(refusing.destroyed + bad_global.destroyed, 0);
 }
 
 TEST(MasterHandlers, AddingNeedsTheHandlersHostToBeCurrent) {
   host::Host first;
-  host::MasterHandlers handlers(first);
+  loader::MasterHandlers handlers(first);
   host::Host second;  // now current
   HandlerLog log;
   EXPECT_THROW(handlers.add(activate_recorder, &log, "Recorder"), std::logic_error);
@@ -75,7 +75,7 @@ TEST(MasterHandlers, AddingNeedsTheHandlersHostToBeCurrent) {
 
 TEST(MasterHandlers, EveryEventReachesEveryHandlerInOrder) {
   host::Host host;
-  host::MasterHandlers handlers(host);
+  loader::MasterHandlers handlers(host);
   std::vector<std::string> order;
   HandlerLog a, b;
   a.on_event = [&](const LWMasterAccess &) { order.push_back("a"); };
@@ -98,9 +98,9 @@ TEST(MasterHandlers, EveryEventReachesEveryHandlerInOrder) {
 
 TEST(MasterHandlers, HandlerRemovedDuringItsOwnEventIsDestroyedWhenTheEventReturns) {
   host::Host host;
-  host::MasterHandlers handlers(host);
+  loader::MasterHandlers handlers(host);
   HandlerLog log, later;
-  host::MasterHandlers::Id id = 0;
+  loader::MasterHandlers::Id id = 0;
   int destroyed_inside = -1;
   log.on_event = [&](const LWMasterAccess &) {
     handlers.remove(id);
@@ -120,18 +120,18 @@ TEST(MasterHandlers, HandlerRemovedDuringItsOwnEventIsDestroyedWhenTheEventRetur
 
 TEST(ModuleHandlers, OnlyMasterHandlerServersCanBeAdded) {
   testing_support::ModuleHarness m;
-  host::MasterHandlers handlers(m.host);
-  EXPECT_THROW(handlers.add(*m.module, "Tavorix:Scan"), host::ModuleLoadError);
-  EXPECT_THROW(handlers.add(*m.module, "Tavorix:Nothing"), host::ModuleLoadError);
+  loader::MasterHandlers handlers(m.host);
+  EXPECT_THROW(handlers.add(*m.module, "Tavorix:Scan"), loader::ModuleLoadError);
+  EXPECT_THROW(handlers.add(*m.module, "Tavorix:Nothing"), loader::ModuleLoadError);
   const auto id = handlers.add(*m.module, "Tavorix:RealTime");
   EXPECT_EQ(handlers.description(id), "Tavorix: RealTime");
 }
 
 TEST(ModuleHandlers, GenericCommandIsReportedBeforeTheServerRuns) {
   testing_support::ModuleHarness m;
-  host::MasterHandlers handlers(m.host);
-  host::CommandInterpreter commands(m.host, m.module.get(), &handlers);
-  host::Item &item = m.host.scene().add_item("A");
+  loader::MasterHandlers handlers(m.host);
+  layout_commands::CommandInterpreter commands(m.host, m.module.get(), &handlers);
+  scene::Item &item = m.host.scene().add_item("A");
   testing_support::set_rotation_key(item, 0.0, {0.0, 0.5, 0.0});
   m.host.scene().select_only(&item);
 
@@ -149,7 +149,7 @@ TEST(ModuleHandlers, GenericCommandIsReportedBeforeTheServerRuns) {
                         if (call.op == "step" && !call.text.empty()) progress.push_back(call.text);
                       }});
 
-  const host::CommandResult result =
+  const layout_commands::CommandResult result =
       commands.run_script("Generic_Tavorix:InferiorAngle\nGeneric_Tavorix:Scan");
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(pitch_when_reported, 0.5);  // not yet rewritten
@@ -161,9 +161,9 @@ TEST(ModuleHandlers, GenericCommandIsReportedBeforeTheServerRuns) {
 
 TEST(ModuleHandlers, GenericServerThatFailsStopsTheScript) {
   testing_support::ModuleHarness m;
-  host::CommandInterpreter commands(m.host, m.module.get(), nullptr);
+  layout_commands::CommandInterpreter commands(m.host, m.module.get(), nullptr);
   m.host.withhold(LWMESSAGEFUNCS_GLOBAL);
-  const host::CommandResult result = commands.run_script("Generic_Tavorix:Scan\nRefreshNow");
+  const layout_commands::CommandResult result = commands.run_script("Generic_Tavorix:Scan\nRefreshNow");
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.line, 1u);
   EXPECT_NE(result.error.find("missing host service"), std::string::npos) << result.error;

@@ -57,7 +57,7 @@ TEST_P(EveryServerTest, HugeKeyValuesStayCorrectOrUntouched) {
       {{1.4e10, 0.3, 0.1}, {0.2, 0.3 + kPi, 0.1}},
       {{1e9, 0.3, -1e9}, {1e9 + 4, kPi - 0.31, -1e9 + 4}},
   };
-  std::vector<host::Item *> items;
+  std::vector<scene::Item *> items;
   for (std::size_t i = 0; i < chains.size(); ++i) {
     std::vector<testing_support::TimedRotation> keys;
     for (std::size_t k = 0; k < chains[i].size(); ++k) keys.push_back({k * kFrame, chains[i][k]});
@@ -94,8 +94,8 @@ TEST_P(EveryServerTest, HugeKeyValuesStayCorrectOrUntouched) {
 }
 
 TEST_F(HostileTest, RealTimeHugeRotationAmountsGiveFiniteKeys) {
-  host::Item &a = selected_item("A", {{0.0, {0.3, -0.2, 0.1}}});
-  host::Item &b = selected_item("B", {{0.0, {1e300, 0.2, -1e300}}});
+  scene::Item &a = selected_item("A", {{0.0, {0.3, -0.2, 0.1}}});
+  scene::Item &b = selected_item("B", {{0.0, {1e300, 0.2, -1e300}}});
   for (const char *command :
        {"AddRotation 1e300 0 0", "AddRotation 0 1e308 0", "AddRotation 1e308 1e308 1e308",
         "AddRotation -1.7976931348623157e308 0 1e-320", "AddRotation 0x1p1000 0 0"}) {
@@ -117,7 +117,7 @@ TEST_P(EveryServerTest, KeysOneUlpApartAreTwoKeys) {
   for (const double now : {t, next}) {
     SCOPED_TRACE(now == t ? "current time t" : "current time t + 1 ulp");
     HostileScene h;
-    host::Item &item = h.selected_item("A", {{0.0, first}, {t, flipped(at_t)}, {next, at_next}});
+    scene::Item &item = h.selected_item("A", {{0.0, first}, {t, flipped(at_t)}, {next, at_next}});
     h.scene().set_current_time(now);
     h.run_and_check(GetParam());
     for (const char *name : hostile::kRotationChannels) EXPECT_EQ(item.envelope(name)->size(), 3u) << name;
@@ -149,7 +149,7 @@ TEST_P(EveryServerTest, KeysOneUlpApartAreTwoKeys) {
 // keys at the current time without disturbing the near one.
 TEST_P(EveryServerTest, ChannelKeysOneUlpApart) {
   const double t = 1.0, next = std::nextafter(1.0, 2.0);
-  host::Item &item = selected_item("A", {{0.0, {0.2, 0.1, -0.1}}});
+  scene::Item &item = selected_item("A", {{0.0, {0.2, 0.1, -0.1}}});
   item.envelope("Rotation.H")->create(t, 0.25 + kPi);
   item.envelope("Rotation.P")->create(next, kPi - 0.12);
   item.envelope("Rotation.B")->create(t, -0.08 + kPi);
@@ -158,7 +158,7 @@ TEST_P(EveryServerTest, ChannelKeysOneUlpApart) {
 
   run_and_check(GetParam());
 
-  const host::Key *near_pitch = item.envelope("Rotation.P")->find(next);
+  const scene::Key *near_pitch = item.envelope("Rotation.P")->find(next);
   ASSERT_NE(near_pitch, nullptr);
   EXPECT_EQ(near_pitch->value, kPi - 0.12);
   if (GetParam() == Server::Scan) {
@@ -196,7 +196,7 @@ TEST_P(EveryServerTest, NonFiniteCurrentTimeChangesNothing) {
 
 // A huge but finite current time is a time like any other.
 TEST_P(EveryServerTest, HugeCurrentTime) {
-  host::Item &item = selected_item("A", {{0.0, {0.2, 0.1, -0.1}}, {1e300, flipped({0.25, 0.12, -0.08})}});
+  scene::Item &item = selected_item("A", {{0.0, {0.2, 0.1, -0.1}}, {1e300, flipped({0.25, 0.12, -0.08})}});
   scene().set_current_time(1e300);
   run_and_check(GetParam());
   for (const char *name : hostile::kRotationChannels) EXPECT_EQ(item.envelope(name)->size(), 2u) << name;
@@ -213,17 +213,18 @@ TEST_P(EveryServerTest, HugeCurrentTime) {
 // three, or with a rotation channel that is not of angle type get no key and
 // keep what they have; the rotating item among them is handled.
 TEST_P(EveryServerTest, ItemsWithoutRotationChannelsAreLeftAlone) {
-  host::Scene &s = scene();
-  host::Item &none = s.add_item_with_channels("NoChannels", host::ItemKind::Null, {});
-  host::Item &position = s.add_item_with_channels("PositionOnly", host::ItemKind::Null, {"Position.X"});
+  scene::Scene &s = scene();
+  scene::Item &none = s.add_item_with_channels("NoChannels", scene::ItemKind::Null, {});
+  scene::Item &position = s.add_item_with_channels("PositionOnly", scene::ItemKind::Null, {"Position.X"});
   position.envelope("Position.X")->create(0.0, 1.0);
-  host::Item &two =
-      s.add_item_with_channels("TwoOfThree", host::ItemKind::Null, {"Rotation.H", "Rotation.P"});
+  scene::Item &two =
+      s.add_item_with_channels("TwoOfThree", scene::ItemKind::Null, {"Rotation.H", "Rotation.P"});
   two.envelope("Rotation.H")->create(0.0, 0.5);
-  host::Item &untyped = testing_support::add_rotating_item(s, "UntypedBank", {{0.0, {0.1, 0.2, 0.3}}});
+  scene::Item &untyped = testing_support::add_rotating_item(s, "UntypedBank", {{0.0, {0.1, 0.2, 0.3}}});
   untyped.channel("Rotation.B")->type = 0;
-  for (host::Item *item : {&none, &position, &two, &untyped}) s.add_to_selection(item);
-  host::Item &good = selected_item("Good", {{0.0, {0.2, 0.1, -0.1}}, {kFrame, flipped({0.25, 0.12, -0.08})}});
+  for (scene::Item *item : {&none, &position, &two, &untyped}) s.add_to_selection(item);
+  scene::Item &good =
+      selected_item("Good", {{0.0, {0.2, 0.1, -0.1}}, {kFrame, flipped({0.25, 0.12, -0.08})}});
   s.set_current_time(kFrame);
   const hostile::KeyBits before = hostile::rotation_key_bits(s);
 
@@ -238,9 +239,9 @@ TEST_P(EveryServerTest, ItemsWithoutRotationChannelsAreLeftAlone) {
 }
 
 TEST_P(EveryServerTest, SelectionOfItemsWithoutRotationChannelsOnly) {
-  host::Scene &s = scene();
-  s.add_to_selection(&s.add_item_with_channels("NoChannels", host::ItemKind::Null, {}));
-  s.add_to_selection(&s.add_item_with_channels("Position", host::ItemKind::Null, {"Position.X"}));
+  scene::Scene &s = scene();
+  s.add_to_selection(&s.add_item_with_channels("NoChannels", scene::ItemKind::Null, {}));
+  s.add_to_selection(&s.add_item_with_channels("Position", scene::ItemKind::Null, {"Position.X"}));
   run_and_check(GetParam());
   EXPECT_EQ(hostile::key_count(hostile::rotation_key_bits(s)), 0u);
 }

@@ -77,7 +77,7 @@ inline std::string text(const AngleTriple &a) {
 
 // The key triple of `item` at exactly `time`; fails the test when a channel
 // has no key there.
-inline AngleTriple key_at(const host::Item &item, double time) {
+inline AngleTriple key_at(const scene::Item &item, double time) {
   const auto found = testing_support::rotation_key(item, time);
   EXPECT_TRUE(found.has_value()) << item.name << " has no rotation key triple at t=" << time;
   return found.value_or(AngleTriple{});
@@ -85,7 +85,7 @@ inline AngleTriple key_at(const host::Item &item, double time) {
 
 // The rotation keys of one envelope, in time order: time and value bits.
 struct EnvelopeKeys {
-  const host::Envelope *envelope = nullptr;
+  const scene::Envelope *envelope = nullptr;
   std::vector<std::pair<double, std::uint64_t>> keys;
 
   bool operator==(const EnvelopeKeys &other) const {
@@ -99,15 +99,15 @@ inline void PrintTo(const EnvelopeKeys &keys, std::ostream *out) { *out << keys.
 // order. Vectors rather than a map: the large scenes hold millions of keys.
 using KeyBits = std::vector<EnvelopeKeys>;
 
-inline KeyBits rotation_key_bits(const host::Scene &scene) {
+inline KeyBits rotation_key_bits(const scene::Scene &scene) {
   KeyBits all;
   for (const auto &item : scene.items()) {
     for (const char *name : kRotationChannels) {
-      const host::Envelope *envelope = item->envelope(name);
+      const scene::Envelope *envelope = item->envelope(name);
       if (envelope == nullptr) continue;
       EnvelopeKeys keys{envelope, {}};
       keys.keys.reserve(envelope->size());
-      for (const host::Key *key = envelope->first(); key != nullptr; key = key->next) {
+      for (const scene::Key *key = envelope->first(); key != nullptr; key = key->next) {
         keys.keys.emplace_back(key->time, bits_of(key->value));
       }
       all.push_back(std::move(keys));
@@ -123,7 +123,7 @@ inline std::size_t key_count(const KeyBits &all) {
 }
 
 // `all` without the rotation keys of `item` at `time`.
-inline KeyBits without_keys_at(KeyBits all, const host::Item &item, double time) {
+inline KeyBits without_keys_at(KeyBits all, const scene::Item &item, double time) {
   for (EnvelopeKeys &keys : all) {
     bool of_item = false;
     for (const char *name : kRotationChannels) of_item = of_item || keys.envelope == item.envelope(name);
@@ -181,13 +181,13 @@ struct HostileScene {
   HostileScene() { m.host.set_print_messages(false); }
 
   testing_support::ModuleHarness m;
-  host::MasterHandlers handlers{m.host};
+  loader::MasterHandlers handlers{m.host};
 
-  host::Scene &scene() { return m.host.scene(); }
+  scene::Scene &scene() { return m.host.scene(); }
 
-  host::Item &selected_item(const std::string &name,
-                            const std::vector<testing_support::TimedRotation> &keys) {
-    host::Item &item = testing_support::add_rotating_item(scene(), name, keys);
+  scene::Item &selected_item(const std::string &name,
+                             const std::vector<testing_support::TimedRotation> &keys) {
+    scene::Item &item = testing_support::add_rotating_item(scene(), name, keys);
     scene().add_to_selection(&item);
     return item;
   }
@@ -196,10 +196,10 @@ struct HostileScene {
   // channels, of angle type.
   std::size_t trackable_items() {
     std::size_t count = 0;
-    for (const host::Item *item : scene().selection()) {
+    for (const scene::Item *item : scene().selection()) {
       bool rotating = true;
       for (const char *name : kRotationChannels) {
-        const host::Channel *channel = item->channel(name);
+        const scene::Channel *channel = item->channel(name);
         rotating = rotating && channel != nullptr && channel->type == LWET_ANGLE;
       }
       count += rotating ? 1 : 0;
@@ -212,7 +212,7 @@ struct HostileScene {
 
   int run(Server server) {
     if (server != Server::RealTime) return m.run(server_name(server));
-    const host::MasterHandlers::Id id = handlers.add(*m.module, server_name(server));
+    const loader::MasterHandlers::Id id = handlers.add(*m.module, server_name(server));
     const std::size_t commands = std::max<std::size_t>(1, trackable_items());
     for (std::size_t i = 0; i < commands; ++i) handlers.command(step_command);
     handlers.remove(id);

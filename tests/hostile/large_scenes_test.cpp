@@ -42,11 +42,11 @@ AngleTriple stored(int k) {
 class ManyItemsTest : public ::testing::TestWithParam<Server>, public HostileScene {};
 
 TEST_P(ManyItemsTest, HundredThousandSelectedItems) {
-  host::Scene &s = scene();
-  std::vector<host::Item *> items;
+  scene::Scene &s = scene();
+  std::vector<scene::Item *> items;
   items.reserve(kManyItems);
   for (int i = 0; i < kManyItems; ++i) {
-    host::Item &item = s.add_item("Item" + std::to_string(i));
+    scene::Item &item = s.add_item("Item" + std::to_string(i));
     testing_support::set_rotation_key(item, 0.0, stored(i));
     testing_support::set_rotation_key(item, kFrame, stored(i + 1));
     items.push_back(&item);
@@ -96,9 +96,9 @@ INSTANTIATE_TEST_SUITE_P(EveryServer, ManyItemsTest, ::testing::ValuesIn(hostile
 class ManyKeysTest : public ::testing::TestWithParam<Server>, public HostileScene {};
 
 TEST_P(ManyKeysTest, MillionKeyEnvelopes) {
-  host::Item &item = testing_support::add_rotating_item(scene(), "A", {});
-  host::Envelope *envelopes[3] = {item.envelope("Rotation.H"), item.envelope("Rotation.P"),
-                                  item.envelope("Rotation.B")};
+  scene::Item &item = testing_support::add_rotating_item(scene(), "A", {});
+  scene::Envelope *envelopes[3] = {item.envelope("Rotation.H"), item.envelope("Rotation.P"),
+                                   item.envelope("Rotation.B")};
   for (int k = 0; k < kManyKeys; ++k) {
     const AngleTriple a = stored(k);
     envelopes[0]->create(k * kFrame, a.heading);
@@ -112,7 +112,8 @@ TEST_P(ManyKeysTest, MillionKeyEnvelopes) {
 
   run_and_check(GetParam());
 
-  for (host::Envelope *envelope : envelopes) EXPECT_EQ(envelope->size(), static_cast<std::size_t>(kManyKeys));
+  for (scene::Envelope *envelope : envelopes)
+    EXPECT_EQ(envelope->size(), static_cast<std::size_t>(kManyKeys));
   const Server server = GetParam();
   if (server != Server::Scan) {
     // One key, at the current time, is handled; its neighbours are not.
@@ -129,7 +130,7 @@ TEST_P(ManyKeysTest, MillionKeyEnvelopes) {
   // The scan walks every key: each keeps its orientation and follows the
   // one before it without a flip.
   int wrong = 0;
-  const host::Key *h = envelopes[0]->first(), *p = envelopes[1]->first(), *b = envelopes[2]->first();
+  const scene::Key *h = envelopes[0]->first(), *p = envelopes[1]->first(), *b = envelopes[2]->first();
   AngleTriple previous{h->value, p->value, b->value};
   for (int k = 0; k < kManyKeys && wrong < 5; ++k, h = h->next, p = p->next, b = b->next) {
     const AngleTriple a{h->value, p->value, b->value};

@@ -7,8 +7,8 @@
 #include <string>
 #include <tuple>
 
-#include "layout_commands/command_interpreter.h"
 #include "hostile_scene.h"
+#include "layout_commands/command_interpreter.h"
 #include "rotation/rotation_offset.h"
 
 namespace {
@@ -47,10 +47,10 @@ TEST_P(DamagedKeyTest, IsLeftExactlyAsItWasWhileTheGoodItemIsHandled) {
   const auto [server, channel, value] = GetParam();
   const AngleTriple good0{0.3, -0.2, 0.1};
   const AngleTriple good1{0.35, -0.15, 0.12};
-  host::Item &good = selected_item("Good", {{0.0, good0}, {kFrame, flipped(good1)}});
+  scene::Item &good = selected_item("Good", {{0.0, good0}, {kFrame, flipped(good1)}});
   const AngleTriple damaged = with_component({0.5, 0.4, -0.3}, channel, value);
   const AngleTriple after_damaged{0.55, 0.45, -0.25};
-  host::Item &bad = selected_item("Bad", {{0.0, damaged}, {kFrame, after_damaged}});
+  scene::Item &bad = selected_item("Bad", {{0.0, damaged}, {kFrame, after_damaged}});
 
   run_and_check(server);
 
@@ -103,10 +103,10 @@ TEST_F(HostileTest, RealTimeStepWithADamagedReferenceItemChangesNoKey) {
 // change whatever they held, so a NaN pitch left the finite heading and bank
 // of its key moved around it.
 TEST_F(HostileTest, RealTimeStepLeavesADamagedFollowingItemExactlyAsItWas) {
-  host::Item &good = selected_item("Good", {{0.0, {0.3, -0.2, 0.1}}});
+  scene::Item &good = selected_item("Good", {{0.0, {0.3, -0.2, 0.1}}});
   const AngleTriple damaged{0.5, kNaN, -0.3};
-  host::Item &bad = selected_item("Bad", {{0.0, damaged}});
-  host::Item &other = selected_item("Other", {{0.0, {1.0, 0.2, 0.4}}});
+  scene::Item &bad = selected_item("Bad", {{0.0, damaged}});
+  scene::Item &other = selected_item("Other", {{0.0, {1.0, 0.2, 0.4}}});
 
   run_and_check(Server::RealTime);
 
@@ -124,13 +124,13 @@ TEST_F(HostileTest, RealTimeStepLeavesADamagedFollowingItemExactlyAsItWas) {
 // watcher alone writes keys.
 TEST_F(HostileTest, RealTimeThroughTheCommandInterpreter) {
   const AngleTriple start{0.3, -0.2, 0.1};
-  host::Item &good = selected_item("Good", {{0.0, start}});
+  scene::Item &good = selected_item("Good", {{0.0, start}});
   const AngleTriple damaged{kInf, 0.4, -0.3};
-  host::Item &bad = selected_item("Bad", {{0.0, damaged}});
-  const host::MasterHandlers::Id watcher = handlers.add(*m.module, "Tavorix:RealTime");
+  scene::Item &bad = selected_item("Bad", {{0.0, damaged}});
+  const loader::MasterHandlers::Id watcher = handlers.add(*m.module, "Tavorix:RealTime");
   {
-    host::CommandInterpreter commands(m.host, m.module.get(), &handlers);
-    const host::CommandResult result =
+    layout_commands::CommandInterpreter commands(m.host, m.module.get(), &handlers);
+    const layout_commands::CommandResult result =
         commands.run_script("AutoKey 0\nAddRotation 2 -1 0.5\nAddRotation 2 -1 0.5\n");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(commands.refresh_count(), 1u);
@@ -149,7 +149,7 @@ class NonFiniteNeighbourTest : public ::testing::TestWithParam<Server>, public H
 // damaged neighbour there is nothing to place towards.
 TEST_P(NonFiniteNeighbourTest, KeyWhoseReferenceIsDamagedIsLeftExactlyAsItWas) {
   const AngleTriple current{0.5 + 2 * kPi, 0.4, -0.3};
-  host::Item &item = selected_item("A", {{0.0, {0.1, kNaN, 0.2}}, {kFrame, current}});
+  scene::Item &item = selected_item("A", {{0.0, {0.1, kNaN, 0.2}}, {kFrame, current}});
   scene().set_current_time(kFrame);
   run_and_check(GetParam());
   EXPECT_TRUE(same_bits(key_at(item, kFrame), current)) << text(key_at(item, kFrame));
@@ -158,7 +158,7 @@ TEST_P(NonFiniteNeighbourTest, KeyWhoseReferenceIsDamagedIsLeftExactlyAsItWas) {
 // A key created at the current time takes its neighbour's value per channel,
 // except where that value is not finite: then it keeps 0.
 TEST_P(NonFiniteNeighbourTest, CreatedKeyNextToADamagedNeighbourKeepsZero) {
-  host::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}});
+  scene::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}});
   scene().set_current_time(kFrame);
   run_and_check(GetParam());
   EXPECT_TRUE(same_bits(key_at(item, kFrame), (AngleTriple{0.0, 0.4, 0.0}))) << text(key_at(item, kFrame));
@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(BatchCommands, NonFiniteNeighbourTest,
                          ::testing::Values(Server::Inferior, Server::Superior), hostile::server_test_name);
 
 TEST_F(HostileTest, RealTimeKeyCreatedNextToADamagedNeighbourIsFinite) {
-  host::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}});
+  scene::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}});
   scene().set_current_time(kFrame);
   run_and_check(Server::RealTime);
   EXPECT_TRUE(hostile::is_finite(key_at(item, kFrame))) << text(key_at(item, kFrame));
@@ -177,7 +177,7 @@ TEST_F(HostileTest, RealTimeKeyCreatedNextToADamagedNeighbourIsFinite) {
 }
 
 TEST_F(HostileTest, ScanRemovesItsTemporaryKeyNextToADamagedNeighbour) {
-  host::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}, {2 * kFrame, {0.1, 0.2, 0.3}}});
+  scene::Item &item = selected_item("A", {{0.0, {kNaN, 0.4, -kInf}}, {2 * kFrame, {0.1, 0.2, 0.3}}});
   scene().set_current_time(kFrame);
   run_and_check(Server::Scan);
   for (const char *name : hostile::kRotationChannels) {
@@ -203,7 +203,7 @@ TEST_F(HostileTest, ScanChainWithDamagedKeys) {
   keys[0].angles.pitch = kNaN;
   keys[5].angles.bank = kInf;
   keys[6].angles.heading = -kInf;
-  host::Item &item = selected_item("A", keys);
+  scene::Item &item = selected_item("A", keys);
 
   run_and_check(Server::Scan);
 

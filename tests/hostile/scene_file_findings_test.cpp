@@ -6,20 +6,20 @@
 #include <cstdio>
 #include <string>
 
+#include "scene/scene.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_scene_file.h"
-#include "scene/scene.h"
 #include "scene_files/scene_file_error.h"
 
 namespace {
 
 // Reads .lws text that must be refused at `line`, with `words` in the message.
 void expect_lws_refused(const std::string &text, int line, const std::string &words) {
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    host::LwsSceneFile::read(text, "test.lws", scene);
+    scene_files::LwsSceneFile::read(text, "test.lws", scene);
     ADD_FAILURE() << "read without error:\n" << text;
-  } catch (const host::SceneFileError &error) {
+  } catch (const scene_files::SceneFileError &error) {
     EXPECT_EQ(error.line(), line) << error.what();
     EXPECT_NE(error.message().find(words), std::string::npos) << error.what();
   }
@@ -30,13 +30,13 @@ void expect_lws_refused(const std::string &text, int line, const std::string &wo
 // reported as a failure of the module rather than as bad input.
 TEST(SceneFileFindings, NameThatIsNotUtf8IsRefusedByTheJsonWriter) {
   const std::string text = "LWSC\n3\n\nAddNullObject Caf\xE9\n";
-  host::Scene scene;
-  const host::LwsSceneFile file = host::LwsSceneFile::read(text, "latin1.lws", scene);
+  scene::Scene scene;
+  const scene_files::LwsSceneFile file = scene_files::LwsSceneFile::read(text, "latin1.lws", scene);
   EXPECT_EQ(file.write(scene), text);
   try {
-    host::write_json_scene(scene, "out.json");
+    scene_files::write_json_scene(scene, "out.json");
     ADD_FAILURE() << "written as JSON";
-  } catch (const host::SceneFileError &error) {
+  } catch (const scene_files::SceneFileError &error) {
     EXPECT_EQ(error.file(), "out.json");
     EXPECT_NE(error.message().find("not UTF-8"), std::string::npos) << error.what();
   }
@@ -67,11 +67,11 @@ TEST(SceneFileFindings, ParentCyclesAreRefused) {
 // own exception out of the reader.
 TEST(SceneFileFindings, JsonNumberBeyondDoubleIsRefused) {
   const std::string text = "{\n  \"version\": 1,\n  \"fps\": 0.06666e666666666,\n  \"items\": []\n}\n";
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    host::read_json_scene(text, "big.json", scene);
+    scene_files::read_json_scene(text, "big.json", scene);
     ADD_FAILURE() << "read without error";
-  } catch (const host::SceneFileError &error) {
+  } catch (const scene_files::SceneFileError &error) {
     EXPECT_EQ(error.line(), 3) << error.what();
     EXPECT_NE(error.message().find("0.06666e666666666"), std::string::npos) << error.what();
   }
@@ -84,11 +84,11 @@ TEST(SceneFileFindings, ParentChainsReadAndWriteBack) {
     std::snprintf(line, sizeof line, "AddNullObject N%d\nParentItem %08x\n", i, 0x10000000u + i - 1);
     text += line;
   }
-  host::Scene scene;
-  const host::LwsSceneFile file = host::LwsSceneFile::read(text, "chain.lws", scene);
+  scene::Scene scene;
+  const scene_files::LwsSceneFile file = scene_files::LwsSceneFile::read(text, "chain.lws", scene);
   EXPECT_EQ(file.write(scene), text);
-  host::Scene back;
-  host::read_json_scene(host::write_json_scene(scene, "chain.json"), "chain.json", back);
+  scene::Scene back;
+  scene_files::read_json_scene(scene_files::write_json_scene(scene, "chain.json"), "chain.json", back);
   ASSERT_EQ(back.items().size(), 200u);
   EXPECT_EQ(back.items().back()->parent_id, 0x10000000u + 198);
 }

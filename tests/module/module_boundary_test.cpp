@@ -119,7 +119,7 @@ TEST(Activation, MissingSceneServiceIsReportedAndReleasesTheRest) {
        {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL}) {
     SCOPED_TRACE(missing);
     ModuleHarness m;
-    host::Item &item = m.host.scene().add_item("Null");
+    scene::Item &item = m.host.scene().add_item("Null");
     m.host.scene().select_only(&item);
     m.host.withhold(missing);
     for (const char *server : {"Tavorix:Scan", "Tavorix:InferiorAngle", "Tavorix:SuperiorAngle"}) {
@@ -148,9 +148,9 @@ TEST(Activation, MasterHandlerRecordIsFilledOnlyWhereThereIsRoom) {
 // destroy, shut down, unload. No thread of the module may outlive the round.
 void run_every_server_once() {
   ModuleHarness m;
-  host::Scene &scene = m.host.scene();
+  scene::Scene &scene = m.host.scene();
   for (int i = 0; i < 3; ++i) {
-    host::Item &item = scene.add_item("Item" + std::to_string(i));
+    scene::Item &item = scene.add_item("Item" + std::to_string(i));
     testing_support::set_rotation_key(item, 0.0, {0.1 * i, 0.5, 0.2});
     testing_support::set_rotation_key(item, 1.0, {3.5, 2.9, 3.0});
     scene.add_to_selection(&item);
@@ -159,10 +159,10 @@ void run_every_server_once() {
   ASSERT_EQ(m.run("Tavorix:SuperiorAngle"), AFUNC_OK);
   ASSERT_EQ(m.run("Tavorix:Scan"), AFUNC_OK);
   {
-    host::MasterHandlers handlers(m.host);
-    host::CommandInterpreter interpreter(m.host, m.module.get(), &handlers);
+    loader::MasterHandlers handlers(m.host);
+    layout_commands::CommandInterpreter interpreter(m.host, m.module.get(), &handlers);
     handlers.add(*m.module, "Tavorix:RealTime");
-    const host::CommandResult result =
+    const layout_commands::CommandResult result =
         interpreter.run_script("AddRotation 5 0 0\nAddRotation 5 0 0\nAddRotation 5 0 0\nNextFrame\n");
     ASSERT_TRUE(result.ok) << result.error;
     ASSERT_EQ(interpreter.refresh_count(), 1u);

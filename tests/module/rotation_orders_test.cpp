@@ -56,7 +56,7 @@ std::vector<AngleTriple> well_conditioned_triples(const std::string &letters, in
   return triples;
 }
 
-std::vector<AngleTriple> keys_of(const host::Item &item, int count) {
+std::vector<AngleTriple> keys_of(const scene::Item &item, int count) {
   std::vector<AngleTriple> keys;
   for (int k = 0; k < count; ++k) keys.push_back(rotation_key(item, k).value_or(AngleTriple{}));
   return keys;
@@ -76,10 +76,10 @@ void expect_same_orientations(const std::string &letters, const std::vector<Angl
 struct RotationOrderTest : testing_support::ModuleTest, ::testing::WithParamInterface<int> {
   std::string letters() const { return kOrderLetters[static_cast<std::size_t>(GetParam())]; }
 
-  host::Item &ordered_item(const std::string &name, const std::vector<AngleTriple> &keys) {
+  scene::Item &ordered_item(const std::string &name, const std::vector<AngleTriple> &keys) {
     std::vector<TimedRotation> timed;
     for (std::size_t k = 0; k < keys.size(); ++k) timed.push_back({static_cast<double>(k), keys[k]});
-    host::Item &item = add_rotating_item(scene(), name, timed);
+    scene::Item &item = add_rotating_item(scene(), name, timed);
     item.rotation_order = order_number(GetParam());
     scene().add_to_selection(&item);
     return item;
@@ -107,7 +107,7 @@ TEST_P(RotationOrderTest, ScanKeepsEveryOrientationAndSmoothsTheOuterChannels) {
       channel(planted[k], l[2]) -= 2 * kTwoPi;
     }
   }
-  host::Item &item = ordered_item("Item", planted);
+  scene::Item &item = ordered_item("Item", planted);
   ASSERT_EQ(m.run(kScan), AFUNC_OK);
 
   const std::vector<AngleTriple> scanned = keys_of(item, kKeys);
@@ -123,7 +123,7 @@ TEST_P(RotationOrderTest, ScanKeepsEveryOrientationAndSmoothsTheOuterChannels) {
 TEST_P(RotationOrderTest, ScanOfRandomKeysKeepsEveryOrientation) {
   const std::string l = letters();
   const std::vector<AngleTriple> keys = well_conditioned_triples(l, 200, 41 + GetParam());
-  host::Item &item = ordered_item("Item", keys);
+  scene::Item &item = ordered_item("Item", keys);
   ASSERT_EQ(m.run(kScan), AFUNC_OK);
   expect_same_orientations(l, keys, keys_of(item, 200));
 }
@@ -133,7 +133,7 @@ TEST_P(RotationOrderTest, TogglesKeepTheOrientationAndToggleTheMiddleChannel) {
   const std::vector<AngleTriple> triples = well_conditioned_triples(l, 40, 7 + GetParam());
   for (const char *server : {kInferior, kSuperior}) {
     // Items keyed at 0, 1 and 2; the toggle rewrites the key at 1.
-    std::vector<host::Item *> items;
+    std::vector<scene::Item *> items;
     for (std::size_t i = 0; i + 2 < triples.size(); i += 3) {
       items.push_back(&ordered_item(std::string(server) + std::to_string(i),
                                     {triples[i], triples[i + 1], triples[i + 2]}));
@@ -141,7 +141,7 @@ TEST_P(RotationOrderTest, TogglesKeepTheOrientationAndToggleTheMiddleChannel) {
     scene().set_current_time(1.0);
     auto current_keys = [&] {
       std::vector<AngleTriple> keys;
-      for (const host::Item *item : items) keys.push_back(*rotation_key(*item, 1.0));
+      for (const scene::Item *item : items) keys.push_back(*rotation_key(*item, 1.0));
       return keys;
     };
     const std::vector<AngleTriple> before = current_keys();
@@ -180,7 +180,7 @@ std::vector<AngleTriple> scanned_keys(const std::vector<AngleTriple> &keys, Rota
   if (withhold_item_info_9) h.host.withhold(host::kItemInfoSince2020);
   std::vector<TimedRotation> timed;
   for (std::size_t k = 0; k < keys.size(); ++k) timed.push_back({static_cast<double>(k), keys[k]});
-  host::Item &item = add_rotating_item(h.host.scene(), "Item", timed);
+  scene::Item &item = add_rotating_item(h.host.scene(), "Item", timed);
   item.rotation_order = order;
   h.host.scene().add_to_selection(&item);
   EXPECT_EQ(h.run(kScan), AFUNC_OK);
@@ -234,13 +234,13 @@ TEST(RotationOrderHost, ItemOfAnUnknownOrderIsLeftExactlyAsItWas) {
   for (const int unknown : {-1, 6, 1000}) {
     for (const char *server : {kScan, kInferior, kSuperior}) {
       testing_support::ModuleHarness h;
-      host::Scene &scene = h.host.scene();
+      scene::Scene &scene = h.host.scene();
       // The key at 2 holds the other triple of (0.15, 0.25, 0.35).
       const std::vector<TimedRotation> keys = {{0.0, {0.1, 0.2, 0.3}},
                                                {2.0, other_triple("HPB", {0.15, 0.25, 0.35})}};
-      host::Item &strange = add_rotating_item(scene, "Strange", keys);
+      scene::Item &strange = add_rotating_item(scene, "Strange", keys);
       strange.rotation_order = order_number(unknown);
-      host::Item &plain = add_rotating_item(scene, "Plain", keys);
+      scene::Item &plain = add_rotating_item(scene, "Plain", keys);
       scene.select({&strange, &plain});
       scene.set_current_time(1.0);  // no key there: a toggle would create one
 

@@ -5,10 +5,10 @@
 
 #include <random>
 
-#include "scene/scene.h"
 #include "motion/channel_roles.h"
 #include "motion/orientation.h"
 #include "motion/spins.h"
+#include "scene/scene.h"
 #include "support/order_matrix.h"
 
 namespace {
@@ -60,8 +60,8 @@ TEST(RotationOrders, OrientationsComposeTheChannelsInTheItemsOrderAndTheOtherTri
 // back. In P-H-B, Rx(p)·Ry(90°)·Rz(b) = Rx(p + b)·Ry(90°): the item stands
 // still. Read as H-P-B the same curves loop the item once round.
 TEST(RotationOrders, SpinsAreThoseOfTheItemsOrder) {
-  host::Scene scene;
-  host::Item &item = scene.add_item("Rig");
+  scene::Scene scene;
+  scene::Item &item = scene.add_item("Rig");
   for (const double time : {0.0, 2.0}) item.envelope("Rotation.H")->create(time, kPi / 2);
   item.envelope("Rotation.P")->create(0.0, 0.0);
   item.envelope("Rotation.P")->create(2.0, 2 * kPi);
@@ -69,9 +69,9 @@ TEST(RotationOrders, SpinsAreThoseOfTheItemsOrder) {
   item.envelope("Rotation.B")->create(2.0, -2 * kPi);
 
   item.rotation_order = KeyFrame::RotationOrder::kPHB;
-  EXPECT_TRUE(motion::find_spins(item, 30, host::HermiteTangents::scaled_by_spacing).empty());
+  EXPECT_TRUE(motion::find_spins(item, 30, scene::HermiteTangents::scaled_by_spacing).empty());
   item.rotation_order = KeyFrame::RotationOrder::kHPB;
-  EXPECT_EQ(motion::find_spins(item, 30, host::HermiteTangents::scaled_by_spacing).size(), 1u);
+  EXPECT_EQ(motion::find_spins(item, 30, scene::HermiteTangents::scaled_by_spacing).size(), 1u);
 }
 
 }  // namespace

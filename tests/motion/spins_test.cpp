@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "curve_builders.h"
-#include "scene/scene.h"
 #include "motion/angular_speed.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -20,19 +20,19 @@ constexpr double kFps = 30.0;
 
 class Spins : public testing::Test {
  protected:
-  host::Scene scene;
-  host::Item &item = scene.add_item("Rig");
-  host::Envelope &heading = *item.envelope("Rotation.H");
-  host::Envelope &pitch = *item.envelope("Rotation.P");
-  host::Envelope &bank = *item.envelope("Rotation.B");
+  scene::Scene scene;
+  scene::Item &item = scene.add_item("Rig");
+  scene::Envelope &heading = *item.envelope("Rotation.H");
+  scene::Envelope &pitch = *item.envelope("Rotation.P");
+  scene::Envelope &bank = *item.envelope("Rotation.B");
 
   std::vector<motion::Spin> spins() const {
-    return motion::find_spins(item, kFps, host::HermiteTangents::scaled_by_spacing);
+    return motion::find_spins(item, kFps, scene::HermiteTangents::scaled_by_spacing);
   }
 };
 
 TEST_F(Spins, AHeadingTurningTheLongWayIsOneWithItsTravelAndShortestTurn) {
-  const host::KeyShape linear = shape_of(host::kSpanLinear);
+  const scene::KeyShape linear = shape_of(scene::kSpanLinear);
   add_shaped_keys(
       heading,
       {{0.0, degrees(130), linear}, {2.8, degrees(126.3), linear}, {4.6667, degrees(-140.2), linear}});
@@ -59,9 +59,9 @@ TEST_F(Spins, AreFoundBetweenKeysOfAnyChannelAndFollowTheCurvesNotTheKeys) {
   // Every key agrees with a still item, but the Hermite tangents make the
   // heading swing out a whole turn and back between the keys at 1 s and 2 s:
   // only the evaluated curve shows it.
-  add_shaped_keys(heading, {{0.0, 0.0, shape_of(host::kSpanHermite)},
-                            {2.0, 0.0, shape_of(host::kSpanHermite, {0, 0, 0, 0, 0})}});
-  heading.set_shape(heading.first(), shape_of(host::kSpanHermite, {0, 0, 0, 0, 8 * degrees(360)}));
+  add_shaped_keys(heading, {{0.0, 0.0, shape_of(scene::kSpanHermite)},
+                            {2.0, 0.0, shape_of(scene::kSpanHermite, {0, 0, 0, 0, 0})}});
+  heading.set_shape(heading.first(), shape_of(scene::kSpanHermite, {0, 0, 0, 0, 8 * degrees(360)}));
   add_shaped_keys(pitch, {{0.0, 0.0, {}}, {1.0, 0.0, {}}, {2.0, 0.0, {}}});
   add_shaped_keys(bank, {{0.0, 0.0, {}}, {2.0, 0.0, {}}});
   const std::vector<motion::Spin> found = spins();
@@ -73,10 +73,10 @@ TEST_F(Spins, AreFoundBetweenKeysOfAnyChannelAndFollowTheCurvesNotTheKeys) {
 TEST_F(Spins, AnItemWithoutRotationKeysHasNone) { EXPECT_TRUE(spins().empty()); }
 
 TEST_F(Spins, AngularSpeedIsTheTurnPerFrame) {
-  const host::KeyShape linear = shape_of(host::kSpanLinear);
+  const scene::KeyShape linear = shape_of(scene::kSpanLinear);
   add_shaped_keys(heading, {{0.0, 0.0, linear}, {1.0, degrees(90), linear}});  // 3° a frame
   const std::vector<motion::SpeedSample> speeds =
-      motion::angular_speed(item, kFps, host::HermiteTangents::scaled_by_spacing, 0.0, 1.0, 4);
+      motion::angular_speed(item, kFps, scene::HermiteTangents::scaled_by_spacing, 0.0, 1.0, 4);
   ASSERT_EQ(speeds.size(), 120u);
   for (const motion::SpeedSample &sample : speeds) EXPECT_NEAR(sample.speed, degrees(3), 1e-9);
   EXPECT_NEAR(speeds.front().time, 1.0 / 240, 1e-12);

@@ -37,7 +37,7 @@ const AngleTriple kStart{0.3, -0.2, 0.1};
 // ---- Rotation steps -----------------------------------------------------
 
 TEST_F(WatcherTest, OneItemEveryRotationCommandIsAStep) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0");
   m.host.record_envelope_calls(true);
 
@@ -58,9 +58,9 @@ TEST_F(WatcherTest, OneItemEveryRotationCommandIsAStep) {
 }
 
 TEST_F(WatcherTest, ThreeItemsOnlyTheLastCommandOfEachGroupIsAStep) {
-  host::Item &a = selected_item("A", kStart);
-  host::Item &b = selected_item("B", {1.0, 0.4, -2.0});
-  host::Item &c = selected_item("C", {-3.0, 2.5, 0.7});
+  scene::Item &a = selected_item("A", kStart);
+  scene::Item &b = selected_item("B", {1.0, 0.4, -2.0});
+  scene::Item &c = selected_item("C", {-3.0, 2.5, 0.7});
   run("AutoKey 0");
 
   // First group: only the third command's amounts are read.
@@ -85,7 +85,7 @@ TEST_F(WatcherTest, ThreeItemsOnlyTheLastCommandOfEachGroupIsAStep) {
 }
 
 TEST_F(WatcherTest, StepsAccumulateFromTheWatchersOwnValues) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0");
   run(add_rotation(5, 0, 0));
   const AngleTriple first = apply_rotation_offset(kStart, degrees(5, 0, 0));
@@ -102,7 +102,7 @@ TEST_F(WatcherTest, WithAutoKeyTheHostsOwnWriteIsReplacedFromTheSecondStepOn) {
   // The host runs the command (a plain sum into the keys) before reporting
   // it. The first step is collected after that sum, the later ones start
   // from the watcher's values and replace the host's sum.
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run(add_rotation(5, 0, 0));
   const AngleTriple first = apply_rotation_offset(plus(kStart, degrees(5, 0, 0)), degrees(5, 0, 0));
   EXPECT_SAME_TRIPLE(keys(item), first);
@@ -111,7 +111,7 @@ TEST_F(WatcherTest, WithAutoKeyTheHostsOwnWriteIsReplacedFromTheSecondStepOn) {
 }
 
 TEST_F(WatcherTest, NothingSelectedTracksButNeverSteps) {
-  host::Item &item = add_rotating_item(scene(), "A", {{0.0, kStart}});  // not selected
+  scene::Item &item = add_rotating_item(scene(), "A", {{0.0, kStart}});  // not selected
   m.host.record_envelope_calls(true);
   run(add_rotation(5, 0, 0) + "\n" + add_rotation(5, 0, 0) + "\n" + add_rotation(5, 0, 0));
   EXPECT_TRUE(tracking());
@@ -143,7 +143,7 @@ TEST(Watcher, EachEndingCommandDropsTheKeysAndLeavesItsState) {
   for (const Ending &ending : endings) {
     SCOPED_TRACE(ending.command);
     WatcherScene t;
-    host::Item &item = t.selected_item("A", kStart);
+    scene::Item &item = t.selected_item("A", kStart);
     t.run("AutoKey 0\n" + add_rotation(5, 0, 0));
     ASSERT_TRUE(t.tracking());
     t.run(ending.command);
@@ -191,7 +191,7 @@ TEST_F(WatcherTest, TimeAndSelectionChangesEndTracking) {
 }
 
 TEST_F(WatcherTest, TimeSelectionAndUnknownEventsChangeNothingWhenNotTracking) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0");
   for (int code : {LWEVNT_TIME, LWEVNT_SELECT, 0, 4, -1}) handlers.send(code, nullptr);
   EXPECT_EQ(services_held(), 0);
@@ -208,7 +208,7 @@ TEST(Watcher, DormantIgnoresRotationsUntilLocalOrWorld) {
   for (const char *wake : {"LocalCoordinateSystem", "WorldCoordinateSystem"}) {
     SCOPED_TRACE(wake);
     WatcherScene t;
-    host::Item &item = t.selected_item("A", kStart);
+    scene::Item &item = t.selected_item("A", kStart);
     t.run("AutoKey 0\n" + add_rotation(5, 0, 0) + "\nParentCoordinateSystem");
     const AngleTriple dormant = t.keys(item);
 
@@ -225,7 +225,7 @@ TEST(Watcher, DormantIgnoresRotationsUntilLocalOrWorld) {
 }
 
 TEST_F(WatcherTest, CoordinateCommandsOutsideTheirStatesChangeNothing) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   // Parent while armed does not make the watcher dormant.
   run("AutoKey 0\nParentCoordinateSystem\n" + add_rotation(5, 0, 0));
   EXPECT_TRUE(tracking());
@@ -235,7 +235,7 @@ TEST_F(WatcherTest, CoordinateCommandsOutsideTheirStatesChangeNothing) {
 // ---- Prefixes and amounts ------------------------------------------------------
 
 TEST_F(WatcherTest, RotationPrefixNeedsTheBlankAndTheFirstCharacter) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0");
   handlers.command("AddRotation");
   handlers.command("AddRotation\t5\t0\t0");
@@ -262,7 +262,7 @@ TEST(Watcher, AmountsAreReadBlankByBlank) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.command);
     WatcherScene t;
-    host::Item &item = t.selected_item("A", kStart);
+    scene::Item &item = t.selected_item("A", kStart);
     t.run("AutoKey 0");
     t.handlers.command(c.command);
     EXPECT_SAME_TRIPLE(t.keys(item), apply_rotation_offset(kStart, c.amount));
@@ -270,13 +270,13 @@ TEST(Watcher, AmountsAreReadBlankByBlank) {
 }
 
 TEST_F(WatcherTest, DoubledBlankInAScriptIsReadWithItsEmptyField) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0\nAddRotation 10  20 30");  // the host itself reads 10, 20, 30
   EXPECT_SAME_TRIPLE(keys(item), apply_rotation_offset(kStart, degrees(10, 0, 20)));
 }
 
 TEST_F(WatcherTest, OnlyTheLastCommandOfTheGroupIsRead) {
-  host::Item &a = selected_item("A", kStart);
+  scene::Item &a = selected_item("A", kStart);
   selected_item("B", kStart);
   run("AutoKey 0\n" + add_rotation(10, 0, 0) + "\n" + add_rotation(20, 0, 0));
   EXPECT_SAME_TRIPLE(keys(a), apply_rotation_offset(kStart, degrees(20, 0, 0)));
@@ -287,7 +287,7 @@ TEST(Watcher, AmountThatIsNotFiniteNeverReachesAKey) {
                               "AddRotation -INF 1 1", "AddRotation 1e999"}) {
     SCOPED_TRACE(command);
     WatcherScene t;
-    host::Item &item = t.selected_item("A", kStart);
+    scene::Item &item = t.selected_item("A", kStart);
     t.run("AutoKey 0");
     t.m.host.record_envelope_calls(true);
     t.handlers.command(command);
@@ -301,7 +301,7 @@ TEST(Watcher, AmountThatIsNotFiniteNeverReachesAKey) {
 }
 
 TEST_F(WatcherTest, StepWithANonFiniteAmountStillCountsInItsGroup) {
-  host::Item &a = selected_item("A", kStart);
+  scene::Item &a = selected_item("A", kStart);
   selected_item("B", kStart);
   run("AutoKey 0\n" + add_rotation(5, 0, 0));
   handlers.command("AddRotation inf 0 0");  // last of the first group
@@ -314,7 +314,7 @@ TEST_F(WatcherTest, StepWithANonFiniteAmountStillCountsInItsGroup) {
 }
 
 TEST_F(WatcherTest, CommandEventWithoutTextIsAnEmptyCommand) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0");
   handlers.send(LWEVNT_COMMAND, nullptr);  // armed
   EXPECT_EQ(services_held(), 0);
@@ -335,7 +335,7 @@ TEST(Watcher, MissingSceneServiceKeepsTheWatcherArmed) {
        {LWINTERFACEINFO_GLOBAL, LWITEMINFO_GLOBAL, LWCHANNELINFO_GLOBAL, LWENVELOPEFUNCS_GLOBAL}) {
     SCOPED_TRACE(missing);
     WatcherScene t;
-    host::Item &item = add_rotating_item(t.scene(), "A", {{1.0, kStart}});
+    scene::Item &item = add_rotating_item(t.scene(), "A", {{1.0, kStart}});
     t.scene().select_only(&item);
     t.run("AutoKey 0");
     t.m.host.withhold(missing);
@@ -352,7 +352,7 @@ TEST(Watcher, MissingSceneServiceKeepsTheWatcherArmed) {
 }
 
 TEST_F(WatcherTest, DeletedKeyIsCollectedAfreshInsteadOfWrittenThrough) {
-  host::Item &item = selected_item("A", kStart);
+  scene::Item &item = selected_item("A", kStart);
   run("AutoKey 0\n" + add_rotation(5, 0, 0) + "\nDeleteKey 0");
   ASSERT_FALSE(testing_support::rotation_key(item, 0.0).has_value());
   run(add_rotation(0, 5, 0));

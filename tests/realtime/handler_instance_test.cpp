@@ -80,9 +80,9 @@ TEST_F(WatcherTest, DescriptionIsTheSameInEveryState) {
 }
 
 TEST_F(WatcherTest, CopyLoadAndSaveCarryNothing) {
-  host::Item &item = selected_item("A", {0.1, 0.2, 0.3});
+  scene::Item &item = selected_item("A", {0.1, 0.2, 0.3});
   run("AutoKey 0\n" + add_rotation(1, 0, 0));
-  const host::MasterHandlers::Id other = handlers.add(*m.module, "Tavorix:RealTime");
+  const loader::MasterHandlers::Id other = handlers.add(*m.module, "Tavorix:RealTime");
   const LWInstanceFuncs &inst = *handlers.record(watcher).inst;
   const LWInstance tracking_instance = handlers.instance(watcher);
   const LWInstance armed_instance = handlers.instance(other);
@@ -116,7 +116,7 @@ TEST(RealTimeInstance, DestroyReleasesTheServicesOnlyWhenTracking) {
     SCOPED_TRACE(c.name);
     WatcherScene t;
     t.selected_item("A", {0.1, 0.2, 0.3});
-    t.scene().add_item("Other", host::ItemKind::Null, 0x10000099);
+    t.scene().add_item("Other", scene::ItemKind::Null, 0x10000099);
     t.run(c.script);
     t.handlers.remove(t.watcher);
     EXPECT_FALSE(t.handlers.contains(t.watcher));

@@ -47,7 +47,7 @@ std::string text(const AngleTriple &a) {
 TEST_F(WatcherTest, FollowingItemsGetTheSameChangeAndAreWrittenInRecordOrder) {
   std::mt19937 rng(17);
   std::uniform_real_distribution<double> angle(-3.0, 3.0);
-  std::vector<host::Item *> items;
+  std::vector<scene::Item *> items;
   std::vector<AngleTriple> starts;
   for (int i = 0; i < 40; ++i) {
     starts.push_back({angle(rng), angle(rng), angle(rng)});
@@ -69,11 +69,11 @@ TEST_F(WatcherTest, FollowingItemsGetTheSameChangeAndAreWrittenInRecordOrder) {
     EXPECT_EQ(got.pitch, expected.pitch) << i;
     EXPECT_EQ(got.bank, expected.bank) << i;
   }
-  std::vector<const host::Envelope *> written, expected;
+  std::vector<const scene::Envelope *> written, expected;
   for (const host::EnvelopeCall &call : m.host.envelope_calls()) {
     if (call.op == "keySet") written.push_back(call.envelope);
   }
-  for (const host::Item *item : items) {
+  for (const scene::Item *item : items) {
     for (const char *channel : {"Rotation.H", "Rotation.P", "Rotation.B"})
       expected.push_back(item->envelope(channel));
   }
@@ -81,8 +81,8 @@ TEST_F(WatcherTest, FollowingItemsGetTheSameChangeAndAreWrittenInRecordOrder) {
 }
 
 TEST_F(WatcherTest, ReferenceItemHoldingANonFiniteValueLeavesEveryKeyAlone) {
-  host::Item &a = selected_item("A", {std::nan(""), 0.2, 0.3});
-  host::Item &b = selected_item("B", {0.1, 0.2, 0.3});
+  scene::Item &a = selected_item("A", {std::nan(""), 0.2, 0.3});
+  scene::Item &b = selected_item("B", {0.1, 0.2, 0.3});
   run("AutoKey 0");
   m.host.record_envelope_calls(true);
   run(add_rotation(5, 0, 0) + "\n" + add_rotation(5, 0, 0));
@@ -128,7 +128,7 @@ TEST(RealTimeSteps, RandomSmallStepsFollowTheOrientationWithoutFlips) {
     WatcherScene t;
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> start(-1.0, 1.0), step(-3.0, 3.0), push(0.5, 2.5);
-    host::Item &item = t.selected_item("A", {start(rng), start(rng), start(rng)});
+    scene::Item &item = t.selected_item("A", {start(rng), start(rng), start(rng)});
     t.run("AutoKey 0");
 
     double drift = 1.0;  // degrees per step added to the pitch, turned at ±110 degrees
@@ -167,7 +167,7 @@ TEST(RealTimeSteps, RandomSmallStepsFollowTheOrientationWithoutFlips) {
 // other channel carries the whole step, so the orientation is still right.
 TEST_F(WatcherTest, GimbalBandKeepsTheChannelWhoseOffsetIsInTheDeadBand) {
   const AngleTriple start{kPi / 6, -kPi / 2, kPi / 18};
-  host::Item &item = selected_item("A", start);
+  scene::Item &item = selected_item("A", start);
   run("AutoKey 0\n" + add_rotation(5, 0, 0.01));  // 0.01 degrees: inside the 0.0005 rad dead band
   const AngleTriple after = keys(item);
   EXPECT_EQ(after.bank, start.bank);
@@ -181,7 +181,7 @@ TEST_F(WatcherTest, GimbalBandKeepsTheChannelWhoseOffsetIsInTheDeadBand) {
 // orientation of the old values plus the step.
 TEST_F(WatcherTest, GimbalBandGivesEachSteppedChannelTheWholeCombinedStep) {
   const AngleTriple start{kPi / 6, -kPi / 2, kPi / 18};
-  host::Item &item = selected_item("A", start);
+  scene::Item &item = selected_item("A", start);
   run("AutoKey 0\n" + add_rotation(2, 0, 3));
   const AngleTriple after = keys(item);
   EXPECT_NEAR(after.heading, start.heading + 5 * testing_support::kRadiansPerDegree, 1e-9);
@@ -195,7 +195,7 @@ TEST_F(WatcherTest, GimbalBandGivesEachSteppedChannelTheWholeCombinedStep) {
 // turn (plus the old whole turns) rather than from atan2.
 TEST_F(WatcherTest, HeadingWithinTheDeadBandOfAQuarterTurnIsSnappedToIt) {
   const AngleTriple start{0.4999 * kPi, 0.1, 0.1};
-  host::Item &item = selected_item("A", start);
+  scene::Item &item = selected_item("A", start);
   run("AutoKey 0\nAddRotation 0 0 0");
   const AngleTriple after = keys(item);
   EXPECT_EQ(after.heading, kPi / 2);

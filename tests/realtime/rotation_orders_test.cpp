@@ -47,8 +47,8 @@ struct RealTimeOrderTest : ::testing::TestWithParam<int> {};
 std::pair<AngleTriple, AngleTriple> step_items(int order, const AngleTriple &a, const AngleTriple &b,
                                                const AngleTriple &step) {
   testing_support::WatcherScene w;
-  host::Item &first = w.selected_item("First", a);
-  host::Item &second = w.selected_item("Second", b);
+  scene::Item &first = w.selected_item("First", a);
+  scene::Item &second = w.selected_item("Second", b);
   first.rotation_order = static_cast<KeyFrame::RotationOrder>(order);
   second.rotation_order = static_cast<KeyFrame::RotationOrder>(order);
   w.run("AutoKey 0");

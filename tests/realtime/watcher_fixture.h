@@ -40,7 +40,7 @@ inline std::string add_rotation(double h, double p, double b) {
 }
 
 // The item's id as the selection commands take it, e.g. "0x10000000".
-inline std::string id_text(const host::Item &item) {
+inline std::string id_text(const scene::Item &item) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(item.id));
   return text;
@@ -48,20 +48,20 @@ inline std::string id_text(const host::Item &item) {
 
 struct WatcherScene {
   ModuleHarness m;
-  host::MasterHandlers handlers{m.host};
-  host::CommandInterpreter commands{m.host, m.module.get(), &handlers};
-  host::MasterHandlers::Id watcher = handlers.add(*m.module, "Tavorix:RealTime");
+  loader::MasterHandlers handlers{m.host};
+  layout_commands::CommandInterpreter commands{m.host, m.module.get(), &handlers};
+  loader::MasterHandlers::Id watcher = handlers.add(*m.module, "Tavorix:RealTime");
 
-  host::Scene &scene() { return m.host.scene(); }
+  scene::Scene &scene() { return m.host.scene(); }
 
   // An item keyed at time 0 with `angles`, added to the selection.
-  host::Item &selected_item(const std::string &name, const KeyFrame::AngleTriple &angles) {
-    host::Item &item = add_rotating_item(scene(), name, {{0.0, angles}});
+  scene::Item &selected_item(const std::string &name, const KeyFrame::AngleTriple &angles) {
+    scene::Item &item = add_rotating_item(scene(), name, {{0.0, angles}});
     scene().add_to_selection(&item);
     return item;
   }
 
-  KeyFrame::AngleTriple keys(const host::Item &item, double time = 0.0) {
+  KeyFrame::AngleTriple keys(const scene::Item &item, double time = 0.0) {
     const auto found = rotation_key(item, time);
     EXPECT_TRUE(found.has_value()) << item.name << " has no rotation keys at " << time;
     return found.value_or(KeyFrame::AngleTriple{});
@@ -69,7 +69,7 @@ struct WatcherScene {
 
   // Runs a script that must succeed.
   void run(const std::string &script) {
-    const host::CommandResult result = commands.run_script(script);
+    const layout_commands::CommandResult result = commands.run_script(script);
     ASSERT_TRUE(result.ok) << result.error;
   }
 

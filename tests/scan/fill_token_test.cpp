@@ -27,9 +27,9 @@ using KeyFrame::ScanToken;
 
 // One item's three rotation envelopes, keyed per channel.
 struct RotationEnvelopes {
-  host::Envelope *heading;
-  host::Envelope *pitch;
-  host::Envelope *bank;
+  scene::Envelope *heading;
+  scene::Envelope *pitch;
+  scene::Envelope *bank;
 };
 
 struct FillTokenTest : ::testing::Test {
@@ -40,7 +40,7 @@ struct FillTokenTest : ::testing::Test {
   }
 
   RotationEnvelopes add_item(const std::string &name) {
-    host::Item &item = host.scene().add_item(name);
+    scene::Item &item = host.scene().add_item(name);
     return {item.envelope("Rotation.H"), item.envelope("Rotation.P"), item.envelope("Rotation.B")};
   }
 
@@ -60,8 +60,8 @@ struct FillTokenTest : ::testing::Test {
     record.heading_envelope = host::to_handle(e.heading);
     record.pitch_envelope = host::to_handle(e.pitch);
     record.bank_envelope = host::to_handle(e.bank);
-    auto key_step = [time](host::Envelope *env, LWEnvKeyframeID &key, std::uint8_t &created) {
-      host::Key *found = env->find(time);
+    auto key_step = [time](scene::Envelope *env, LWEnvKeyframeID &key, std::uint8_t &created) {
+      scene::Key *found = env->find(time);
       created = found == nullptr ? 1 : 0;
       key = host::to_handle(found != nullptr ? found : env->create(time, 0.0));
     };
@@ -125,7 +125,7 @@ TEST_F(FillTokenTest, CreatedKeysGoBeforeTheWalkAndTheRecordForgetsThem) {
   KeyFrame::fill_token(record, token);
 
   expect_token(token, {keys_at(e, 0), keys_at(e, 1), keys_at(e, 3)});
-  for (host::Envelope *env : {e.heading, e.pitch, e.bank}) EXPECT_EQ(env->size(), 3u);
+  for (scene::Envelope *env : {e.heading, e.pitch, e.bank}) EXPECT_EQ(env->size(), 3u);
   EXPECT_EQ(destroy_calls(), 3);
   EXPECT_FALSE(record.heading_created || record.pitch_created || record.bank_created);
   EXPECT_EQ(record.pitch_key, nullptr);
@@ -143,7 +143,7 @@ TEST_F(FillTokenTest, CreatedKeysAreDestroyedInChannelOrder) {
   host.record_envelope_calls(true);
   KeyFrame::fill_token(record, token);
 
-  std::vector<std::pair<const host::Envelope *, const host::Key *>> destroyed;
+  std::vector<std::pair<const scene::Envelope *, const scene::Key *>> destroyed;
   for (const host::EnvelopeCall &call : host.envelope_calls()) {
     if (call.op == "destroyKey") destroyed.emplace_back(call.envelope, call.key);
   }
@@ -162,7 +162,7 @@ TEST_F(FillTokenTest, CreatedFirstPitchKeyStartsTheWalkAtTheKeyAfterIt) {
   ScanToken token;
   KeyFrame::fill_token(record, token);
   expect_token(token, {keys_at(e, 1), keys_at(e, 2), keys_at(e, 3)});
-  for (host::Envelope *env : {e.heading, e.pitch, e.bank}) EXPECT_EQ(env->find(0.0), nullptr);
+  for (scene::Envelope *env : {e.heading, e.pitch, e.bank}) EXPECT_EQ(env->find(0.0), nullptr);
 }
 
 TEST_F(FillTokenTest, CreatedHeadingAndBankKeysLeaveTheCurrentPitchKeyUnpaired) {

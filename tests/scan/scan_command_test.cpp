@@ -34,7 +34,7 @@ AngleTriple flipped(const AngleTriple &a) { return {a.heading + kPi, kPi - a.pit
 
 // Every key of the three rotation channels, (time, value) per channel.
 using RotationKeys = std::vector<std::vector<std::pair<double, double>>>;
-RotationKeys rotation_keys_of(const host::Item &item) {
+RotationKeys rotation_keys_of(const scene::Item &item) {
   return {keys_of(*item.envelope("Rotation.H")), keys_of(*item.envelope("Rotation.P")),
           keys_of(*item.envelope("Rotation.B"))};
 }
@@ -74,9 +74,9 @@ TEST_F(ScanCommandTest, MonitorSeesCountReportAndCloseInOrder) {
   for (const unsigned int items : {0u, 1u, 3u, 4u}) {
     SCOPED_TRACE(std::to_string(items) + " items");
     ModuleHarness h;
-    std::vector<host::Item *> selection;
+    std::vector<scene::Item *> selection;
     for (unsigned int i = 0; i < items; ++i) {
-      host::Item &item = h.host.scene().add_item("Item" + std::to_string(i));
+      scene::Item &item = h.host.scene().add_item("Item" + std::to_string(i));
       set_rotation_key(item, 0.0, {0, 0, 0});
       set_rotation_key(item, 1.0, flipped({0.1, 0.2, 0.3}));
       selection.push_back(&item);
@@ -101,7 +101,7 @@ TEST_F(ScanCommandTest, MonitorSeesCountReportAndCloseInOrder) {
 }
 
 TEST_F(ScanCommandTest, NothingSelectedTouchesNoKey) {
-  host::Item &item = scene().add_item("Unselected");
+  scene::Item &item = scene().add_item("Unselected");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, flipped({0, 0.2, 0}));
   const RotationKeys before = rotation_keys_of(item);
@@ -112,7 +112,7 @@ TEST_F(ScanCommandTest, NothingSelectedTouchesNoKey) {
 }
 
 TEST_F(ScanCommandTest, WithoutMonitorServiceTheScanRunsSilently) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, flipped({0, 0.2, 0}));
   m.host.withhold(LWLMONFUNCS_GLOBAL);
@@ -123,7 +123,7 @@ TEST_F(ScanCommandTest, WithoutMonitorServiceTheScanRunsSilently) {
 }
 
 TEST_F(ScanCommandTest, OtherVersionIsRefusedBeforeAMonitorIsMade) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, flipped({0, 0.2, 0}));
   const RotationKeys before = rotation_keys_of(item);
@@ -138,7 +138,7 @@ TEST_F(ScanCommandTest, OtherVersionIsRefusedBeforeAMonitorIsMade) {
 // ---- What the scan does to keys ------------------------------------------
 
 TEST_F(ScanCommandTest, ItemWithoutRotationKeysEndsAsItWas) {
-  host::Item &bare = selected_item("Bare");
+  scene::Item &bare = selected_item("Bare");
   bare.envelope("Position.X")->create(1.0, 4.0);
   scene().set_current_time(2.0);  // the collection creates three keys there
   ASSERT_EQ(m.run(kScan), AFUNC_OK);
@@ -152,7 +152,7 @@ TEST_F(ScanCommandTest, SinglePitchKeyIsNeverWritten) {
   for (const double now : {0.0, 3.0}) {
     SCOPED_TRACE(now);
     ModuleHarness h;
-    host::Item &item = h.host.scene().add_item("A");
+    scene::Item &item = h.host.scene().add_item("A");
     h.host.scene().select_only(&item);
     set_rotation_key(item, 0.0, flipped({0.1, 0.2, 0.3}));
     const RotationKeys before = rotation_keys_of(item);
@@ -165,7 +165,7 @@ TEST_F(ScanCommandTest, SinglePitchKeyIsNeverWritten) {
 }
 
 TEST_F(ScanCommandTest, ChainIsCarriedFromTheAnchorThroughEveryKey) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 10.0, flipped({0, 0.2, 0}));
   set_rotation_key(item, 20.0, flipped({0.1, 0.2, 2 * kPi}));
@@ -181,18 +181,18 @@ TEST_F(ScanCommandTest, ChainIsCarriedFromTheAnchorThroughEveryKey) {
   EXPECT_TRIPLE_NEAR(*rotation_key(item, 20.0), (AngleTriple{0.1, 0.2, 0}));
 
   // Both rewritten triples are written, heading, pitch, bank, in time order.
-  std::vector<std::pair<const host::Envelope *, double>> writes;
+  std::vector<std::pair<const scene::Envelope *, double>> writes;
   for (const host::EnvelopeCall &call : m.host.envelope_calls()) {
     if (call.op == "keySet") writes.emplace_back(call.envelope, call.key->time);
   }
-  const host::Envelope *h = item.envelope("Rotation.H"), *p = item.envelope("Rotation.P"),
-                       *b = item.envelope("Rotation.B");
+  const scene::Envelope *h = item.envelope("Rotation.H"), *p = item.envelope("Rotation.P"),
+                        *b = item.envelope("Rotation.B");
   const decltype(writes) expected = {{h, 10.0}, {p, 10.0}, {b, 10.0}, {h, 20.0}, {p, 20.0}, {b, 20.0}};
   EXPECT_EQ(writes, expected);
 }
 
 TEST_F(ScanCommandTest, ChainWithAMissingHeadingKeyStartsAfterIt) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 10.0, flipped({0, 0.2, 0}));
   set_rotation_key(item, 20.0, flipped({0.1, 0.2, 0}));
@@ -207,7 +207,7 @@ TEST_F(ScanCommandTest, ChainWithAMissingHeadingKeyStartsAfterIt) {
 }
 
 TEST_F(ScanCommandTest, UnpairedPitchKeysAreLeftAndTheChainSkipsThem) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, flipped({0.1, 0.2, 0}));
   item.envelope("Rotation.P")->create(2.0, 5.0);  // no heading or bank key at 2
@@ -230,7 +230,7 @@ TEST_F(ScanCommandTest, UnpairedPitchKeysAreLeftAndTheChainSkipsThem) {
 }
 
 TEST_F(ScanCommandTest, BankKeysMissingAtTheFirstPitchKeysMoveTheAnchor) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   item.envelope("Rotation.H")->create(1.0, kPi);
   item.envelope("Rotation.P")->create(1.0, kPi - 0.2);  // no bank key at 1
@@ -246,8 +246,8 @@ TEST_F(ScanCommandTest, BankKeysMissingAtTheFirstPitchKeysMoveTheAnchor) {
 }
 
 TEST_F(ScanCommandTest, TheCurrentTimeDoesNotChangeTheResultOrLeaveKeys) {
-  auto build = [](host::Scene &s) {
-    host::Item &item = s.add_item("A");
+  auto build = [](scene::Scene &s) {
+    scene::Item &item = s.add_item("A");
     s.select_only(&item);
     set_rotation_key(item, 0.0, {0, 0, 0});
     set_rotation_key(item, 1.0, flipped({0.1, 0.2, 0}));
@@ -256,14 +256,14 @@ TEST_F(ScanCommandTest, TheCurrentTimeDoesNotChangeTheResultOrLeaveKeys) {
     return &item;
   };
   ModuleHarness reference;
-  host::Item *expected_item = build(reference.host.scene());
+  scene::Item *expected_item = build(reference.host.scene());
   ASSERT_EQ(reference.run(kScan), AFUNC_OK);
   const RotationKeys expected = rotation_keys_of(*expected_item);
 
   for (const double now : {-1.0, 0.5, 2.0, 3.0, 7.0}) {
     SCOPED_TRACE(now);
     ModuleHarness h;
-    host::Item *item = build(h.host.scene());
+    scene::Item *item = build(h.host.scene());
     h.host.scene().set_current_time(now);
     ASSERT_EQ(h.run(kScan), AFUNC_OK);
     EXPECT_EQ(rotation_keys_of(*item), expected);
@@ -271,7 +271,7 @@ TEST_F(ScanCommandTest, TheCurrentTimeDoesNotChangeTheResultOrLeaveKeys) {
 }
 
 TEST_F(ScanCommandTest, NonFiniteKeyAndTheKeyAfterItAreLeftAndTheChainStartsAgain) {
-  host::Item &item = selected_item("A");
+  scene::Item &item = selected_item("A");
   set_rotation_key(item, 0.0, {0, 0, 0});
   set_rotation_key(item, 1.0, flipped({0, 0.2, 0}));
   set_rotation_key(item, 2.0, {std::nan(""), 0.5, 0.5});
@@ -291,9 +291,9 @@ TEST_F(ScanCommandTest, NonFiniteKeyAndTheKeyAfterItAreLeftAndTheChainStartsAgai
 TEST_F(ScanCommandTest, ItemsAreWrittenInRecordOrderWhateverOrderTheyFinishIn) {
   // The first item has by far the most keys, so its transform finishes last.
   const int key_counts[] = {20000, 400, 20, 3};
-  std::vector<host::Item *> items;
+  std::vector<scene::Item *> items;
   for (int i = 0; i < 4; ++i) {
-    host::Item &item = selected_item("Item" + std::to_string(i));
+    scene::Item &item = selected_item("Item" + std::to_string(i));
     for (int k = 0; k < key_counts[i]; ++k) {
       const AngleTriple a{0.001 * k, 0.2, 0.0};
       set_rotation_key(item, k, k % 2 == 1 ? flipped(a) : a);
@@ -303,7 +303,7 @@ TEST_F(ScanCommandTest, ItemsAreWrittenInRecordOrderWhateverOrderTheyFinishIn) {
   m.host.record_envelope_calls(true);
   ASSERT_EQ(m.run(kScan), AFUNC_OK);
 
-  std::map<const host::Envelope *, int> owner;
+  std::map<const scene::Envelope *, int> owner;
   for (int i = 0; i < 4; ++i) {
     for (const char *channel : {"Rotation.H", "Rotation.P", "Rotation.B"}) {
       owner[items[i]->envelope(channel)] = i;

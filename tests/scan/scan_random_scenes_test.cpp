@@ -28,7 +28,7 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kQuarterTurn = kPi / 2;
 
 struct KeyedItem {
-  host::Item *item = nullptr;
+  scene::Item *item = nullptr;
   std::vector<double> times;
   std::vector<AngleTriple> stored;  // as keyed, before the scan
 };
@@ -37,7 +37,7 @@ struct KeyedItem {
 // 0.3 rad between keys, the pitch by at most 0.1 within ±1.2 rad (clear of
 // the gimbal poles). Each key is stored as the motion's triple or its flipped
 // twin, with each angle shifted by a random number of whole turns.
-KeyedItem add_scrambled_item(host::Scene &scene, const std::string &name, std::mt19937_64 &rng) {
+KeyedItem add_scrambled_item(scene::Scene &scene, const std::string &name, std::mt19937_64 &rng) {
   std::uniform_real_distribution<double> any_angle(-kPi, kPi);
   std::uniform_real_distribution<double> step(-0.3, 0.3);
   std::uniform_real_distribution<double> pitch_step(-0.1, 0.1);
@@ -78,7 +78,7 @@ TEST(ScanRandomScenes, KeepsEveryOrientationAndMakesHeadingAndBankContinuous) {
     SCOPED_TRACE(std::to_string(item_count) + " items");
     ModuleHarness m;
     std::vector<KeyedItem> keyed;
-    std::vector<host::Item *> selection;
+    std::vector<scene::Item *> selection;
     for (int i = 0; i < item_count; ++i) {
       keyed.push_back(add_scrambled_item(m.host.scene(), "Item" + std::to_string(i), rng));
       selection.push_back(keyed.back().item);

@@ -60,10 +60,10 @@ int line_of(const std::string &text, const std::string &start, int after = 0) {
 }
 
 std::string read_error(const std::string &text) {
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    host::LwsSceneFile::read(text, "rig.lws", scene);
-  } catch (const host::SceneFileError &error) {
+    scene_files::LwsSceneFile::read(text, "rig.lws", scene);
+  } catch (const scene_files::SceneFileError &error) {
     return error.what();
   }
   return "read succeeded";
@@ -113,7 +113,7 @@ TEST(LwsChannelModifiers, SeveralBlocksOfAnyNameAndDepthFollowTheKeysAndStayAsWr
   EXPECT_EQ(loaded.file.write(loaded.scene), text);
 
   // Keys deleted and added: the count and key lines change, the blocks not.
-  host::Envelope &heading = loaded.envelope("Rig", 3);
+  scene::Envelope &heading = loaded.envelope("Rig", 3);
   heading.destroy(heading.first());
   heading.create(2.0, 0.5);
   const std::string written = loaded.file.write(loaded.scene);
@@ -193,31 +193,31 @@ TEST(JsonChannelModifiers, AJsonSceneWrittenFromAModifiedFileKeepsTheModifiers) 
   const std::size_t position_keys = text.find("  Key 0 0 0 0 0 0 0 0 0\n  Key 0 1 0 0 0 0 0 0 0\n");
   text.erase(position_keys, std::string("  Key 0 0 0 0 0 0 0 0 0\n  Key 0 1 0 0 0 0 0 0 0\n").size());
   LoadedLws loaded(text, "rig.lws");
-  const std::string json = host::write_json_scene(loaded.scene, "rig.json");
+  const std::string json = scene_files::write_json_scene(loaded.scene, "rig.json");
   EXPECT_NE(json.find("\"Position.X\": {\"keys\": [\n        ], \"modifiers\": [\"Made_Noise\"]}"),
             std::string::npos)
       << json;
   EXPECT_NE(json.find("], \"modifiers\": [\".EnvExprLink\", \"Made_Noise\"]}"), std::string::npos) << json;
 
-  host::Scene again;
-  host::read_json_scene(json, "rig.json", again);
-  const host::Item &rig = *again.find_item("Rig");
+  scene::Scene again;
+  scene_files::read_json_scene(json, "rig.json", again);
+  const scene::Item &rig = *again.find_item("Rig");
   EXPECT_EQ(rig.channel("Rotation.H")->modifiers, (std::vector<std::string>{".EnvExprLink", "Made_Noise"}));
   EXPECT_EQ(rig.channel("Position.X")->modifiers, std::vector<std::string>{"Made_Noise"});
   EXPECT_EQ(key_values(rig.channel("Rotation.H")->envelope), (std::vector<double>{3.0, -3.1}));
-  EXPECT_EQ(host::write_json_scene(again, "rig.json"), json);
+  EXPECT_EQ(scene_files::write_json_scene(again, "rig.json"), json);
 }
 
 TEST(JsonChannelModifiers, ModifiersAreAListOfServerNames) {
   const auto error = [](const std::string &modifiers) {
-    host::Scene scene;
+    scene::Scene scene;
     try {
-      host::read_json_scene(
+      scene_files::read_json_scene(
           "{\"items\": [{\"name\": \"Rig\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": "
           "{\"keys\": [[0, 1]], \"modifiers\": " +
               modifiers + "}}}]}",
           "bad.json", scene);
-    } catch (const host::SceneFileError &failure) {
+    } catch (const scene_files::SceneFileError &failure) {
       return std::string(failure.what());
     }
     return std::string("read succeeded");

@@ -2,28 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include "text/frame_time.h"
+#include "scene_file_fixtures.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/scene_file_error.h"
-#include "scene_file_fixtures.h"
+#include "text/frame_time.h"
 
 namespace {
 
 using namespace scene_file_fixtures;
 
-host::SceneFileError json_error(const std::string &text) {
-  host::Scene scene;
+scene_files::SceneFileError json_error(const std::string &text) {
+  scene::Scene scene;
   try {
-    host::read_json_scene(text, "bad.json", scene);
-  } catch (const host::SceneFileError &error) {
+    scene_files::read_json_scene(text, "bad.json", scene);
+  } catch (const scene_files::SceneFileError &error) {
     return error;
   }
   ADD_FAILURE() << "read succeeded:\n" << text;
-  return host::SceneFileError("", 0, "");
+  return scene_files::SceneFileError("", 0, "");
 }
 
 void expect_json_error(const std::string &text, const std::string &message) {
-  const host::SceneFileError error = json_error(text);
+  const scene_files::SceneFileError error = json_error(text);
   EXPECT_EQ(std::string(error.what()), "bad.json: " + message);
 }
 
@@ -32,34 +32,34 @@ std::string with_items(const std::string &items, const std::string &rest = "") {
 }
 
 TEST(JsonSceneFile, WritesAndReadsBackTheSameScene) {
-  host::Scene scene;
+  scene::Scene scene;
   scene.set_frames_per_second(24);
   scene.set_current_time(0.3);
-  host::Item &rig = scene.add_item("Rig \"main\"", host::ItemKind::Null);
-  host::Item &arm = scene.add_item("Arm", host::ItemKind::Bone, 0x40010000);
-  scene.add_item("Key Light", host::ItemKind::Light);
+  scene::Item &rig = scene.add_item("Rig \"main\"", scene::ItemKind::Null);
+  scene::Item &arm = scene.add_item("Arm", scene::ItemKind::Bone, 0x40010000);
+  scene.add_item("Key Light", scene::ItemKind::Light);
   arm.parent_id = rig.id;
   rig.envelope("Rotation.H")->create(0.0, 3.5709419);
-  rig.envelope("Rotation.H")->create(host::frame_time(7, 24), -2.4466765 + 6.283185307179586);
+  rig.envelope("Rotation.H")->create(text::frame_time(7, 24), -2.4466765 + 6.283185307179586);
   rig.envelope("Position.Y")->create(-1.0 / 3.0, 1e-300);
   arm.envelope("Rotation.B")->create(2.5, -0.1);
   scene.select({&arm, &rig});
 
-  const std::string text = host::write_json_scene(scene, "out.json");
-  host::Scene again;
-  host::read_json_scene(text, "out.json", again);
-  EXPECT_EQ(host::write_json_scene(again, "out.json"), text);
+  const std::string text = scene_files::write_json_scene(scene, "out.json");
+  scene::Scene again;
+  scene_files::read_json_scene(text, "out.json", again);
+  EXPECT_EQ(scene_files::write_json_scene(again, "out.json"), text);
 
   ASSERT_EQ(again.items().size(), 3u);
   EXPECT_EQ(again.frames_per_second(), 24.0);
   EXPECT_EQ(again.current_time(), 0.3);
-  const host::Item &rig_again = *again.find_item("Rig \"main\"");
+  const scene::Item &rig_again = *again.find_item("Rig \"main\"");
   EXPECT_EQ(rig_again.id, rig.id);
   EXPECT_EQ(again.find_item("Arm")->id, 0x40010000u);
   EXPECT_EQ(again.find_item("Arm")->parent_id, rig.id);
-  EXPECT_EQ(again.find_item("Key Light")->kind, host::ItemKind::Light);
+  EXPECT_EQ(again.find_item("Key Light")->kind, scene::ItemKind::Light);
   EXPECT_EQ(key_values(*rig_again.envelope("Rotation.H")), key_values(*rig.envelope("Rotation.H")));
-  EXPECT_EQ(rig_again.envelope("Rotation.H")->last()->time, host::frame_time(7, 24));
+  EXPECT_EQ(rig_again.envelope("Rotation.H")->last()->time, text::frame_time(7, 24));
   EXPECT_EQ(rig_again.envelope("Position.Y")->first()->value, 1e-300);
   ASSERT_EQ(again.selection().size(), 2u);
   EXPECT_EQ(again.selection()[0]->name, "Arm");
@@ -67,33 +67,34 @@ TEST(JsonSceneFile, WritesAndReadsBackTheSameScene) {
 
 TEST(JsonSceneFile, CarriesTheKeysOfARealSceneAcross) {
   LoadedLws loaded(read_file(scene_path("D01.seq_03_ride.lws")));
-  host::Scene again;
-  host::read_json_scene(host::write_json_scene(loaded.scene, "d01.json"), "d01.json", again);
+  scene::Scene again;
+  scene_files::read_json_scene(scene_files::write_json_scene(loaded.scene, "d01.json"), "d01.json", again);
   ASSERT_EQ(again.items().size(), loaded.scene.items().size());
   for (const auto &item : loaded.scene.items()) {
-    const host::Item *copy = again.find_item(item->name);
+    const scene::Item *copy = again.find_item(item->name);
     ASSERT_NE(copy, nullptr) << item->name;
     EXPECT_EQ(copy->parent_id, item->parent_id) << item->name;
-    for (int channel = 0; channel < host::kChannelCount; ++channel) {
-      const host::Envelope &original = item->channels[channel]->envelope;
-      const host::Envelope &read = copy->channels[channel]->envelope;
+    for (int channel = 0; channel < scene::kChannelCount; ++channel) {
+      const scene::Envelope &original = item->channels[channel]->envelope;
+      const scene::Envelope &read = copy->channels[channel]->envelope;
       ASSERT_EQ(read.size(), original.size()) << item->name << " " << channel;
-      for (const host::Key *a = original.first(), *b = read.first(); a != nullptr; a = a->next, b = b->next) {
+      for (const scene::Key *a = original.first(), *b = read.first(); a != nullptr;
+           a = a->next, b = b->next) {
         EXPECT_EQ(b->time, a->time);
         EXPECT_EQ(b->value, a->value);
       }
     }
   }
-  EXPECT_EQ(again.current_time(), host::frame_time(14, 30));
+  EXPECT_EQ(again.current_time(), text::frame_time(14, 30));
 }
 
 TEST(JsonSceneFile, SnapsRoundedTimesToWholeFrames) {
-  host::Scene scene;
-  host::read_json_scene(with_items("{\"name\": \"N\", \"kind\": \"null\", \"channels\": "
-                                   "{\"Rotation.P\": [[0, 0.1], [0.0333333, 0.2]]}}",
-                                   ", \"time\": 0.0333333"),
-                        "s.json", scene);
-  const double frame_one = host::frame_time(1, 30);
+  scene::Scene scene;
+  scene_files::read_json_scene(with_items("{\"name\": \"N\", \"kind\": \"null\", \"channels\": "
+                                          "{\"Rotation.P\": [[0, 0.1], [0.0333333, 0.2]]}}",
+                                          ", \"time\": 0.0333333"),
+                               "s.json", scene);
+  const double frame_one = text::frame_time(1, 30);
   EXPECT_EQ(scene.current_time(), frame_one);
   ASSERT_NE(scene.find_item("N")->envelope("Rotation.P")->find(frame_one), nullptr);
 }
@@ -132,7 +133,8 @@ TEST(JsonSceneFile, NamesThePathAndTheExpectedTypeOfWrongValues) {
       "string");
   expect_json_error(
       with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": [[0, 1, 2]]}}"),
-      "items[0].channels.Rotation.H[0]: expected a key [time in seconds, value] or [time, value, span type, p1, ..., p6], found an array of 3");
+      "items[0].channels.Rotation.H[0]: expected a key [time in seconds, value] or [time, value, span type, "
+      "p1, ..., p6], found an array of 3");
   expect_json_error(with_items("{\"name\": \"A\", \"kind\": \"null\", \"channels\": {\"Rotation.H\": "
                                "[[0.0333333, 1], [0.03333334, 2]]}}"),
                     "items[0].channels.Rotation.H[1]: a second key at the same time (or frame)");
@@ -153,7 +155,7 @@ TEST(JsonSceneFile, NamesThePathAndTheExpectedTypeOfWrongValues) {
 }
 
 TEST(JsonSceneFile, GivesTheLineOfASyntaxError) {
-  const host::SceneFileError error =
+  const scene_files::SceneFileError error =
       json_error("{\n  \"fps\": 30,\n  \"items\": [\n    {\"name\": \"A\",}\n  ]\n}\n");
   EXPECT_EQ(error.line(), 4);
   EXPECT_EQ(std::string(error.what()).rfind("bad.json:4: ", 0), 0u) << error.what();

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "scene_files/scene_file_error.h"
 #include "scene_file_fixtures.h"
+#include "scene_files/scene_file_error.h"
 
 namespace {
 
@@ -12,19 +12,19 @@ using namespace scene_file_fixtures;
 
 // Reads `text` as "bad.lws" and returns the error, failing the test when the
 // read succeeds.
-host::SceneFileError read_error(const std::string &text) {
-  host::Scene scene;
+scene_files::SceneFileError read_error(const std::string &text) {
+  scene::Scene scene;
   try {
-    host::LwsSceneFile::read(text, "bad.lws", scene);
-  } catch (const host::SceneFileError &error) {
+    scene_files::LwsSceneFile::read(text, "bad.lws", scene);
+  } catch (const scene_files::SceneFileError &error) {
     return error;
   }
   ADD_FAILURE() << "read succeeded:\n" << text;
-  return host::SceneFileError("", 0, "");
+  return scene_files::SceneFileError("", 0, "");
 }
 
 void expect_error(const std::string &text, int line, const std::string &part) {
-  const host::SceneFileError error = read_error(text);
+  const scene_files::SceneFileError error = read_error(text);
   EXPECT_EQ(error.file(), "bad.lws");
   EXPECT_EQ(error.line(), line) << error.what();
   EXPECT_NE(std::string(error.what()).find(part), std::string::npos) << error.what();

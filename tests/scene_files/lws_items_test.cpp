@@ -28,11 +28,11 @@ TEST(LwsSceneItems, NumbersVersionThreeItemsByKindInFileOrder) {
   LoadedLws loaded(text);
   const auto &items = loaded.scene.items();
   ASSERT_EQ(items.size(), 8u);
-  const std::vector<std::tuple<std::string, host::ItemKind, std::uint32_t>> expected = {
-      {"body.lwo", host::ItemKind::Object, 0x10000000u},     {"Hip", host::ItemKind::Bone, 0x40000000u},
-      {"Knee", host::ItemKind::Bone, 0x40010000u},           {"Sun", host::ItemKind::Light, 0x20000000u},
-      {"Target Null", host::ItemKind::Null, 0x10000001u},    {"Bone", host::ItemKind::Bone, 0x40000001u},
-      {"body.lwo (2)", host::ItemKind::Object, 0x10000002u}, {"Main", host::ItemKind::Camera, 0x30000000u}};
+  const std::vector<std::tuple<std::string, scene::ItemKind, std::uint32_t>> expected = {
+      {"body.lwo", scene::ItemKind::Object, 0x10000000u},     {"Hip", scene::ItemKind::Bone, 0x40000000u},
+      {"Knee", scene::ItemKind::Bone, 0x40010000u},           {"Sun", scene::ItemKind::Light, 0x20000000u},
+      {"Target Null", scene::ItemKind::Null, 0x10000001u},    {"Bone", scene::ItemKind::Bone, 0x40000001u},
+      {"body.lwo (2)", scene::ItemKind::Object, 0x10000002u}, {"Main", scene::ItemKind::Camera, 0x30000000u}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(items[i]->name, std::get<0>(expected[i])) << i;
     EXPECT_EQ(items[i]->kind, std::get<1>(expected[i])) << i;
@@ -40,8 +40,8 @@ TEST(LwsSceneItems, NumbersVersionThreeItemsByKindInFileOrder) {
   }
   EXPECT_EQ(loaded.item("Knee").parent_id, 0x40000000u);
   EXPECT_EQ(loaded.item("Main").parent_id, 0x10000001u);
-  EXPECT_EQ(loaded.envelope("Hip", host::kHeading).first()->value, 0.2);
-  EXPECT_EQ(loaded.envelope("Main", host::kHeading).first()->value, 0.4);
+  EXPECT_EQ(loaded.envelope("Hip", scene::kHeading).first()->value, 0.2);
+  EXPECT_EQ(loaded.envelope("Main", scene::kHeading).first()->value, 0.4);
   EXPECT_EQ(loaded.file.write(loaded.scene), text);
 }
 
@@ -59,7 +59,7 @@ TEST(LwsSceneItems, TakesIdsFromTheLinesInVersionsFourAndFive) {
     EXPECT_EQ(loaded.item("Pivot").parent_id, 0x10000003u);
     EXPECT_EQ(loaded.item("Key Light").id, 0x2000000au);
     EXPECT_EQ(loaded.item("Camera").parent_id, 0x10000007u);
-    EXPECT_EQ(loaded.envelope("Fin", host::kHeading).first()->value, 2.0);
+    EXPECT_EQ(loaded.envelope("Fin", scene::kHeading).first()->value, 2.0);
     EXPECT_EQ(loaded.file.version(), std::stoi(version));
     EXPECT_EQ(loaded.file.write(loaded.scene), text);
   }
@@ -70,7 +70,7 @@ TEST(LwsSceneItems, GivesItemsWithoutMotionNineEmptyChannelsThatAreNeverWritten)
   LoadedLws loaded(text);
   EXPECT_EQ(loaded.item("Still").channels.size(), 9u);
   EXPECT_EQ(loaded.file.items()[0].motion_line, -1);
-  loaded.envelope("Still", host::kHeading).create(0.0, 1.0);
+  loaded.envelope("Still", scene::kHeading).create(0.0, 1.0);
   std::vector<std::string> warnings;
   EXPECT_EQ(loaded.file.write(loaded.scene, &warnings), text);
   EXPECT_EQ(warnings.size(), 1u);

@@ -7,17 +7,17 @@
 #include <cctype>
 #include <cmath>
 
-#include "text/frame_time.h"
 #include "scene_file_fixtures.h"
+#include "text/frame_time.h"
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 
 using namespace scene_file_fixtures;
-using host::kBank;
-using host::kHeading;
-using host::kPitch;
+using scene::kBank;
+using scene::kHeading;
+using scene::kPitch;
 
 class RealScene : public testing::TestWithParam<std::string> {};
 
@@ -34,7 +34,7 @@ TEST_P(RealScene, EveryItemHasNineChannelsAndEveryMotionItsRotationChannels) {
   ASSERT_FALSE(loaded.file.items().empty());
   ASSERT_EQ(loaded.file.items().size(), loaded.scene.items().size());
   for (const auto &source : loaded.file.items()) {
-    const host::Item *item = loaded.scene.find_item(source.id);
+    const scene::Item *item = loaded.scene.find_item(source.id);
     ASSERT_NE(item, nullptr) << source.name;
     EXPECT_EQ(item->name, source.name);
     EXPECT_EQ(item->channels.size(), 9u) << source.name;
@@ -58,18 +58,18 @@ TEST(LwsSceneFile, ReadsTheTakeoffCameraRigOfM02) {
   LoadedLws loaded(read_file(scene_path("M02.seq_takeoff_02.lws")));
   EXPECT_EQ(loaded.file.version(), 3);
   EXPECT_EQ(loaded.scene.frames_per_second(), 30.0);
-  EXPECT_EQ(loaded.scene.current_time(), host::frame_time(87, 30));
+  EXPECT_EQ(loaded.scene.current_time(), text::frame_time(87, 30));
 
-  const host::Item &cam = loaded.item("Cam");
-  EXPECT_EQ(cam.kind, host::ItemKind::Null);
+  const scene::Item &cam = loaded.item("Cam");
+  EXPECT_EQ(cam.kind, scene::ItemKind::Null);
   EXPECT_EQ(cam.id, 0x10000003u);  // fourth object-kind item of the file
   EXPECT_EQ(key_values(loaded.envelope("Cam", kHeading)),
             (std::vector<double>{3.5709419, 2.3527682, 2.199209, -2.4466765}));
   EXPECT_EQ(key_values(loaded.envelope("Cam", kBank)),
             (std::vector<double>{-0.13962632, -0.14835207, -0.1570783, -0.1919823}));
 
-  const host::Item &camera = loaded.item("Camera");
-  EXPECT_EQ(camera.kind, host::ItemKind::Camera);
+  const scene::Item &camera = loaded.item("Camera");
+  EXPECT_EQ(camera.kind, scene::ItemKind::Camera);
   EXPECT_EQ(camera.id, 0x30000000u);
   EXPECT_EQ(camera.parent_id, cam.id);
   for (double heading : key_values(loaded.envelope("Camera", kHeading))) EXPECT_LT(heading, -kPi);
@@ -81,12 +81,12 @@ TEST(LwsSceneFile, ReadsTheTakeoffCameraRigOfM02) {
   EXPECT_FALSE(camera_source.channels[6].has_value());
   EXPECT_EQ(loaded.envelope("Camera", 6).size(), 0u);
 
-  const host::Key *second = loaded.envelope("Cam", kHeading).first()->next;
-  EXPECT_EQ(second->time, host::frame_time(28, 30));  // written as 0.93333334
-  const host::Envelope &heading = loaded.envelope("Cam", kHeading);
+  const scene::Key *second = loaded.envelope("Cam", kHeading).first()->next;
+  EXPECT_EQ(second->time, text::frame_time(28, 30));  // written as 0.93333334
+  const scene::Envelope &heading = loaded.envelope("Cam", kHeading);
   ASSERT_EQ(heading.origin(second), 1);
   const auto &source = *loaded.file.items()[3].channels[kHeading];
-  const host::KeyShape shape = loaded.file.key_shape(source, heading.origin(second));
+  const scene::KeyShape shape = loaded.file.key_shape(source, heading.origin(second));
   EXPECT_EQ(shape.span_type, 3);
   EXPECT_EQ(shape.params[3], -0.41652131);
   EXPECT_EQ(shape.params[4], -0.83304262);
@@ -108,9 +108,9 @@ TEST(LwsSceneFile, LeavesPlugInEnvelopesOfM01OutOfTheMotion) {
 
 TEST(LwsSceneFile, ReadsNamesParentsAndStaticLightsOfD01) {
   LoadedLws loaded(read_file(scene_path("D01.seq_03_ride.lws")));
-  EXPECT_EQ(loaded.item("mesh_resto.lwo (2)").kind, host::ItemKind::Null);
+  EXPECT_EQ(loaded.item("mesh_resto.lwo (2)").kind, scene::ItemKind::Null);
   EXPECT_EQ(loaded.item("mesh_lunette_resto.lwo").parent_id, loaded.item("mesh_resto.lwo").id);
-  EXPECT_EQ(loaded.item("bl").kind, host::ItemKind::Light);
+  EXPECT_EQ(loaded.item("bl").kind, scene::ItemKind::Light);
   EXPECT_EQ(loaded.item("bl").id, 0x20000001u);
   EXPECT_EQ(key_values(loaded.envelope("bl", kHeading)), (std::vector<double>{3.6110861}));
   // The 17-key envelope after "MorphAmount (envelope)" belongs to no channel.
@@ -132,14 +132,14 @@ TEST(LwsSceneFile, ReadsQuickDrawWithItsForwardParentReferences) {
   const std::string text = read_file(scene_path("QuickDraw_v.2.2.lws"));
   ASSERT_EQ(text.find('\r'), std::string::npos);
   LoadedLws loaded(text);
-  const host::Item &master = loaded.item("Quick Draw == HANDLE == MASTER");
+  const scene::Item &master = loaded.item("Quick Draw == HANDLE == MASTER");
   EXPECT_EQ(master.id, 0x1000000eu);
   EXPECT_EQ(loaded.item("QuickDraw--Chasis.lwo").parent_id, master.id);  // declared before its parent
   EXPECT_EQ(loaded.item("QuickDraw--Arm-Tip.lwo").parent_id, loaded.item("QuickDraw--Arm-ForeArm.lwo").id);
 
   std::vector<double> pitch_ends;
   for (const auto &item : loaded.scene.items()) {
-    const host::Envelope &pitch = *item->envelope("Rotation.P");
+    const scene::Envelope &pitch = *item->envelope("Rotation.P");
     if (pitch.size() == 2 && pitch.last()->value != 0.0) pitch_ends.push_back(pitch.last()->value);
   }
   EXPECT_EQ(pitch_ends.size(), 7u);

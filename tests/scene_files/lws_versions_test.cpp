@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "scene_files/scene_file_error.h"
 #include "scene_file_fixtures.h"
+#include "scene_files/scene_file_error.h"
 
 namespace {
 
@@ -28,10 +28,10 @@ std::string small_scene_of_version(int version,
 }
 
 std::string read_error(const std::string &text) {
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    host::LwsSceneFile::read(text, "new.lws", scene);
-  } catch (const host::SceneFileError &error) {
+    scene_files::LwsSceneFile::read(text, "new.lws", scene);
+  } catch (const scene_files::SceneFileError &error) {
     return error.what();
   }
   return "read succeeded";

@@ -4,16 +4,16 @@
 
 #include <cmath>
 
+#include "scene_file_fixtures.h"
+#include "scene_files/scene_file_error.h"
 #include "text/frame_time.h"
 #include "text/number_text.h"
-#include "scene_files/scene_file_error.h"
 #include "text/text_lines.h"
-#include "scene_file_fixtures.h"
 
 namespace {
 
 using namespace scene_file_fixtures;
-using host::kHeading;
+using scene::kHeading;
 
 constexpr double kTwoPi = 6.283185307179586;
 
@@ -33,21 +33,21 @@ std::vector<std::tuple<std::size_t, std::string, std::string>> changed_lines(con
 
 std::vector<std::string> words(const std::string &line) {
   std::vector<std::string> out;
-  for (const auto &token : host::split_tokens(line)) out.emplace_back(token.text);
+  for (const auto &token : text::split_tokens(line)) out.emplace_back(token.text);
   return out;
 }
 
 class M02Scene : public testing::Test {
  protected:
   M02Scene() : text(read_file(scene_path("M02.seq_takeoff_02.lws"))), loaded(text) {}
-  host::Envelope &cam_heading() { return loaded.envelope("Cam", kHeading); }
+  scene::Envelope &cam_heading() { return loaded.envelope("Cam", kHeading); }
 
   std::string text;
   LoadedLws loaded;
 };
 
 TEST_F(M02Scene, AChangedValueRewritesOnlyThatValueWord) {
-  host::Key *last = cam_heading().last();
+  scene::Key *last = cam_heading().last();
   const double turned = last->value + kTwoPi;  // -2.4466765 + 2 pi: the same heading
   last->value = turned;
   const std::string written = loaded.file.write(loaded.scene);
@@ -66,7 +66,7 @@ TEST_F(M02Scene, AChangedValueRewritesOnlyThatValueWord) {
     }
   }
   double read_back = 0.0;
-  ASSERT_TRUE(host::parse_double_token(new_words[1], read_back));
+  ASSERT_TRUE(text::parse_double_token(new_words[1], read_back));
   EXPECT_EQ(read_back, turned);
   EXPECT_EQ(after.find("  Key "), 0u);
 
@@ -75,13 +75,14 @@ TEST_F(M02Scene, AChangedValueRewritesOnlyThatValueWord) {
 }
 
 TEST_F(M02Scene, AValueSetToWhatItWasIsNotRewritten) {
-  for (host::Key *key = cam_heading().first(); key != nullptr; key = key->next) key->value = key->value + 0.0;
+  for (scene::Key *key = cam_heading().first(); key != nullptr; key = key->next)
+    key->value = key->value + 0.0;
   EXPECT_EQ(loaded.file.write(loaded.scene), text);
 }
 
 TEST_F(M02Scene, ANewKeyGetsALineInTimeOrderShapedLikeTheSpanItSplits) {
-  const double time = host::frame_time(60, 30);  // between the keys at 0.93 s and 2.8 s
-  host::Key *added = cam_heading().create(time, 2.25);
+  const double time = text::frame_time(60, 30);  // between the keys at 0.93 s and 2.8 s
+  scene::Key *added = cam_heading().create(time, 2.25);
   ASSERT_EQ(cam_heading().origin(added), -1);
   const std::string written = loaded.file.write(loaded.scene);
 
@@ -113,7 +114,7 @@ TEST_F(M02Scene, ANewKeyGetsALineInTimeOrderShapedLikeTheSpanItSplits) {
 }
 
 TEST_F(M02Scene, AValueMovedOnlyByRoundingKeepsItsText) {
-  host::Key *first = cam_heading().first();
+  scene::Key *first = cam_heading().first();
   first->value = std::nextafter(std::nextafter(first->value, 10.0), 10.0);  // what a sine round trip leaves
   EXPECT_EQ(loaded.file.write(loaded.scene), text);
   first->value = 3.5709419 + 1e-10;  // a real change, however small
@@ -121,18 +122,18 @@ TEST_F(M02Scene, AValueMovedOnlyByRoundingKeepsItsText) {
 }
 
 TEST_F(M02Scene, NewKeyTimesOnAFrameAreWrittenAsLightWaveWritesThem) {
-  cam_heading().create(host::frame_time(70, 30), 2.25);  // 2.3333333333333335 s
+  cam_heading().create(text::frame_time(70, 30), 2.25);  // 2.3333333333333335 s
   cam_heading().create(1.234567891, 2.2);                // between frames: exact
   const std::string written = loaded.file.write(loaded.scene);
   EXPECT_NE(written.find("  Key 2.25 2.3333333 3 "), std::string::npos);
   EXPECT_NE(written.find("  Key 2.2 1.234567891 3 "), std::string::npos);
   LoadedLws again(written);
-  EXPECT_NE(again.envelope("Cam", kHeading).find(host::frame_time(70, 30)), nullptr);
+  EXPECT_NE(again.envelope("Cam", kHeading).find(text::frame_time(70, 30)), nullptr);
   EXPECT_NE(again.envelope("Cam", kHeading).find(1.234567891), nullptr);
 }
 
 TEST_F(M02Scene, ANewLastKeyTakesTheShapeOfTheKeyBeforeIt) {
-  cam_heading().create(host::frame_time(150, 30), -2.5);
+  cam_heading().create(text::frame_time(150, 30), -2.5);
   const std::string written = loaded.file.write(loaded.scene);
   EXPECT_NE(written.find("  Key -2.4466765 4.6666665 0 0 0 0 -4.6451941 0 0\r\n"
                          "  Key -2.5 5 0 0 0 0 -4.6451941 0 0\r\n"
@@ -154,7 +155,7 @@ TEST_F(M02Scene, ADeletedKeyLosesItsLineAndTheCountFollows) {
 
 TEST_F(M02Scene, AKeyMadeAfterADeletionIsNewNotTheDeletedOne) {
   ASSERT_TRUE(cam_heading().destroy(cam_heading().first()->next));
-  host::Key *added = cam_heading().create(host::frame_time(100, 30), 1.5);
+  scene::Key *added = cam_heading().create(text::frame_time(100, 30), 1.5);
   EXPECT_EQ(cam_heading().origin(added), -1);
   LoadedLws again(loaded.file.write(loaded.scene));
   EXPECT_EQ(key_values(again.envelope("Cam", kHeading)),
@@ -162,7 +163,7 @@ TEST_F(M02Scene, AKeyMadeAfterADeletionIsNewNotTheDeletedOne) {
 }
 
 TEST_F(M02Scene, AKeyMadeAndDeletedAgainLeavesTheFileAsItWas) {
-  host::Key *temporary = cam_heading().create(host::frame_time(87, 30), 0.0);
+  scene::Key *temporary = cam_heading().create(text::frame_time(87, 30), 0.0);
   cam_heading().destroy(temporary);
   EXPECT_EQ(loaded.file.write(loaded.scene), text);
 }
@@ -177,13 +178,13 @@ TEST_F(M02Scene, KeysOnAChannelTheFileLacksAreReportedAndNotWritten) {
 
 TEST_F(M02Scene, AValueThatIsNotFiniteIsRefused) {
   cam_heading().first()->value = std::nan("");
-  EXPECT_THROW(loaded.file.write(loaded.scene), host::SceneFileError);
+  EXPECT_THROW(loaded.file.write(loaded.scene), scene_files::SceneFileError);
 }
 
 TEST(LwsSceneFile, AKeyAddedToAnEnvelopeListedWithoutKeysIsIndentedLikeItsCount) {
   const std::string text = small_scene("", 1);  // "1" and no key line, as some exporters write
   LoadedLws loaded(text);
-  host::Envelope &heading = loaded.envelope("Spinner", kHeading);
+  scene::Envelope &heading = loaded.envelope("Spinner", kHeading);
   ASSERT_EQ(heading.size(), 0u);
   heading.create(0.5, 1.25);
   const std::string written = loaded.file.write(loaded.scene);
@@ -216,33 +217,33 @@ TEST(NumberText, ShortestTextReadsBackTheSameDouble) {
   const double samples[] = {0.0,    -0.0,  0.5,   1.0 / 3.0, -2.4466765 + kTwoPi, 3.5709419,  1e-300,
                             5e-324, 1e300, -1e-7, kTwoPi,    0.1 + 0.2,           123456789.0};
   for (double value : samples) {
-    const std::string text = host::shortest_double_text(value);
+    const std::string text = text::shortest_double_text(value);
     double back = 1.0;
-    ASSERT_TRUE(host::parse_double_token(text, back)) << text;
+    ASSERT_TRUE(text::parse_double_token(text, back)) << text;
     EXPECT_EQ(back, value) << text;
     EXPECT_EQ(std::signbit(back), std::signbit(value)) << text;
   }
-  EXPECT_EQ(host::shortest_double_text(0.5), "0.5");
-  EXPECT_EQ(host::shortest_double_text(3.5709419), "3.5709419");
-  EXPECT_EQ(host::shortest_double_text(1e-300), "1e-300");
+  EXPECT_EQ(text::shortest_double_text(0.5), "0.5");
+  EXPECT_EQ(text::shortest_double_text(3.5709419), "3.5709419");
+  EXPECT_EQ(text::shortest_double_text(1e-300), "1e-300");
 }
 
 TEST(NumberText, ParsesOnlyWholeFiniteNumbers) {
   double value = 7.0;
-  EXPECT_TRUE(host::parse_double_token("2.3840676e-007", value));
+  EXPECT_TRUE(text::parse_double_token("2.3840676e-007", value));
   EXPECT_EQ(value, 2.3840676e-7);
-  EXPECT_TRUE(host::parse_double_token("+1.5", value));
+  EXPECT_TRUE(text::parse_double_token("+1.5", value));
   EXPECT_EQ(value, 1.5);
   value = 7.0;
   for (const char *bad : {"", "1.0x", "nan", "inf", "-", "1 ", " 1", "++1", "1e999"}) {
-    EXPECT_FALSE(host::parse_double_token(bad, value)) << bad;
+    EXPECT_FALSE(text::parse_double_token(bad, value)) << bad;
   }
   EXPECT_EQ(value, 7.0);
   std::uint32_t id = 0;
-  EXPECT_TRUE(host::parse_hex_id_token("1000000e", id));
+  EXPECT_TRUE(text::parse_hex_id_token("1000000e", id));
   EXPECT_EQ(id, 0x1000000eu);
-  EXPECT_FALSE(host::parse_hex_id_token("100000000", id));
-  EXPECT_FALSE(host::parse_hex_id_token("0x10", id));
+  EXPECT_FALSE(text::parse_hex_id_token("100000000", id));
+  EXPECT_FALSE(text::parse_hex_id_token("0x10", id));
 }
 
 }  // namespace

@@ -20,9 +20,9 @@ std::string one_item(const std::string &order_field) {
          ", \"channels\": {\"Rotation.H\": [[0, 0.5]]}}]}";
 }
 
-std::string read_and_write(const std::string &text, host::Scene &scene) {
-  host::read_json_scene(text, "in.json", scene);
-  return host::write_json_scene(scene, "out.json");
+std::string read_and_write(const std::string &text, scene::Scene &scene) {
+  scene_files::read_json_scene(text, "in.json", scene);
+  return scene_files::write_json_scene(scene, "out.json");
 }
 
 TEST(JsonRotationOrder, EveryOrderRoundTripsAsItWasWritten) {
@@ -32,11 +32,11 @@ TEST(JsonRotationOrder, EveryOrderRoundTripsAsItWasWritten) {
                    [](char c) { return static_cast<char>(c - 'A' + 'a'); });
     const std::string mixed = std::string(1, lower[0]) + letters[1] + lower[2];
     for (const std::string &given : {std::string(letters), lower, mixed}) {
-      host::Scene scene;
+      scene::Scene scene;
       const std::string written = read_and_write(one_item(", \"rotation_order\": \"" + given + "\""), scene);
       EXPECT_EQ(scene.items()[0]->rotation_order, *KeyFrame::rotation_order_from_letters(letters));
       EXPECT_NE(written.find("\"rotation_order\": \"" + given + "\""), std::string::npos) << written;
-      host::Scene again;
+      scene::Scene again;
       EXPECT_EQ(read_and_write(written, again), written);
       EXPECT_EQ(again.items()[0]->rotation_order, scene.items()[0]->rotation_order);
     }
@@ -44,38 +44,39 @@ TEST(JsonRotationOrder, EveryOrderRoundTripsAsItWasWritten) {
 }
 
 TEST(JsonRotationOrder, IsWrittenOnlyWhereGivenOrNotHpb) {
-  host::Scene scene;
+  scene::Scene scene;
   EXPECT_EQ(read_and_write(one_item(""), scene).find("rotation_order"), std::string::npos);
   EXPECT_EQ(scene.items()[0]->rotation_order, KeyFrame::RotationOrder::kHPB);
 
   // Set in the scene (a command, a test) without text of its own.
-  host::Scene made;
+  scene::Scene made;
   made.add_item("Rig").rotation_order = KeyFrame::RotationOrder::kBPH;
-  EXPECT_NE(host::write_json_scene(made, "out.json").find("\"rotation_order\": \"BPH\""), std::string::npos);
+  EXPECT_NE(scene_files::write_json_scene(made, "out.json").find("\"rotation_order\": \"BPH\""),
+            std::string::npos);
   // Changed after reading: the text read no longer says it.
-  host::Scene changed;
-  host::read_json_scene(one_item(", \"rotation_order\": \"phb\""), "in.json", changed);
+  scene::Scene changed;
+  scene_files::read_json_scene(one_item(", \"rotation_order\": \"phb\""), "in.json", changed);
   changed.items()[0]->rotation_order = KeyFrame::RotationOrder::kHBP;
-  EXPECT_NE(host::write_json_scene(changed, "out.json").find("\"rotation_order\": \"HBP\""),
+  EXPECT_NE(scene_files::write_json_scene(changed, "out.json").find("\"rotation_order\": \"HBP\""),
             std::string::npos);
 }
 
 TEST(JsonRotationOrder, AnythingButTheSixLetterTriplesIsAnErrorNamingTheItem) {
   for (const std::string bad : {"\"XYZ\"", "\"HPBB\"", "\"HHB\"", "\"\"", "3", "null", "\"H-P-B\""}) {
-    host::Scene scene;
+    scene::Scene scene;
     try {
-      host::read_json_scene(one_item(", \"rotation_order\": " + bad), "bad.json", scene);
+      scene_files::read_json_scene(one_item(", \"rotation_order\": " + bad), "bad.json", scene);
       ADD_FAILURE() << bad << " was read";
-    } catch (const host::SceneFileError &error) {
+    } catch (const scene_files::SceneFileError &error) {
       const std::string what = error.what();
       EXPECT_EQ(what.rfind("bad.json: items[0].rotation_order: ", 0), 0u) << what;
       EXPECT_NE(what.find("rotation order"), std::string::npos) << what;
     }
   }
-  host::Scene scene;
+  scene::Scene scene;
   try {
-    host::read_json_scene(one_item(", \"rotation_order\": \"XYZ\""), "bad.json", scene);
-  } catch (const host::SceneFileError &error) {
+    scene_files::read_json_scene(one_item(", \"rotation_order\": \"XYZ\""), "bad.json", scene);
+  } catch (const scene_files::SceneFileError &error) {
     EXPECT_EQ(
         std::string(error.what()),
         "bad.json: items[0].rotation_order: item 'Rig': expected a rotation order, one of HPB, HBP, PHB, "
@@ -95,7 +96,7 @@ std::string m02_with(const std::string &line, int after) {
 
 constexpr int kCamDeclaration = 219;  // "AddNullObject Cam"
 
-const host::LwsSceneFile::ItemSource &source_of(const LoadedLws &loaded, const std::string &name) {
+const scene_files::LwsSceneFile::ItemSource &source_of(const LoadedLws &loaded, const std::string &name) {
   for (const auto &source : loaded.file.items()) {
     if (source.name == name) return source;
   }
@@ -108,18 +109,18 @@ TEST(LwsRotationOrder, ALineNamingAnOrderHoldsItsItemAndTheWriterKeepsItsLines) 
   const auto &cam = source_of(loaded, "Cam");
   EXPECT_EQ(cam.order_line, kCamDeclaration);  // 0-based: the line after the declaration
   EXPECT_EQ(source_of(loaded, "Camera").order_line, -1);
-  EXPECT_EQ(host::held_item_message(loaded.file, cam),
+  EXPECT_EQ(scene_files::held_item_message(loaded.file, cam),
             "shot.lws:220: 'Cam' is kept as it was: 'RotationOrder 4' names a rotation order, which tavorix "
             "cannot read from a .lws file; none of its keys is rewritten");
 
   // Whatever the scene now holds for the held item, its lines stay; the
   // others' changes are written.
-  host::Envelope &heading = loaded.envelope("Cam", host::kHeading);
+  scene::Envelope &heading = loaded.envelope("Cam", scene::kHeading);
   heading.last()->value = 1.0;
   heading.create(1.5, 0.25);
-  loaded.envelope("Cam", host::kPitch).create(2.0, 0.1);
+  loaded.envelope("Cam", scene::kPitch).create(2.0, 0.1);
   EXPECT_EQ(loaded.file.write(loaded.scene), text);
-  host::Envelope &camera = loaded.envelope("Camera", host::kBank);
+  scene::Envelope &camera = loaded.envelope("Camera", scene::kBank);
   camera.first()->value = 0.5;
   EXPECT_NE(loaded.file.write(loaded.scene), text);
 }

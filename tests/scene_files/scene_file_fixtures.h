@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "scene_files/lws_scene_file.h"
 #include "scene/scene.h"
+#include "scene_files/lws_scene_file.h"
 
 namespace scene_file_fixtures {
 
@@ -33,25 +33,26 @@ inline std::string read_file(const std::string &path) {
 // A scene read from .lws text, with what is needed to write it back.
 struct LoadedLws {
   explicit LoadedLws(const std::string &text, const std::string &name = "test.lws")
-      : file(host::LwsSceneFile::read(text, name, scene)) {}
+      : file(scene_files::LwsSceneFile::read(text, name, scene)) {}
 
-  host::Item &item(const std::string &name) const {
-    host::Item *found = scene.find_item(name);
+  scene::Item &item(const std::string &name) const {
+    scene::Item *found = scene.find_item(name);
     if (found == nullptr) throw std::runtime_error("no item " + name);
     return *found;
   }
-  host::Envelope &envelope(const std::string &item_name, int channel) const {
-    return *item(item_name).envelope(host::kChannelNames[channel]);
+  scene::Envelope &envelope(const std::string &item_name, int channel) const {
+    return *item(item_name).envelope(scene::kChannelNames[channel]);
   }
 
-  host::Scene scene;
-  host::LwsSceneFile file;
+  scene::Scene scene;
+  scene_files::LwsSceneFile file;
 };
 
 // The values of an envelope's keys in time order.
-inline std::vector<double> key_values(const host::Envelope &envelope) {
+inline std::vector<double> key_values(const scene::Envelope &envelope) {
   std::vector<double> values;
-  for (const host::Key *key = envelope.first(); key != nullptr; key = key->next) values.push_back(key->value);
+  for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next)
+    values.push_back(key->value);
   return values;
 }
 

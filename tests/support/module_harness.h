@@ -21,21 +21,21 @@ inline std::string module_path() {
 
 // The module file loaded into a fresh stand-in host.
 struct ModuleHarness {
-  ModuleHarness() : module(host::LoadedModule::load(module_path())) {}
+  ModuleHarness() : module(loader::LoadedModule::load(module_path())) {}
 
   // Runs a "LayoutGeneric" server by name and returns its result code.
-  int run(const std::string &server) { return host::run_generic(*module, host, server); }
+  int run(const std::string &server) { return loader::run_generic(*module, host, server); }
 
   host::Host host;
-  std::unique_ptr<host::LoadedModule> module;
+  std::unique_ptr<loader::LoadedModule> module;
 };
 
 // A test with the module loaded into a fresh host, and items added to the
 // selection as they are made.
 struct ModuleTest : ::testing::Test {
-  host::Scene &scene() { return m.host.scene(); }
-  host::Item &selected_item(const std::string &name) {
-    host::Item &item = scene().add_item(name);
+  scene::Scene &scene() { return m.host.scene(); }
+  scene::Item &selected_item(const std::string &name) {
+    scene::Item &item = scene().add_item(name);
     scene().add_to_selection(&item);
     return item;
   }

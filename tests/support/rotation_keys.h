@@ -3,13 +3,13 @@
 #include <cmath>
 #include <optional>
 
-#include "scene/scene.h"
 #include "rotation/angle_triple.h"
+#include "scene/scene.h"
 
 namespace testing_support {
 
 // Keys all three rotation channels of `item` at `time`.
-inline void set_rotation_key(host::Item &item, double time, const KeyFrame::AngleTriple &a) {
+inline void set_rotation_key(scene::Item &item, double time, const KeyFrame::AngleTriple &a) {
   item.envelope("Rotation.H")->create(time, a.heading);
   item.envelope("Rotation.P")->create(time, a.pitch);
   item.envelope("Rotation.B")->create(time, a.bank);
@@ -17,10 +17,10 @@ inline void set_rotation_key(host::Item &item, double time, const KeyFrame::Angl
 
 // The rotation keys of `item` at exactly `time`, or nothing when a channel has
 // no key there.
-inline std::optional<KeyFrame::AngleTriple> rotation_key(const host::Item &item, double time) {
-  const host::Key *h = item.envelope("Rotation.H")->find(time);
-  const host::Key *p = item.envelope("Rotation.P")->find(time);
-  const host::Key *b = item.envelope("Rotation.B")->find(time);
+inline std::optional<KeyFrame::AngleTriple> rotation_key(const scene::Item &item, double time) {
+  const scene::Key *h = item.envelope("Rotation.H")->find(time);
+  const scene::Key *p = item.envelope("Rotation.P")->find(time);
+  const scene::Key *b = item.envelope("Rotation.B")->find(time);
   if (h == nullptr || p == nullptr || b == nullptr) return std::nullopt;
   return KeyFrame::AngleTriple{h->value, p->value, b->value};
 }
