@@ -16,6 +16,7 @@
 #include "cli/session/fix_run.h"
 #include "cli/session/key_missing.h"
 #include "cli/session/module_session.h"
+#include "cli/session/scene_session.h"
 #include "motion/spins.h"
 
 namespace cli::commands {
@@ -34,31 +35,29 @@ struct CheckOptions {
 // or with several scenes one line).
 report::CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
                                   loader::LoadedModule &module, bool one_line, std::ostream &out) {
-  host::Host host;
-  session::set_host_output(host, true);  // the module's progress and messages are not the report
-  apply_motion_options(host, options.motion);
-  scene::Scene &scene = host.scene();
-  const files::SceneDocument document = files::SceneDocument::load(scene_path, scene);
-  if (!options.module.quiet) document.print_notes(std::cerr);
-  const std::vector<files::HeldItem> held = held_items(document, scene);
-  const std::vector<scene::Item *> items =
-      without_held(choose_items(scene, options.items, options::DefaultChoice::kAllItems, scene_path), held);
+  // The module's progress and messages are not the report.
+  session::SceneSession session(scene_path, options.motion, true);
+  host::Host &host = session.host();
+  if (!options.module.quiet) session.document().print_notes(std::cerr);
+  session.choose_items(options.items, options::DefaultChoice::kAllItems);
+  const std::vector<files::HeldItem> &held = session.held();
+  const std::vector<scene::Item *> &items = session.items();
   std::optional<session::KeyMissingReport> key_missing;
   if (options.motion.key_missing) key_missing = session::add_missing_rotation_keys(host, items);
   if (one_line) {
     const session::FixRun run =
-        run_fix(host, module, "Tavorix:Scan", items, options.anchor, session::Repeat::until_settled);
+        session.run_module(module, "Tavorix:Scan", options.anchor, session::Repeat::until_settled);
     report::CheckFindings findings = report::count_flips(run);
     findings.held_items = held.size();
     print_check_line(out, scene_path, findings);
     print_held_items(out, held, "  ", "not checked");
     return findings;
   }
-  const double fps = scene.frames_per_second();
+  const double fps = session.frames_per_second();
   motion::RunSpins spins;
   spins.before = motion::find_spins(items, fps, host.hermite_tangents());
   const session::FixRun run =
-      run_fix(host, module, "Tavorix:Scan", items, options.anchor, session::Repeat::until_settled);
+      session.run_module(module, "Tavorix:Scan", options.anchor, session::Repeat::until_settled);
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
   if (key_missing) print_key_missing(out, *key_missing, fps);
   report::CheckFindings findings = report::print_check_report(out, scene_path, fps, run, spins);

@@ -56,7 +56,7 @@ int run_demo(const DemoOptions &options) {
       run_fix(host, *module, "Tavorix:Scan", items, false, session::Repeat::until_settled);
   motions.after = report::sample_motions(items, fps, host.hermite_tangents());
   batch.add(plot, report::render_rotation_plot("tavorix demo: rotation before and after Tavorix:Scan",
-                                               report::moving_panels(run.before, run.after, &motions), fps));
+                                               report::moving_panels(run, &motions), fps));
   batch.commit();
 
   if (!options.module.quiet) {
@@ -64,7 +64,7 @@ int run_demo(const DemoOptions &options) {
         plot.standard_output() || (saved_scene && saved_scene->standard_output()) ? std::cerr : std::cout;
     out << "tavorix demo: Tavorix:Scan on the built-in scene (" << items.size()
         << " items, keys every 4 frames, " << scene.frames_per_second() << " fps)\n";
-    report::print_fix_totals(out, report::print_fix_summary(out, run.before, run.after, nullptr, true));
+    report::print_fix_totals(out, report::print_fix_summary(out, run, nullptr, true));
     if (saved_scene && !saved_scene->standard_output())
       out << "scene (before the scan) written to " << saved_scene->shown() << '\n';
     if (!plot.standard_output()) out << "plot written to " << plot.shown() << '\n';

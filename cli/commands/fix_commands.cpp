@@ -20,6 +20,7 @@
 #include "cli/session/fix_run.h"
 #include "cli/session/key_missing.h"
 #include "cli/session/module_session.h"
+#include "cli/session/scene_session.h"
 #include "motion/spins.h"
 
 namespace cli::commands {
@@ -94,29 +95,23 @@ const FixCommand kSuperior = {
 int fix_scene(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
               loader::LoadedModule *loaded_module) {
   const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, scene_path);
-  host::Host host;
-  session::set_host_output(host, options.module.quiet);
-  options::apply_motion_options(host, options.motion);
-  scene::Scene &scene = host.scene();
-  const files::SceneDocument document = files::SceneDocument::load(scene_path, scene);
+  session::SceneSession session(scene_path, options.motion, options.module.quiet);
+  host::Host &host = session.host();
+  const files::SceneDocument &document = session.document();
   outputs.check_document(document);
   if (!options.module.quiet) document.print_notes(std::cerr);
-  // Items whose order cannot be read are never given to the module.
-  const std::vector<files::HeldItem> held = files::held_items(document, scene);
-  const std::vector<scene::Item *> items =
-      files::without_held(options::choose_items(scene, options.items,
-                                                command.is_scan ? options::DefaultChoice::kAllItems
-                                                                : options::DefaultChoice::kSceneSelection,
-                                                scene_path),
-                          held);
-  options::apply_time(scene, options.time);
+  session.choose_items(options.items, command.is_scan ? options::DefaultChoice::kAllItems
+                                                      : options::DefaultChoice::kSceneSelection);
+  const std::vector<scene::Item *> &items = session.items();
+  const std::vector<files::HeldItem> &held = session.held();
+  options::apply_time(session.scene(), options.time);
 
   std::unique_ptr<loader::LoadedModule> own_module;
   if (loaded_module == nullptr) {
     own_module = session::load_module(options.module.module_path);
     loaded_module = own_module.get();
   }
-  const double fps = scene.frames_per_second();
+  const double fps = session.frames_per_second();
   motion::RunSpins spins;
   spins.before = motion::find_spins(items, fps, host.hermite_tangents());
   report::PlotMotions motions;
@@ -124,8 +119,8 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   std::optional<session::KeyMissingReport> key_missing;
   if (options.motion.key_missing) key_missing = session::add_missing_rotation_keys(host, items);
   const session::FixRun run =
-      run_fix(host, *loaded_module, command.server, items, options.anchor,
-              command.is_scan ? session::Repeat::until_settled : session::Repeat::once);
+      session.run_module(*loaded_module, command.server, options.anchor,
+                         command.is_scan ? session::Repeat::until_settled : session::Repeat::once);
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
 
   std::ostringstream discarded;
@@ -135,7 +130,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   report << command.name << " " << scene_path << ": " << items.size()
          << (items.size() == 1 ? " item" : " items") << "\n";
   if (key_missing) session::print_key_missing(report, *key_missing, fps);
-  report::print_fix_totals(report, report::print_fix_summary(report, run.before, run.after, &spins));
+  report::print_fix_totals(report, report::print_fix_summary(report, run, &spins));
   if (run.reflected_slopes != 0) {
     // The middle letter's channel of each item's order: pitch in H-P-B.
     const char *which = run.reflected_not_pitch == 0 ? " pitch key" : " middle-channel key";
@@ -154,37 +149,32 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     const std::string title =
         std::string(command.name) + " " + files::base_name(scene_path) + ": rotation before and after";
     motions.after = report::sample_motions(items, fps, host.hermite_tangents());
-    svg = report::render_rotation_plot(title, report::moving_panels(run.before, run.after, &motions), fps);
+    svg = report::render_rotation_plot(title, report::moving_panels(run, &motions), fps);
   }
-  outputs.write(document, scene, svg, options.module.quiet, report);
-  return held.empty() ? options::kExitOk : options::kExitBadInput;
+  outputs.write(document, session.scene(), svg, options.module.quiet, report);
+  return session.exit_code();
 }
 
 // One scene among several: one line.
 int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
                           loader::LoadedModule &module) {
   const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, scene_path);
-  host::Host host;
-  session::set_host_output(host, true);
-  options::apply_motion_options(host, options.motion);
-  scene::Scene &scene = host.scene();
-  const files::SceneDocument document = files::SceneDocument::load(scene_path, scene);
-  if (!options.module.quiet) document.print_notes(std::cerr);
-  const std::vector<files::HeldItem> held = files::held_items(document, scene);
-  const std::vector<scene::Item *> items = files::without_held(
-      options::choose_items(scene, options.items, options::DefaultChoice::kAllItems, scene_path), held);
-  if (options.motion.key_missing) session::add_missing_rotation_keys(host, items);
+  session::SceneSession session(scene_path, options.motion, true);
+  if (!options.module.quiet) session.document().print_notes(std::cerr);
+  session.choose_items(options.items, options::DefaultChoice::kAllItems);
+  const std::vector<files::HeldItem> &held = session.held();
+  if (options.motion.key_missing) session::add_missing_rotation_keys(session.host(), session.items());
   const session::FixRun run =
-      run_fix(host, module, command.server, items, options.anchor, session::Repeat::until_settled);
+      session.run_module(module, command.server, options.anchor, session::Repeat::until_settled);
   std::ostringstream said;
-  outputs.write(document, scene, std::string(), false, said);
-  const int code = held.empty() ? options::kExitOk : options::kExitBadInput;
+  outputs.write(session.document(), session.scene(), std::string(), false, said);
+  const int code = session.exit_code();
   if (options.module.quiet) {
     files::print_held_items(std::cerr, held, "tavorix: ");
     return code;
   }
   std::cout << scene_path << ": ";
-  report::print_fix_totals(std::cout, report::count_fix_totals(run.before, run.after));
+  report::print_fix_totals(std::cout, report::count_fix_totals(run));
   if (const report::ModifiedCount modified = report::count_modified_channels(run.before);
       modified.channels != 0)
     std::cout << "  " << report::modified_count_text(modified) << " (worked on the keys)\n";

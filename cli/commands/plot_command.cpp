@@ -16,6 +16,7 @@
 #include "cli/report/svg_plot.h"
 #include "cli/session/fix_run.h"
 #include "cli/session/module_session.h"
+#include "cli/session/scene_session.h"
 
 namespace cli::commands {
 namespace {
@@ -43,36 +44,27 @@ int run_plot(const PlotOptions &options) {
   if (!target.standard_output() && files::same_file(target.file, options.scene_path))
     throw options::bad_input(path + ": this is the scene; name another file for the plot");
 
-  host::Host host;
-  session::set_host_output(host, options.module.quiet);
-  options::apply_motion_options(host, options.motion);
-  scene::Scene &scene = host.scene();
-  const files::SceneDocument document = files::SceneDocument::load(options.scene_path, scene);
-  if (!options.module.quiet) document.print_notes(std::cerr);
+  session::SceneSession session(options.scene_path, options.motion, options.module.quiet);
+  host::Host &host = session.host();
+  if (!options.module.quiet) session.document().print_notes(std::cerr);
   // An item whose order cannot be read is not drawn: its orientation is not known.
-  const std::vector<files::HeldItem> held = files::held_items(document, scene);
-  const std::vector<scene::Item *> items = files::without_held(
-      options::choose_items(scene, options.items, options::DefaultChoice::kAllItems, options.scene_path),
-      held);
+  session.choose_items(options.items, options::DefaultChoice::kAllItems);
+  const std::vector<files::HeldItem> &held = session.held();
+  const std::vector<scene::Item *> &items = session.items();
   const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
-  const double fps = scene.frames_per_second();
+  const double fps = session.frames_per_second();
   report::PlotMotions motions;
   motions.before = report::sample_motions(items, fps, host.hermite_tangents());
   const session::FixRun run =
-      run_fix(host, *module, "Tavorix:Scan", items, options.anchor, session::Repeat::until_settled);
+      session.run_module(*module, "Tavorix:Scan", options.anchor, session::Repeat::until_settled);
   motions.after = report::sample_motions(items, fps, host.hermite_tangents());
 
   files::print_held_items(std::cerr, held, "tavorix: ", "not drawn");
   // Items named or taken with --all are drawn whatever they do; by default
   // only those whose rotation changes over time.
   const bool chosen = !options.items.names.empty() || options.items.all;
-  std::vector<report::PlotPanel> panels;
-  if (chosen) {
-    for (std::size_t i = 0; i < run.before.size(); ++i)
-      panels.push_back(report::PlotPanel{run.before[i], run.after[i], motions.before[i], motions.after[i]});
-  } else {
-    panels = report::moving_panels(run.before, run.after, &motions);
-  }
+  const std::vector<report::PlotPanel> panels =
+      chosen ? report::every_panel(run, motions) : report::moving_panels(run, &motions);
   if (panels.empty()) {
     throw options::bad_input(
         options.scene_path +
@@ -92,7 +84,7 @@ int run_plot(const PlotOptions &options) {
     report::print_modified_channels(report, drawn,
                                     "the plot shows the keys' curves, not the modified motion");
   }
-  return held.empty() ? options::kExitOk : options::kExitBadInput;
+  return session.exit_code();
 }
 
 }  // namespace

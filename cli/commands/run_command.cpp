@@ -15,6 +15,7 @@
 #include "cli/report/fix_summary.h"
 #include "cli/report/svg_plot.h"
 #include "cli/session/module_session.h"
+#include "cli/session/scene_session.h"
 #include "cli/session/triple_changes.h"
 #include "layout_commands/command_interpreter.h"
 #include "loader/master_handlers.h"
@@ -69,11 +70,10 @@ std::string script_error(const std::string &script_path, const layout_commands::
 int run_script(const RunOptions &options) {
   const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, options.scene_path);
   const std::string script = files::read_whole_file(options.script_path);
-  host::Host host;
-  session::set_host_output(host, options.module.quiet);
-  options::apply_motion_options(host, options.motion);
-  scene::Scene &scene = host.scene();
-  const files::SceneDocument document = files::SceneDocument::load(options.scene_path, scene);
+  session::SceneSession session(options.scene_path, options.motion, options.module.quiet);
+  host::Host &host = session.host();
+  scene::Scene &scene = session.scene();
+  const files::SceneDocument &document = session.document();
   outputs.check_document(document);
   if (!options.module.quiet) document.print_notes(std::cerr);
   if (!options.items.names.empty() || options.items.all) {
@@ -84,13 +84,14 @@ int run_script(const RunOptions &options) {
 
   // A script may name any item; one whose rotation order cannot be read must
   // come out of it as it was, or nothing is written.
-  const std::vector<files::HeldItem> held = files::held_items(document, scene);
+  const std::vector<files::HeldItem> &held = session.held();
   std::vector<std::vector<double>> held_keys;
   for (const files::HeldItem &item : held) held_keys.push_back(files::item_keys(*item.item));
   std::vector<scene::Item *> all_items;
   for (const auto &item : scene.items()) all_items.push_back(item.get());
   all_items = files::without_held(all_items, held);
-  const std::vector<session::ItemRotation> before = session::snapshot_rotations(all_items);
+  session::RotationRun run;
+  run.before = session::snapshot_rotations(all_items);
   report::PlotMotions motions;
   if (outputs.writes_plot())
     motions.before = report::sample_motions(all_items, scene.frames_per_second(), host.hermite_tangents());
@@ -126,30 +127,26 @@ int run_script(const RunOptions &options) {
     throw options::bad_input(held[i].message + "; the script changed its keys, so nothing was written");
   }
 
-  const std::vector<session::ItemRotation> after = session::snapshot_rotations(all_items);
-  std::vector<session::ItemRotation> changed_before, changed_after;
-  for (std::size_t i = 0; i < before.size(); ++i) {
-    if (session::compare_rotations(before[i], after[i]).empty()) continue;
-    changed_before.push_back(before[i]);
-    changed_after.push_back(after[i]);
-  }
+  run.after = session::snapshot_rotations(all_items);
+  run.compare();
+  const session::RotationRun changed = run.changed_items();
   out << "run " << options.script_path << " on " << options.scene_path << ": " << result.commands_run
       << (result.commands_run == 1 ? " command" : " commands") << ", rotation keys changed on "
-      << changed_before.size() << " of " << all_items.size() << (all_items.size() == 1 ? " item" : " items")
+      << changed.before.size() << " of " << all_items.size() << (all_items.size() == 1 ? " item" : " items")
       << "\n";
-  if (!changed_before.empty()) report::print_fix_summary(out, changed_before, changed_after);
+  if (!changed.before.empty()) report::print_fix_summary(out, changed);
   std::string svg;
   if (outputs.writes_plot()) {
     motions.after = report::sample_motions(all_items, scene.frames_per_second(), host.hermite_tangents());
-    svg = report::render_rotation_plot(
-        files::base_name(options.scene_path) + " before and after the script " +
-            files::base_name(options.script_path),
-        report::moving_panels(before, after, &motions), scene.frames_per_second());
+    svg =
+        report::render_rotation_plot(files::base_name(options.scene_path) + " before and after the script " +
+                                         files::base_name(options.script_path),
+                                     report::moving_panels(run, &motions), scene.frames_per_second());
   }
   files::print_held_items(out, held);
   if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
   outputs.write(document, scene, svg, options.module.quiet, out);
-  return held.empty() ? options::kExitOk : options::kExitBadInput;
+  return session.exit_code();
 }
 
 }  // namespace

@@ -86,8 +86,8 @@ void list_some(std::vector<std::string> &lines, const std::vector<Found> &found,
 
 CheckFindings count_flips(const session::FixRun &run) {
   CheckFindings findings;
-  for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
-    const std::size_t flips = session::compare_rotations(run.before[i], run.after[i]).size();
+  for (const std::vector<session::TripleChange> &changes : run.changes) {
+    const std::size_t flips = changes.size();
     findings.flips += flips;
     findings.flipped_items += flips != 0 ? 1 : 0;
   }
@@ -104,9 +104,9 @@ CheckFindings print_check_report(std::ostream &out, const std::string &scene_pat
   std::vector<std::vector<std::string>> details(run.before.size());
   std::size_t large_steps = 0, beyond_turn = 0, lone_pitch_keys = 0, spins_before = 0, spins_after = 0;
   static const std::vector<motion::Spin> kNoSpins;
-  for (std::size_t i = 0; i < run.before.size() && i < run.after.size(); ++i) {
+  for (std::size_t i = 0; i < run.changes.size(); ++i) {
     const session::ItemRotation &item = run.before[i];
-    const std::vector<session::TripleChange> flips = session::compare_rotations(run.before[i], run.after[i]);
+    const std::vector<session::TripleChange> &flips = run.changes[i];
     // What stays once the scan has run.
     const RotationNotes notes = note_rotation(run.after[i]);
     large_steps += notes.large_steps.size();

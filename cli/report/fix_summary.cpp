@@ -19,11 +19,10 @@ bool is_animated(const session::ItemRotation &rotation) {
 
 }  // namespace
 
-FixTotals count_fix_totals(const std::vector<session::ItemRotation> &before,
-                           const std::vector<session::ItemRotation> &after) {
+FixTotals count_fix_totals(const session::RotationRun &run) {
   FixTotals totals;
-  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    const std::size_t rewritten = session::compare_rotations(before[i], after[i]).size();
+  for (const std::vector<session::TripleChange> &changes : run.changes) {
+    const std::size_t rewritten = changes.size();
     ++totals.items;
     totals.triples_rewritten += rewritten;
     totals.items_changed += rewritten != 0 ? 1 : 0;
@@ -31,9 +30,10 @@ FixTotals count_fix_totals(const std::vector<session::ItemRotation> &before,
   return totals;
 }
 
-FixTotals print_fix_summary(std::ostream &out, const std::vector<session::ItemRotation> &before,
-                            const std::vector<session::ItemRotation> &after, const motion::RunSpins *spins,
+FixTotals print_fix_summary(std::ostream &out, const session::RotationRun &run, const motion::RunSpins *spins,
                             bool list_every_item) {
+  const std::vector<session::ItemRotation> &before = run.before;
+  const std::vector<session::ItemRotation> &after = run.after;
   // The order column only where an item has another order than H-P-B, so
   // that the report of a classic scene stays as it always was.
   bool show_orders = false;
@@ -44,8 +44,8 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<session::ItemRo
   if (spins != nullptr) headings.push_back("spins");
   TextTable table(headings);
   std::size_t unlisted = 0;
-  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    const std::size_t rewritten = session::compare_rotations(before[i], after[i]).size();
+  for (std::size_t i = 0; i < run.changes.size(); ++i) {
+    const std::size_t rewritten = run.changes[i].size();
     if (!list_every_item && !is_animated(before[i]) && !is_animated(after[i]) && rewritten == 0) {
       ++unlisted;
       continue;
@@ -69,7 +69,7 @@ FixTotals print_fix_summary(std::ostream &out, const std::vector<session::ItemRo
     out << "  (" << unlisted << (unlisted == 1 ? " item" : " items")
         << " with at most one key per rotation channel, unchanged, not listed)\n";
   }
-  return count_fix_totals(before, after);
+  return count_fix_totals(run);
 }
 
 void print_fix_totals(std::ostream &out, const FixTotals &totals) {

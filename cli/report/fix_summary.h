@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/session/rotation_snapshot.h"
+#include "cli/session/triple_changes.h"
 #include "motion/spins.h"
 
 namespace cli::report {
@@ -18,16 +19,14 @@ struct FixTotals {
 // Prints, per item, its key triples, how many were rewritten and its largest
 // step between consecutive keys before and after ("-266.2° → 93.8°"), and
 // with `spins` the spins the viewer sees before and after ("1 → 0").
-// `before` and `after` hold the same items in one order. Unless
+// Unless
 // `list_every_item`, items with at most one key per rotation channel that
 // nothing changed are counted in one closing line instead of a row each.
-FixTotals print_fix_summary(std::ostream &out, const std::vector<session::ItemRotation> &before,
-                            const std::vector<session::ItemRotation> &after,
+FixTotals print_fix_summary(std::ostream &out, const session::RotationRun &run,
                             const motion::RunSpins *spins = nullptr, bool list_every_item = false);
 
 // The totals without the table.
-FixTotals count_fix_totals(const std::vector<session::ItemRotation> &before,
-                           const std::vector<session::ItemRotation> &after);
+FixTotals count_fix_totals(const session::RotationRun &run);
 
 // "3 key triples rewritten in 2 items".
 void print_fix_totals(std::ostream &out, const FixTotals &totals);

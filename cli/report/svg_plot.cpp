@@ -207,7 +207,7 @@ void draw_changes(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel,
     for (const session::RotationKey &key : keys) key_times.insert(key.time);
   }
   std::set<std::pair<double, double>> bands;
-  for (const session::TripleChange &change : compare_rotations(panel.before, panel.after)) {
+  for (const session::TripleChange &change : panel.changes) {
     const auto previous = key_times.lower_bound(change.time);
     bands.emplace(previous == key_times.begin() ? change.time : *std::prev(previous), change.time);
   }
@@ -294,7 +294,7 @@ void draw_speed(SvgWriter &svg, const PanelAxes &axes, const PlotPanel &panel, d
 }
 
 std::string panel_caption(const PlotPanel &panel) {
-  const std::size_t rewritten = session::compare_rotations(panel.before, panel.after).size();
+  const std::size_t rewritten = panel.changes.size();
   const std::size_t triples = session::count_key_triples(panel.after);
   return text::printable(panel.before.name) + " (" + scene::item_kind_name(panel.before.kind) +
          "): " + std::to_string(rewritten) + " of " + std::to_string(triples) +
@@ -360,14 +360,13 @@ bool rotation_changes(const session::ItemRotation &rotation) {
 
 }  // namespace
 
-std::vector<PlotPanel> moving_panels(const std::vector<session::ItemRotation> &before,
-                                     const std::vector<session::ItemRotation> &after,
-                                     const PlotMotions *motions) {
+std::vector<PlotPanel> moving_panels(const session::RotationRun &run, const PlotMotions *motions) {
+  const std::vector<session::ItemRotation> &before = run.before;
+  const std::vector<session::ItemRotation> &after = run.after;
   std::vector<PlotPanel> moving;
-  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
-    if (rotation_changes(before[i]) || rotation_changes(after[i]) ||
-        !session::compare_rotations(before[i], after[i]).empty()) {
-      PlotPanel panel{before[i], after[i], std::nullopt, std::nullopt};
+  for (std::size_t i = 0; i < run.changes.size(); ++i) {
+    if (rotation_changes(before[i]) || rotation_changes(after[i]) || !run.changes[i].empty()) {
+      PlotPanel panel{before[i], after[i], run.changes[i], std::nullopt, std::nullopt};
       if (motions != nullptr && i < motions->before.size() && i < motions->after.size()) {
         panel.seen_before = motions->before[i];
         panel.seen_after = motions->after[i];
@@ -376,6 +375,14 @@ std::vector<PlotPanel> moving_panels(const std::vector<session::ItemRotation> &b
     }
   }
   return moving;
+}
+
+std::vector<PlotPanel> every_panel(const session::RotationRun &run, const PlotMotions &motions) {
+  std::vector<PlotPanel> panels;
+  for (std::size_t i = 0; i < run.changes.size(); ++i)
+    panels.push_back(
+        PlotPanel{run.before[i], run.after[i], run.changes[i], motions.before[i], motions.after[i]});
+  return panels;
 }
 
 std::vector<motion::SampledMotion> sample_motions(const std::vector<scene::Item *> &items, double fps,

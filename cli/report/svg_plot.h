@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/session/rotation_snapshot.h"
+#include "cli/session/triple_changes.h"
 #include "motion/sampled_motion.h"
 
 namespace cli::report {
@@ -15,6 +16,7 @@ namespace cli::report {
 struct PlotPanel {
   session::ItemRotation before;
   session::ItemRotation after;
+  std::vector<session::TripleChange> changes;  // what the fix changed (compare_rotations)
   std::optional<motion::SampledMotion> seen_before;
   std::optional<motion::SampledMotion> seen_after;
 };
@@ -50,8 +52,9 @@ std::string render_rotation_plot(const std::string &title, const std::vector<Plo
 // keys of one rotation channel differ) before or after the fix, or that the
 // fix changed. Possibly none.
 // `motions`, when given, holds the same items' motion.
-std::vector<PlotPanel> moving_panels(const std::vector<session::ItemRotation> &before,
-                                     const std::vector<session::ItemRotation> &after,
-                                     const PlotMotions *motions = nullptr);
+std::vector<PlotPanel> moving_panels(const session::RotationRun &run, const PlotMotions *motions = nullptr);
+
+// Every item of `run`, moving or not.
+std::vector<PlotPanel> every_panel(const session::RotationRun &run, const PlotMotions &motions);
 
 }  // namespace cli::report

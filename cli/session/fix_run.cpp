@@ -32,12 +32,12 @@ bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<scene
 // an H-P-B item) whose triples the command rewrote into the other triple;
 // counts them in `run`.
 void follow_reflected_middle(FixRun &run) {
-  for (std::size_t i = 0; i < run.items.size() && i < run.before.size() && i < run.after.size(); ++i) {
+  for (std::size_t i = 0; i < run.items.size() && i < run.changes.size(); ++i) {
     const int middle = motion::channel_roles(run.before[i].order).middle;
     scene::Envelope *envelope = run.items[i]->envelope(kRotationChannelNames[middle]);
     if (envelope == nullptr) continue;
     std::vector<double> reflected;
-    for (const TripleChange &change : compare_rotations(run.before[i], run.after[i])) {
+    for (const TripleChange &change : run.changes[i]) {
       if (reflects_middle(change)) reflected.push_back(change.time);
     }
     const std::size_t changed = motion::reflect_pitch_slopes(*envelope, reflected);
@@ -73,6 +73,7 @@ FixRun run_fix(host::Host &host, loader::LoadedModule &module, const std::string
   host.set_draw_progress(drew_progress);
   start = std::vector<ItemRotation>();
   run.after = snapshot_rotations(items);
+  run.compare();
   follow_reflected_middle(run);
   return run;
 }

@@ -4,16 +4,17 @@
 #include <vector>
 
 #include "cli/session/rotation_snapshot.h"
+#include "cli/session/triple_changes.h"
 #include "host/host.h"
 #include "loader/module_loader.h"
 
 namespace cli::session {
 
-// One run of a module command on a scene, as the reports see it.
-struct FixRun {
+// One run of a module command on a scene, as the reports see it: the
+// items' rotation keys before anything was done and after the command
+// (rounding put back), with what changed.
+struct FixRun : RotationRun {
   std::vector<scene::Item *> items;
-  std::vector<ItemRotation> before;  // the items' rotation keys before anything was done
-  std::vector<ItemRotation> after;   // and after the command, rounding put back
   std::size_t anchored_items = 0;    // first triples moved near zero first
   int module_runs = 0;               // how often the server ran (the scan may run again to settle)
   std::size_t reflected_slopes = 0;  // middle channel keys (pitch in H-P-B) whose stored slopes were negated

@@ -104,4 +104,21 @@ std::vector<TripleChange> compare_rotations(const ItemRotation &before, const It
   return changes;
 }
 
+void RotationRun::compare() {
+  changes.clear();
+  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
+    changes.push_back(compare_rotations(before[i], after[i]));
+}
+
+RotationRun RotationRun::changed_items() const {
+  RotationRun changed;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    if (changes[i].empty()) continue;
+    changed.before.push_back(before[i]);
+    changed.after.push_back(after[i]);
+    changed.changes.push_back(changes[i]);
+  }
+  return changed;
+}
+
 }  // namespace cli::session

@@ -50,4 +50,17 @@ bool reflects_middle(const TripleChange &change);
 // removed. In time order, each time once.
 std::vector<TripleChange> compare_rotations(const ItemRotation &before, const ItemRotation &after);
 
+// The rotation keys of a run's items before and after it, and what changed
+// (compare_rotations of each item), computed once for every report.
+struct RotationRun {
+  std::vector<ItemRotation> before;
+  std::vector<ItemRotation> after;
+  std::vector<std::vector<TripleChange>> changes;  // per item
+
+  // Fills `changes` from `before` and `after` (the same items, one order).
+  void compare();
+  // The items the run changed, with their changes.
+  RotationRun changed_items() const;
+};
+
 }  // namespace cli::session
