@@ -91,18 +91,6 @@ void Host::reset_service_counts() {
   use_.clear();
 }
 
-void Host::note_use(const char *service_name, int use_mode) {
-  if (service_name == nullptr) return;
-  std::lock_guard<std::mutex> lock(services_mutex_);
-  ServiceUse &use = use_[service_name];
-  switch (use_mode) {
-    case GFUSE_TRANSIENT: ++use.transient; break;
-    case GFUSE_ACQUIRE: ++use.acquire; break;
-    case GFUSE_RELEASE: ++use.release; break;
-    default: ++use.refused; break;
-  }
-}
-
 std::vector<MonitorCall> Host::monitor_calls() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return monitor_calls_;

@@ -140,7 +140,6 @@ class Host {
   void clear_envelope_calls();
 
   // Internal: called by the service tables.
-  void note_use(const char *service_name, int use_mode);
   void note_monitor_call(MonitorCall call);
   void note_envelope_call(const EnvelopeCall &call);
   void note_message(HostMessage message);

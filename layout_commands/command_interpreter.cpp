@@ -9,6 +9,7 @@
 #include "loader/master_handlers.h"
 #include "loader/module_loader.h"
 #include "scene/envelope_evaluation.h"
+#include "scene/rotation_channels.h"
 #include "scene/scene.h"
 #include "text/frame_time.h"
 #include "text/text_lines.h"
@@ -21,12 +22,10 @@ namespace {
 // "AddRotation 10 0 0" are the same double.
 constexpr double kRadiansPerDegree = 0.017453292519943295;
 
-const char *const kRotationChannels[3] = {"Rotation.H", "Rotation.P", "Rotation.B"};
-
 // 0, 1, 2 for the heading, pitch and bank channel; -1 for any other.
 int rotation_channel_index(const std::string &name) {
   for (int c = 0; c < 3; ++c) {
-    if (name == kRotationChannels[c]) return c;
+    if (name == scene::kRotationChannelNames[c]) return c;
   }
   return -1;
 }
@@ -110,7 +109,7 @@ RotationValue CommandInterpreter::current_rotation(const scene::Item &item) cons
   const double time = host_.scene().current_time();
   double values[3] = {0.0, 0.0, 0.0};
   for (int c = 0; c < 3; ++c) {
-    const scene::Envelope *envelope = item.envelope(kRotationChannels[c]);
+    const scene::Envelope *envelope = item.envelope(scene::kRotationChannelNames[c]);
     if (envelope != nullptr) values[c] = evaluate_envelope(*envelope, time, host_.hermite_tangents());
   }
   return RotationValue{values[0], values[1], values[2]};
@@ -260,7 +259,7 @@ void CommandInterpreter::set_rotation(const LayoutCommand &command) {
       continue;
     }
     for (int c = 0; c < 3; ++c) {
-      scene::Envelope *envelope = item->envelope(kRotationChannels[c]);
+      scene::Envelope *envelope = item->envelope(scene::kRotationChannelNames[c]);
       if (envelope != nullptr) envelope->create(time, component(value, c));
     }
     overrides_.erase(item);

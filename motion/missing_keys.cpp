@@ -341,7 +341,7 @@ MissingKeys add_missing_keys(scene::Item &item, double fps, HermiteTangents herm
   MissingKeys result;
   std::array<Envelope *, 3> channels{};
   for (int c = 0; c < 3; ++c) {
-    channels[c] = item.envelope(kRotationChannels[c]);
+    channels[c] = item.envelope(kRotationChannelNames[c]);
     if (channels[c] == nullptr) return result;  // an item without all three has no triples to make
   }
   const RotationCurves original(item, hermite);

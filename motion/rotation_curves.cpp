@@ -4,13 +4,11 @@
 
 namespace motion {
 
-const std::array<const char *, 3> kRotationChannels = {"Rotation.H", "Rotation.P", "Rotation.B"};
-
 namespace {
 
 const scene::Envelope &channel_of(const scene::Item &item, int index) {
   static const scene::Envelope none;
-  const scene::Envelope *found = item.envelope(kRotationChannels[index]);
+  const scene::Envelope *found = item.envelope(kRotationChannelNames[index]);
   return found != nullptr ? *found : none;
 }
 

@@ -6,12 +6,13 @@
 #include "motion/channel_roles.h"
 #include "motion/orientation.h"
 #include "scene/envelope_evaluation.h"
+#include "scene/rotation_channels.h"
 #include "scene/scene.h"
 
 namespace motion {
 
 // The names of an item's heading, pitch and bank channels (index 0, 1, 2).
-extern const std::array<const char *, 3> kRotationChannels;
+using scene::kRotationChannelNames;
 
 // An item's heading, pitch and bank curves as Layout evaluates them, copied
 // out of its envelopes (a channel the item lacks is 0 throughout), for

@@ -5,11 +5,12 @@
 
 #include "motion/orientation.h"
 #include "motion/rotation_curves.h"
+#include "scene/rotation_channels.h"
 
 namespace motion {
 namespace {
 
-constexpr double kQuarterTurn = 1.5707963267948966;
+using scene::kQuarterTurn;
 
 int samples_of(double from, double to, double fps) {
   const double wanted = std::ceil((to - from) * fps * kSamplesPerFrame);

@@ -87,7 +87,7 @@ class LwsSceneFile {
   // them now. `scene` is the one read() filled (items are found by id). When
   // nothing changed the result is the text that was read, byte for byte. A
   // changed value gets the shortest text that reads back as the same double;
-  // a value that moved only by rounding (scene_files::value_changed) keeps its text.
+  // a value that moved only by rounding (scene/rounding.h) keeps its text.
   // Keys on channels that the file does not have are not written; each such
   // channel adds a line to `warnings` when given. A held item's lines are
   // written as they were, whatever the scene holds for it. Throws SceneFileError when a

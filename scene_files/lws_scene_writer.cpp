@@ -8,7 +8,7 @@
 
 #include "scene_files/lws_scene_file.h"
 #include "scene_files/scene_file_error.h"
-#include "scene_files/value_change.h"
+#include "scene/rounding.h"
 #include "text/frame_time.h"
 #include "text/number_text.h"
 #include "text/text_lines.h"
@@ -110,7 +110,7 @@ class LwsEnvelopeWriter {
       const std::string_view original = file_.line_text(line_index);
       const KeyLineWords words = key_line_words(original);
       const bool moved = key->time != text::snap_to_frame(number_of(words.time()), fps_);
-      const bool revalued = value_changed(number_of(words.value()), key->value);
+      const bool revalued = !scene::only_rounded(number_of(words.value()), key->value);
       // A shape is compared with the file's only where it was set since.
       const bool edited = envelope.shape_edited(key);
       const scene::KeyShape was = edited ? shape_of(words) : scene::KeyShape{};

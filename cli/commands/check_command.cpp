@@ -13,6 +13,7 @@
 #include "cli/options/common_options.h"
 #include "cli/options/several_scenes.h"
 #include "cli/report/check_report.h"
+#include "cli/report/key_missing_note.h"
 #include "cli/session/fix_run.h"
 #include "cli/session/key_missing.h"
 #include "cli/session/module_session.h"
@@ -59,7 +60,7 @@ report::CheckFindings check_scene(const CheckOptions &options, const std::string
   const session::FixRun run =
       session.run_module(module, "Tavorix:Scan", options.anchor, session::Repeat::until_settled);
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
-  if (key_missing) print_key_missing(out, *key_missing, fps);
+  if (key_missing) report::print_key_missing(out, *key_missing, fps);
   report::CheckFindings findings = report::print_check_report(out, scene_path, fps, run, spins);
   findings.held_items = held.size();
   print_held_items(out, held, "", "not checked");

@@ -15,6 +15,7 @@
 #include "cli/options/common_options.h"
 #include "cli/options/several_scenes.h"
 #include "cli/report/fix_summary.h"
+#include "cli/report/key_missing_note.h"
 #include "cli/report/modified_channels.h"
 #include "cli/report/svg_plot.h"
 #include "cli/session/fix_run.h"
@@ -129,7 +130,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
                                                             : std::cout;
   report << command.name << " " << scene_path << ": " << items.size()
          << (items.size() == 1 ? " item" : " items") << "\n";
-  if (key_missing) session::print_key_missing(report, *key_missing, fps);
+  if (key_missing) report::print_key_missing(report, *key_missing, fps);
   report::print_fix_totals(report, report::print_fix_summary(report, run, &spins));
   if (run.reflected_slopes != 0) {
     // The middle letter's channel of each item's order: pitch in H-P-B.

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "cli/session/module_session.h"
+#include "cli/options/module_path.h"
 #include "text/frame_time.h"
 #include "text/printable_text.h"
 
@@ -25,7 +25,7 @@ const CLI::Validator kFiniteNumber(
 }  // namespace
 
 void add_module_options(CLI::App &command, ModuleOptions &options) {
-  options.module_path = session::default_module_path();
+  options.module_path = default_module_path();
   command.add_option("--module", options.module_path, "The module file to load")
       ->type_name("PATH")
       ->capture_default_str();

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "scene/rotation_channels.h"
+
 namespace cli::report {
 
-double radians_to_degrees(double radians) { return radians * (180.0 / 3.141592653589793); }
+double radians_to_degrees(double radians) { return radians * (180.0 / scene::kHalfTurn); }
 
 std::string degrees_text(double radians) {
   char text[48];

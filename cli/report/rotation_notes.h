@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/session/rotation_snapshot.h"
+#include "scene/rotation_channels.h"
 
 namespace cli::report {
 
@@ -11,12 +12,11 @@ namespace cli::report {
 // None of these is a flip by itself: a spin keyed on purpose steps more than
 // a quarter turn and reaches beyond a whole turn; the scan keeps both.
 //
-// Comparisons allow kAngleSlack for values written with 8 digits (6.2831855
-// is a whole turn, not beyond one).
-constexpr double kQuarterTurn = 1.5707963267948966;
-constexpr double kHalfTurn = 3.141592653589793;
-constexpr double kWholeTurn = 6.283185307179586;
-constexpr double kAngleSlack = 1e-6;
+// Comparisons allow scene::kAngleSlack for values written with 8 digits.
+using scene::kAngleSlack;
+using scene::kHalfTurn;
+using scene::kQuarterTurn;
+using scene::kWholeTurn;
 
 // Two consecutive keys of one channel.
 struct RotationStep {

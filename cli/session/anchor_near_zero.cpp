@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 
-#include "cli/report/rotation_notes.h"
 #include "cli/session/rotation_snapshot.h"
 
 namespace cli::session {
@@ -22,9 +21,9 @@ std::size_t anchor_near_zero(const std::vector<scene::Item *> &items) {
     bool moved = false;
     for (scene::Key *key : first) {
       if (!std::isfinite(key->value)) continue;
-      const double turns = std::round(key->value / report::kWholeTurn);
+      const double turns = std::round(key->value / scene::kWholeTurn);
       if (turns == 0.0) continue;
-      key->value -= turns * report::kWholeTurn;
+      key->value -= turns * scene::kWholeTurn;
       moved = true;
     }
     if (moved) ++moved_items;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,10 +23,5 @@ struct KeyMissingReport {
 // Adds the missing rotation keys of `items` (motion/missing_keys.h) in the
 // host's scene.
 KeyMissingReport add_missing_rotation_keys(const host::Host &host, const std::vector<scene::Item *> &items);
-
-// "key-missing: 80 keys added in 1 item where the rotation channels were
-// keyed apart; no curve moved by more than 0.0021° (Cam's bank near frame
-// 13.4)".
-void print_key_missing(std::ostream &out, const KeyMissingReport &report, double fps);
 
 }  // namespace cli::session

@@ -1,14 +1,8 @@
 #include "cli/session/module_session.h"
 
 #include "cli/options/cli_failure.h"
-#include "platform/platform_files.h"
 
 namespace cli::session {
-
-std::string default_module_path() {
-  const std::string folder = platform::program_folder();
-  return folder.empty() ? "tavorix.p" : folder + "/tavorix.p";
-}
 
 std::unique_ptr<loader::LoadedModule> load_module(const std::string &path) {
   try {

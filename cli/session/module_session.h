@@ -8,10 +8,6 @@
 
 namespace cli::session {
 
-// tavorix.p in the folder of the running program; "tavorix.p" when that
-// folder cannot be told.
-std::string default_module_path();
-
 // Loads the module file. Throws CliFailure (module failed) naming the file and
 // why, with a hint at --module.
 std::unique_ptr<loader::LoadedModule> load_module(const std::string &path);

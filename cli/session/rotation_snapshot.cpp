@@ -2,9 +2,6 @@
 
 namespace cli::session {
 
-const std::array<const char *, 3> kRotationChannelNames = {"Rotation.H", "Rotation.P", "Rotation.B"};
-const std::array<const char *, 3> kRotationChannelWords = {"heading", "pitch", "bank"};
-
 std::vector<ItemRotation> snapshot_rotations(const std::vector<scene::Item *> &items) {
   std::vector<ItemRotation> snapshot;
   snapshot.reserve(items.size());

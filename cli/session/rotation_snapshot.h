@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "scene/rotation_channels.h"
 #include "scene/scene.h"
 
 namespace cli::session {
@@ -26,8 +27,8 @@ struct ItemRotation {
   std::size_t key_count() const { return channels[0].size() + channels[1].size() + channels[2].size(); }
 };
 
-extern const std::array<const char *, 3> kRotationChannelNames;  // "Rotation.H", ...
-extern const std::array<const char *, 3> kRotationChannelWords;  // "heading", "pitch", "bank"
+using scene::kRotationChannelNames;
+using scene::kRotationChannelWords;
 
 // Copies the rotation keys of `items`, in that order.
 std::vector<ItemRotation> snapshot_rotations(const std::vector<scene::Item *> &items);

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "cli/report/rotation_notes.h"
 #include "motion/channel_roles.h"
-#include "scene_files/value_change.h"
+#include "scene/rotation_channels.h"
+#include "scene/rounding.h"
 
 namespace cli::session {
 
@@ -49,8 +49,8 @@ std::size_t count_key_triples(const ItemRotation &rotation) {
 namespace {
 
 bool whole_turns_apart(double a, double b) {
-  const double turns = (b - a) / report::kWholeTurn;
-  return std::fabs(turns - std::round(turns)) * report::kWholeTurn <= report::kAngleSlack;
+  const double turns = (b - a) / scene::kWholeTurn;
+  return std::fabs(turns - std::round(turns)) * scene::kWholeTurn <= scene::kAngleSlack;
 }
 
 }  // namespace
@@ -60,9 +60,9 @@ bool reflects_middle(const TripleChange &change) {
     if (!change.before[channel] || !change.after[channel]) return false;
   }
   const motion::ChannelRoles roles = motion::channel_roles(change.order);
-  return whole_turns_apart(*change.before[roles.first] + report::kHalfTurn, *change.after[roles.first]) &&
-         whole_turns_apart(report::kHalfTurn - *change.before[roles.middle], *change.after[roles.middle]) &&
-         whole_turns_apart(*change.before[roles.last] + report::kHalfTurn, *change.after[roles.last]);
+  return whole_turns_apart(*change.before[roles.first] + scene::kHalfTurn, *change.after[roles.first]) &&
+         whole_turns_apart(scene::kHalfTurn - *change.before[roles.middle], *change.after[roles.middle]) &&
+         whole_turns_apart(*change.before[roles.last] + scene::kHalfTurn, *change.after[roles.last]);
 }
 
 TripleChange::Kind TripleChange::kind() const {
@@ -88,7 +88,7 @@ std::vector<TripleChange> compare_rotations(const ItemRotation &before, const It
                     const RotationKey *new_key = at[3 + channel];
                     if ((old_key == nullptr) != (new_key == nullptr)) differs = true;
                     if (old_key != nullptr && new_key != nullptr &&
-                        scene_files::value_changed(old_key->value, new_key->value))
+                        !scene::only_rounded(old_key->value, new_key->value))
                       differs = true;
                   }
                   if (!differs) return;

@@ -46,7 +46,7 @@ struct TripleChange {
 bool reflects_middle(const TripleChange &change);
 
 // Every time at which `after` differs from `before` (the same item at two
-// moments): a channel key rewritten (scene_files::value_changed tells), added or
+// moments): a channel key rewritten (scene::only_rounded tells), added or
 // removed. In time order, each time once.
 std::vector<TripleChange> compare_rotations(const ItemRotation &before, const ItemRotation &after);
 
