@@ -42,7 +42,9 @@ int main(int argc, char **argv) {
       "flips, by running the module tavorix.p outside Layout.",
       "tavorix");
   program.require_subcommand(1);
-  program.set_version_flag("--version", cli::version_text(), "Print the version and exit");
+  program.set_version_flag(
+      "--version", cli::version_text,
+      "Print the version, where the module is looked for and which one is found, and exit");
   program.footer(
       "A key triple is an item's heading, pitch and bank keys at one time; a flip is a key triple that\n"
       "'tavorix scan' rewrites into the equivalent triple that turns the short way.\n"

@@ -1,20 +1,16 @@
 #include "cli/module_session.h"
 
 #include "cli/cli_failure.h"
-#include "cli/platform_files.h"
+#include "cli/options/module_search.h"
 
 namespace cli {
 
-std::string default_module_path() {
-  const std::string folder = platform::program_folder();
-  return folder.empty() ? "tavorix.p" : folder + "/tavorix.p";
-}
-
 std::unique_ptr<host::LoadedModule> load_module(const std::string &path) {
+  const ModuleChoice choice = choose_module(path);
   try {
-    return host::LoadedModule::load(path);
+    return host::LoadedModule::load(choice.path);
   } catch (const host::ModuleLoadError &error) {
-    throw module_failed(std::string(error.what()) + " (choose the module file with --module PATH)");
+    throw module_failed(std::string(error.what()) + " (" + choice.hint + ")");
   }
 }
 

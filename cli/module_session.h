@@ -8,12 +8,9 @@
 
 namespace cli {
 
-// tavorix.p in the folder of the running program; "tavorix.p" when that
-// folder cannot be told.
-std::string default_module_path();
-
-// Loads the module file. Throws CliFailure (module failed) naming the file and
-// why, with a hint at --module.
+// Loads the module file `path` (--module) or, when it is empty, the one the
+// search finds (options/module_search.h). Throws CliFailure (module failed)
+// naming the file and why, with a hint at --module.
 std::unique_ptr<host::LoadedModule> load_module(const std::string &path);
 
 // Runs the LayoutGeneric server `server` on `host`. Throws CliFailure (module
