@@ -43,15 +43,17 @@ int main(int argc, char **argv) {
       "flips, by running the module tavorix.p outside Layout.",
       "tavorix");
   program.require_subcommand(1);
-  program.set_version_flag("--version", cli::options::version_text(), "Print the version and exit");
+  program.set_version_flag(
+      "--version", cli::options::version_text,
+      "Print the version, where the module is looked for and which one is found, and exit");
   program.footer(
       "A key triple is an item's heading, pitch and bank keys at one time; a flip is a key triple that\n"
-      "'tavorix scan' rewrites into the equivalent triple that turns the short way.\n"
-      "Exit codes: 0 ok, 1 flips found (check), 2 bad input or usage, 3 the module failed.\n"
+      "'tavorix scan' rewrites into the equivalent triple that turns the short way.\n\n"
+      "Exit codes: 0 ok, 1 flips found (check), 2 bad input or usage, 3 the module failed.\n\n"
       "Examples:\n"
       "  tavorix demo\n"
       "  tavorix check shot.lws\n"
-      "  tavorix scan shot.lws -o shot-fixed.lws --plot shot.svg\n"
+      "  tavorix scan shot.lws -o shot-fixed.lws --plot shot.svg\n\n"
       "Run 'tavorix SUBCOMMAND --help' for the options of each.");
 
   const std::vector<cli::commands::Subcommand> subcommands = {

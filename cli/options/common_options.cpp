@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "cli/options/module_path.h"
 #include "text/frame_time.h"
 #include "text/printable_text.h"
 
@@ -25,10 +24,11 @@ const CLI::Validator kFiniteNumber(
 }  // namespace
 
 void add_module_options(CLI::App &command, ModuleOptions &options) {
-  options.module_path = default_module_path();
-  command.add_option("--module", options.module_path, "The module file to load")
-      ->type_name("PATH")
-      ->capture_default_str();
+  command
+      .add_option("--module", options.module_path,
+                  "The module file to load. Without it: the file TAVORIX_MODULE names, else tavorix.p beside "
+                  "the program, else the installed one ('tavorix --version' shows where it looks)")
+      ->type_name("PATH");
   command.add_flag("-q,--quiet", options.quiet,
                    "Print nothing but errors: no progress bar, no module messages, no summary");
 }

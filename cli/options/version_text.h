@@ -5,8 +5,8 @@
 namespace cli::options {
 
 // What `tavorix --version` prints: the program's version, the platform the
-// program and the module were built for, and the task library the module
-// runs on.
+// program and the module were built for, the task library the module runs
+// on, and where the program looks for the module and which file it found.
 std::string version_text();
 
 }  // namespace cli::options

@@ -1,14 +1,16 @@
 #include "cli/session/module_session.h"
 
 #include "cli/options/cli_failure.h"
+#include "cli/options/module_search.h"
 
 namespace cli::session {
 
 std::unique_ptr<loader::LoadedModule> load_module(const std::string &path) {
+  const options::ModuleChoice choice = options::choose_module(path);
   try {
-    return loader::LoadedModule::load(path);
+    return loader::LoadedModule::load(choice.path);
   } catch (const loader::ModuleLoadError &error) {
-    throw options::module_failed(std::string(error.what()) + " (choose the module file with --module PATH)");
+    throw options::module_failed(std::string(error.what()) + " (" + choice.hint + ")");
   }
 }
 

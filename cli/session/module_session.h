@@ -8,8 +8,9 @@
 
 namespace cli::session {
 
-// Loads the module file. Throws CliFailure (module failed) naming the file and
-// why, with a hint at --module.
+// Loads the module file `path` (--module) or, when it is empty, the one the
+// search finds (cli/options/module_search.h). Throws CliFailure (module
+// failed) naming the file and why, with a hint at --module.
 std::unique_ptr<loader::LoadedModule> load_module(const std::string &path);
 
 // Runs the LayoutGeneric server `server` on `host`. Throws CliFailure (module

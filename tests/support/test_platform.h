@@ -25,6 +25,10 @@ std::set<std::string> exported_symbols(const std::string &path);
 // A shared library of the system's own, one that has no module descriptor.
 std::string system_library_path();
 
+// Sets the environment variable `name` of this process, which the programs
+// it starts inherit; an empty `value` removes it.
+void set_environment_variable(const std::string &name, const std::string &value);
+
 // Runs `program` with `arguments` in `working_folder`, its standard input
 // empty, its standard output and error written to the files `out_path` and
 // `err_path` (so that neither is a terminal), and returns its exit code

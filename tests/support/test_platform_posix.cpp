@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -60,6 +61,11 @@ std::string system_library_path() {
   std::string path = cosine != nullptr && dladdr(cosine, &info) != 0 ? info.dli_fname : "";
   dlclose(library);
   return path;
+}
+
+void set_environment_variable(const std::string &name, const std::string &value) {
+  const int failed = value.empty() ? ::unsetenv(name.c_str()) : ::setenv(name.c_str(), value.c_str(), 1);
+  if (failed != 0) throw std::runtime_error("cannot set the environment variable " + name);
 }
 
 int run_program(const std::string &program, const std::vector<std::string> &arguments,

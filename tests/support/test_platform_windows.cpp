@@ -139,6 +139,14 @@ bool start_may_succeed_later(DWORD error) {
 
 }  // namespace
 
+void set_environment_variable(const std::string &name, const std::string &value) {
+  const std::wstring wide_value = wide(value);
+  if (!SetEnvironmentVariableW(wide(name).c_str(), value.empty() ? nullptr : wide_value.c_str()) &&
+      !value.empty()) {
+    throw std::runtime_error("cannot set the environment variable " + name);
+  }
+}
+
 int run_program(const std::string &program, const std::vector<std::string> &arguments,
                 const std::string &working_folder, const std::string &out_path, const std::string &err_path) {
   std::wstring command_line = quoted(wide(program));
