@@ -10,7 +10,7 @@
 namespace platform {
 
 std::string environment_variable(const char *name) {
-  const std::wstring wide_name = host::platform::wide(name);
+  const std::wstring wide_name = platform::wide(name);
   std::wstring value(256, L'\0');
   for (;;) {
     const DWORD length =
@@ -18,7 +18,7 @@ std::string environment_variable(const char *name) {
     if (length == 0) return {};  // not set, or set to nothing
     if (length < value.size()) {
       value.resize(length);
-      return host::platform::narrow(value);
+      return platform::narrow(value);
     }
     value.resize(length);  // the size it needs, its terminating null included
   }

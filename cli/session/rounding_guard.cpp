@@ -17,7 +17,7 @@ std::size_t restore_rounded_keys(const std::vector<ItemRotation> &before,
       for (scene::Key *key = envelope->first(); key != nullptr; key = key->next) {
         const auto old = old_values.find(key->time);
         if (old == old_values.end() || key->value == old->second) continue;
-        if (scene::only_rounded(old->second, key->value)) {
+        if (scene::only_module_rounding(old->second, key->value)) {
           key->value = old->second;
           ++restored;
         }

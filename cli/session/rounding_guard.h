@@ -8,10 +8,10 @@
 
 namespace cli::session {
 
-// Puts back into the rotation keys of `items` every value that moved only
-// by rounding (scene/rounding.h) since `before` (the same items, in that
-// order), so that the scene holds what the file says. Returns how many were
-// put back.
+// Puts back into the rotation keys of `items` every value that moved only by
+// the module's rounding (scene::only_module_rounding) since `before` (the
+// same items, in that order), so that the scene holds what the file says.
+// Returns how many were put back.
 std::size_t restore_rounded_keys(const std::vector<ItemRotation> &before,
                                  const std::vector<scene::Item *> &items);
 
