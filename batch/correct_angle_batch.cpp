@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "keys/finite_angles.h"
 #include "module/host_services.h"
 #include "rotation/canonical_readback.h"
+#include "rotation/finite_angles.h"
 #include "rotation/key_kernels.h"
 #include "rotation/rotation_order.h"
 

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "keys/collect_rotation_keys.h"
-#include "keys/finite_angles.h"
 #include "realtime/correct_angle_realtime.h"
 #include "realtime/rotation_command.h"
 #include "realtime/tracking.h"
+#include "rotation/finite_angles.h"
 
 namespace KeyFrame {
 namespace {
