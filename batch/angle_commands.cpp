@@ -3,6 +3,7 @@
 // triple (or back). One routine; the mode is the only difference.
 #include "batch/correct_angle_batch.h"
 #include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/activation.h"
 #include "module/scene_services.h"
 #include "module/scheduler_scope.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "realtime/correct_angle_realtime.h"
 #include "realtime/rotation_command.h"
 #include "realtime/tracking.h"

@@ -1,6 +1,7 @@
 #include "realtime/tracking.h"
 
 #include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/host_services.h"
 #include "module/scene_services.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "scan/input_filter.h"
 #include "scan/output_filter.h"
 #include "scan/scan_token.h"

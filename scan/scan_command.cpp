@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/activation.h"
 #include "module/host_services.h"
 #include "module/scene_services.h"
