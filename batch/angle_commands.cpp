@@ -28,7 +28,7 @@ int run_angle_command(const char *server, std::int32_t mode, int version, Global
       // Cut short before any key was written (the write-back allocates
       // nothing): take back the keys the collection created, so a failed
       // command leaves the animation as it was, as the guard tells the user.
-      for (std::uint64_t i = 0; i < info.records.size(); ++i) remove_created_keys(info.records[i]);
+      take_back_created_keys(&info);
       throw;
     }
     return AFUNC_OK;

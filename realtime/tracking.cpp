@@ -14,7 +14,7 @@ bool start_tracking(KeyInfo *info) {
   } catch (...) {
     // The keys planted for the records appended so far go again, so an
     // aborted start leaves the scene as it was.
-    for (const KeyRecord &record : info->records) remove_created_keys(record);
+    take_back_created_keys(info);
     info->records.clear();
     release_scene_services();
     throw;

@@ -66,7 +66,7 @@ void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written) {
     // it destroys its keys, so what is still flagged was never removed:
     // records not yet read, and the one whose fill failed before its
     // deletion step.
-    for (std::uint64_t i = 0; i < info->item_count; ++i) remove_created_keys(info->records[i]);
+    take_back_created_keys(info);
     throw;
   }
 }
