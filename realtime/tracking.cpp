@@ -15,7 +15,11 @@ bool start_tracking(KeyInfo *info) {
     // The keys planted for the records appended so far go again, so an
     // aborted start leaves the scene as it was.
     take_back_created_keys(info);
-    info->records.clear();
+    // The vector is replaced, not cleared: one whose growth failed keeps its
+    // failed blocks marked through clear(), so every later collection into
+    // it would fail as well, and clear() would reach the slot of a failed
+    // append too.
+    RecordVector().swap(info->records);
     release_scene_services();
     throw;
   }
