@@ -51,11 +51,6 @@ void run_scan_pipeline(KeyInfo *info, std::uint64_t &items_written) {
 
 }  // namespace
 
-void correct_angle_scan(KeyInfo *info) {
-  std::uint64_t items_written = 0;
-  correct_angle_scan(info, items_written);
-}
-
 void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written) {
   items_written = 0;
   if (info->item_count == 0) return;
