@@ -3,6 +3,7 @@
 // triple (or back). One routine; the mode is the only difference.
 #include "batch/correct_angle_batch.h"
 #include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/activation.h"
 #include "module/scene_services.h"
 #include "module/scheduler_scope.h"
@@ -27,7 +28,7 @@ int run_angle_command(const char *server, std::int32_t mode, int version, Global
       // Cut short before any key was written (the write-back allocates
       // nothing): take back the keys the collection created, so a failed
       // command leaves the animation as it was, as the guard tells the user.
-      for (std::uint64_t i = 0; i < info.records.size(); ++i) remove_created_keys(info.records[i]);
+      take_back_created_keys(&info);
       throw;
     }
     return AFUNC_OK;

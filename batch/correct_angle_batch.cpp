@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "keys/finite_angles.h"
 #include "module/host_services.h"
 #include "rotation/canonical_readback.h"
+#include "rotation/finite_angles.h"
 #include "rotation/key_kernels.h"
 #include "rotation/rotation_order.h"
 
@@ -49,10 +49,10 @@ void correct_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end) {
   }
 }
 
-void write_back_records(const KeyInfo *info, std::uint64_t begin) {
+void write_back_records(const KeyInfo *info) {
   const LWEnvelopeFuncs *env = host_services.envelope_funcs;
   // item_count is read again before each record.
-  for (std::uint64_t i = begin; i < info->item_count; ++i) {
+  for (std::uint64_t i = 0; i < info->item_count; ++i) {
     KeyRecord record = info->records[i];
     env->keySet(record.heading_envelope, record.heading_key, LWKEY_VALUE, &record.angles.heading);
     env->keySet(record.pitch_envelope, record.pitch_key, LWKEY_VALUE, &record.angles.pitch);
@@ -71,7 +71,7 @@ void correct_angle_batch(KeyInfo *info) {
         },
         tbb::auto_partitioner());
   }
-  write_back_records(info, 0);
+  write_back_records(info);
 }
 
 }  // namespace KeyFrame

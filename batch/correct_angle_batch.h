@@ -16,6 +16,6 @@ void correct_angle_batch(KeyInfo *info);
 void correct_records(KeyInfo *info, std::uint64_t begin, std::uint64_t end);
 
 // The host half alone: writes the three angles of every record into its keys.
-void write_back_records(const KeyInfo *info, std::uint64_t begin);
+void write_back_records(const KeyInfo *info);
 
 }  // namespace KeyFrame

@@ -21,10 +21,6 @@ namespace KeyFrame {
 // host_services, which the caller has acquired. Runs on the calling thread.
 void collect_rotation_keys(KeyInfo *info);
 
-// Destroys the keys of `record` that the collection created (created flag
-// set). Used to leave the scene as it was when a run cannot finish.
-void remove_created_keys(const KeyRecord &record);
-
 // Whether a channel name begins with the 10-character rotation channel name
 // `pattern` ("Rotation.H", "Rotation.P" or "Rotation.B"); shorter names never
 // match. Byte for byte, case-sensitive.

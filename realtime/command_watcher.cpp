@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "keys/collect_rotation_keys.h"
-#include "keys/finite_angles.h"
+#include "keys/created_keys.h"
 #include "realtime/correct_angle_realtime.h"
 #include "realtime/rotation_command.h"
 #include "realtime/tracking.h"
+#include "rotation/finite_angles.h"
 
 namespace KeyFrame {
 namespace {
@@ -76,7 +76,7 @@ void rotation_step(RealTimeInstance &instance, const LWMasterAccess &access, con
     // Nothing has been written when the step fails (the correction writes
     // last), so removing the keys this command planted leaves the scene as
     // it was. The caller then ends tracking.
-    for (const KeyRecord &record : info.records) remove_created_keys(record);
+    take_back_created_keys(&info);
     throw;
   }
 }

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "keys/finite_angles.h"
 #include "module/host_services.h"
+#include "rotation/finite_angles.h"
 #include "rotation/rotation_offset.h"
 #include "rotation/rotation_order.h"
 

@@ -1,6 +1,7 @@
 #include "realtime/tracking.h"
 
 #include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/host_services.h"
 #include "module/scene_services.h"
 
@@ -13,8 +14,12 @@ bool start_tracking(KeyInfo *info) {
   } catch (...) {
     // The keys planted for the records appended so far go again, so an
     // aborted start leaves the scene as it was.
-    for (const KeyRecord &record : info->records) remove_created_keys(record);
-    info->records.clear();
+    take_back_created_keys(info);
+    // The vector is replaced, not cleared: one whose growth failed keeps its
+    // failed blocks marked through clear(), so every later collection into
+    // it would fail as well, and clear() would reach the slot of a failed
+    // append too.
+    RecordVector().swap(info->records);
     release_scene_services();
     throw;
   }

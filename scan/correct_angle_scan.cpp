@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "scan/input_filter.h"
 #include "scan/output_filter.h"
 #include "scan/scan_token.h"
@@ -51,11 +51,6 @@ void run_scan_pipeline(KeyInfo *info, std::uint64_t &items_written) {
 
 }  // namespace
 
-void correct_angle_scan(KeyInfo *info) {
-  std::uint64_t items_written = 0;
-  correct_angle_scan(info, items_written);
-}
-
 void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written) {
   items_written = 0;
   if (info->item_count == 0) return;
@@ -66,7 +61,7 @@ void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written) {
     // it destroys its keys, so what is still flagged was never removed:
     // records not yet read, and the one whose fill failed before its
     // deletion step.
-    for (std::uint64_t i = 0; i < info->item_count; ++i) remove_created_keys(info->records[i]);
+    take_back_created_keys(info);
     throw;
   }
 }

@@ -15,11 +15,10 @@ namespace KeyFrame {
 // temporary key ever stays in the scene; a record's created flags are
 // cleared as its created keys are removed. Needs the envelope service in
 // host_services.
-void correct_angle_scan(KeyInfo *info);
-
-// The same, counting in `items_written` the records whose corrected keys
-// have been written: the output stage writes records in order, each as a
-// whole and without allocating, so when the scan is cut short the first
+//
+// Counts in `items_written` the records whose corrected keys have been
+// written: the output stage writes records in order, each as a whole and
+// without allocating, so when the scan is cut short the first
 // `items_written` items are scanned and every other item is as it was.
 void correct_angle_scan(KeyInfo *info, std::uint64_t &items_written);
 

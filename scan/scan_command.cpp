@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/activation.h"
 #include "module/host_services.h"
 #include "module/scene_services.h"
@@ -91,10 +92,8 @@ extern "C" int activate_scan(int version, GlobalFunc *global, void *, void *) {
     try {
       collect_rotation_keys(&info);
     } catch (...) {
-      // The collection planted zero keys that only the walk removes. Only the
-      // first item_count records are complete: a failed append still counts
-      // in records.size(), and its slot may lie in a block never allocated.
-      for (std::uint64_t i = 0; i < info.item_count; ++i) remove_created_keys(info.records[i]);
+      // The collection planted zero keys that only the walk removes.
+      take_back_created_keys(&info);
       throw;
     }
     if (info.item_count > 0) {

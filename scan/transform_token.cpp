@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "keys/finite_angles.h"
 #include "rotation/align_canonical.h"
 #include "rotation/canonical_readback.h"
+#include "rotation/finite_angles.h"
 #include "rotation/rotation_order.h"
 
 namespace KeyFrame {

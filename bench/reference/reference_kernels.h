@@ -12,9 +12,9 @@
 
 #include "bench/reference/reference_nearest_turn.h"
 #include "bench/reference/reference_readback.h"
-#include "keys/finite_angles.h"
 #include "rotation/angle_constants.h"
 #include "rotation/angle_triple.h"
+#include "rotation/finite_angles.h"
 
 namespace scalar_reference {
 

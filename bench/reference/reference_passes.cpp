@@ -1,7 +1,7 @@
 #include "bench/reference/reference_passes.h"
 
 #include "bench/reference/reference_kernels.h"
-#include "keys/finite_angles.h"
+#include "rotation/finite_angles.h"
 
 namespace scalar_reference {
 

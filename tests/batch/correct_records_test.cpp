@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "batch/correct_angle_batch.h"
-#include "keys/finite_angles.h"
 #include "keys/key_info.h"
+#include "rotation/finite_angles.h"
 #include "rotation/key_kernels.h"
 #include "rotation/rotation_test_support.h"
 

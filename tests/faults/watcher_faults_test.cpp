@@ -136,4 +136,36 @@ TEST(WatcherOutOfMemory, FirstStepFailingAtAnyAllocation) {
   }
 }
 
+// The first command's start of tracking fails where the records' room is
+// reserved; the next command, with memory back, starts tracking on the same
+// watcher, as the error message promises.
+TEST(WatcherOutOfMemory, NextRotationAfterAFailedStartTracks) {
+  ModuleHarness m;
+  m.host.set_print_messages(false);
+  testing_support::add_selected_items(m.host.scene(), 2, {{0.0, {0.3, -0.2, 0.1}}, {2.0, {1.0, 1.0, 1.0}}});
+  m.host.scene().set_current_time(1.0);
+  host::MasterHandlers handlers(m.host);
+  const host::MasterHandlers::Id id = handlers.add(*m.module, "Tavorix:RealTime");
+  char text[] = "AddRotation 5 0 0";
+  LWMasterAccess access{};
+  access.eventCode = LWEVNT_COMMAND;
+  access.eventData = text;
+  access.evaluate = count_refresh;
+
+  AllocationFailure::fail_at(1, AllocationFailure::Counted::AlignedOnly);
+  handlers.record(id).event(handlers.instance(id), &access);
+  AllocationFailure::disarm();
+  ASSERT_TRUE(AllocationFailure::triggered());
+  ASSERT_EQ(m.host.messages().size(), 1u);
+  EXPECT_EQ(m.host.use_of(LWENVELOPEFUNCS_GLOBAL).acquire, m.host.use_of(LWENVELOPEFUNCS_GLOBAL).release);
+
+  m.host.clear_messages();
+  handlers.record(id).event(handlers.instance(id), &access);
+  for (const host::HostMessage &message : m.host.messages()) ADD_FAILURE() << message.line1;
+  const host::ServiceUse use = m.host.use_of(LWENVELOPEFUNCS_GLOBAL);
+  EXPECT_EQ(use.acquire - use.release, 1) << "the watcher does not track";
+  handlers.remove(id);
+  EXPECT_TRUE(m.host.services_balanced());
+}
+
 }  // namespace

@@ -14,7 +14,7 @@
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
-#include "keys/collect_rotation_keys.h"
+#include "keys/created_keys.h"
 #include "module/host_services.h"
 #include "scan/input_filter.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench/reference/reference_kernels.h"
-#include "keys/finite_angles.h"
+#include "rotation/finite_angles.h"
 #include "rotation/key_kernels.h"
 #include "rotation/rotation_test_support.h"
 #include "rotation/sweep_size.h"
@@ -150,8 +150,8 @@ TEST(TransformToken, BlocksAndSpansGiveTheKeyByKeyChain) {
     KeyFrame::transform_token(token);
     for (std::size_t i = 0; i < count; ++i) {
       ASSERT_TRUE(same_bits(token.values[i], expected[i]))
-          << "count " << count << " key " << i << ": " << token.values[i] << " vs " << expected[i] << " filled "
-          << values[i] << " after " << expected[i - 1];
+          << "count " << count << " key " << i << ": " << token.values[i] << " vs " << expected[i]
+          << " filled " << values[i] << " after " << expected[i - 1];
     }
   }
 }
