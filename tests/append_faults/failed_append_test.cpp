@@ -30,7 +30,7 @@ constexpr std::uint64_t kFailingAppends[] = {0, 2, 4, 8};
 
 using SceneKeys = std::vector<std::vector<std::pair<double, double>>>;
 
-SceneKeys scene_keys(const host::Scene &scene) {
+SceneKeys scene_keys(const scene::Scene &scene) {
   SceneKeys keys;
   for (const auto &item : scene.items()) {
     for (const auto &channel : item->channels) keys.push_back(keys_of(channel->envelope));

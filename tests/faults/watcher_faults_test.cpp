@@ -144,8 +144,8 @@ TEST(WatcherOutOfMemory, NextRotationAfterAFailedStartTracks) {
   m.host.set_print_messages(false);
   testing_support::add_selected_items(m.host.scene(), 2, {{0.0, {0.3, -0.2, 0.1}}, {2.0, {1.0, 1.0, 1.0}}});
   m.host.scene().set_current_time(1.0);
-  host::MasterHandlers handlers(m.host);
-  const host::MasterHandlers::Id id = handlers.add(*m.module, "Tavorix:RealTime");
+  loader::MasterHandlers handlers(m.host);
+  const loader::MasterHandlers::Id id = handlers.add(*m.module, "Tavorix:RealTime");
   char text[] = "AddRotation 5 0 0";
   LWMasterAccess access{};
   access.eventCode = LWEVNT_COMMAND;

@@ -15,8 +15,8 @@
 namespace testing_support::platform {
 namespace {
 
-using platform::narrow;
-using platform::wide;
+using ::platform::narrow;
+using ::platform::wide;
 
 // One argument as CommandLineToArgvW and the C runtime read it back: in
 // quotes, a quote escaped with a backslash, backslashes doubled only where
