@@ -69,8 +69,12 @@ options::CliFailure script_error(const std::string &script_path,
   const std::string prefix = "line " + std::to_string(result.line) + ": ";
   const std::string reason =
       result.error.rfind(prefix, 0) == 0 ? result.error.substr(prefix.size()) : result.error;
-  return options::CliFailure(result.module_failed ? options::kExitModuleFailed : options::kExitBadInput,
-                             script_path, result.line, reason + "; nothing was written");
+  const options::ExitCode code = result.module_failed ? options::kExitModuleFailed : options::kExitBadInput;
+  if (result.line <= 0) {
+    return options::CliFailure(
+        code, script_path + ":" + std::to_string(result.line) + ": " + reason + "; nothing was written");
+  }
+  return options::CliFailure(code, script_path, result.line, reason + "; nothing was written");
 }
 
 int run_script(const RunOptions &options, report::Json *entry, std::ostream *text_file) {
