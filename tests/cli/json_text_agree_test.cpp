@@ -175,10 +175,45 @@ TEST(JsonAgreesWithText, ScanOfEveryDataScene) {
       }
     }
     EXPECT_EQ(sum, rewritten);
+    const std::size_t negated = totals["middle_slopes_negated"];
+    std::size_t negated_by_item = 0;
+    for (const json &item : found["items"])
+      negated_by_item += item["middle_slopes_negated"].get<std::size_t>();
+    EXPECT_EQ(negated_by_item, negated);
+    if (negated != 0) {
+      EXPECT_TRUE(contains(text.out, "\n" + std::to_string(negated) + " pitch key")) << text.out;
+    } else {
+      EXPECT_FALSE(contains(text.out, "stored slopes negated")) << text.out;
+    }
     EXPECT_EQ(totals["items"], found["items"].size());
     EXPECT_TRUE(contains(text.out, "scan " + scene + ": " + std::to_string(found["items"].size())))
         << text.out;
   }
+}
+
+TEST(JsonAgreesWithText, PitchKeysSkippedAndKeysAdded) {
+  // A pitch key at frame 15 with no heading or bank key there.
+  TemporaryFolder folder;
+  write_file(folder.file("apart.json"),
+             "{\"fps\": 30, \"items\": [{\"name\": \"Rig\", \"kind\": \"null\", \"channels\": {"
+             "\"Rotation.H\": [[0, 0], [1, 1.0]], \"Rotation.P\": [[0, 0], [0.5, 0.4], [1, 0]], "
+             "\"Rotation.B\": [[0, 0], [1, 0]]}}]}");
+  const ProgramResult text = tavorix({"check", "apart.json"}, folder.path());
+  const json report = json_report({"check", "apart.json"}, folder.path(), "check.json");
+  const json &skipped = report["scenes"][0]["items"][0]["pitch_keys_skipped"];
+  EXPECT_EQ(skipped["count"], 1);
+  EXPECT_TRUE(contains(text.out, "1 pitch key without heading and bank keys at its time")) << text.out;
+  EXPECT_TRUE(report["scenes"][0]["key_missing"].is_null());
+
+  const ProgramResult keyed = tavorix({"scan", "apart.json", "--key-missing"}, folder.path());
+  const json added = json_report({"scan", "apart.json", "--key-missing"}, folder.path(), "scan.json");
+  const json &key_missing = added["scenes"][0]["key_missing"];
+  EXPECT_EQ(key_missing["added"], 2);  // heading and bank at frame 15
+  EXPECT_EQ(key_missing["items"], 1);
+  EXPECT_EQ(key_missing["largest_change"]["item"], "Rig");
+  EXPECT_TRUE(contains(keyed.out, "key-missing: 2 keys added in 1 item")) << keyed.out;
+  EXPECT_EQ(added["scenes"][0]["items"][0]["key_triples"], 3);
+  EXPECT_EQ(added["options"]["key_missing"], true);
 }
 
 }  // namespace
