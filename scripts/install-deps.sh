@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [extra packages...]
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev libsleef-dev
-  nlohmann-json3-dev libcli11-dev libimath-dev librsvg2-bin python3 "$@")
+  nlohmann-json3-dev libcli11-dev libimath-dev librsvg2-bin python3 python3-jsonschema "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

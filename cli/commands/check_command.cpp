@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/commands/command_report.h"
 #include "cli/commands/subcommands.h"
 #include "cli/files/held_items.h"
 #include "cli/files/scene_document.h"
@@ -13,6 +14,8 @@
 #include "cli/options/common_options.h"
 #include "cli/options/several_scenes.h"
 #include "cli/report/check_report.h"
+#include "cli/report/json_document.h"
+#include "cli/report/json_report.h"
 #include "cli/report/key_missing_note.h"
 #include "cli/session/fix_run.h"
 #include "cli/session/key_missing.h"
@@ -29,13 +32,30 @@ struct CheckOptions {
   bool anchor = false;
   options::MotionOptions motion;
   options::ModuleOptions module;
+  options::ReportOptions report;
 };
+
+// The exit code of a scene's findings.
+int check_exit_code(const report::CheckFindings &findings) {
+  if (findings.held_items != 0) return options::kExitBadInput;  // the file could not be fully read
+  return findings.flips == 0 ? options::kExitOk : options::kExitFlipsFound;
+}
+
+// What check found, in the scene's entry of a JSON report.
+void describe_findings(report::Json &entry, const report::CheckFindings &findings) {
+  entry["totals"] =
+      report::Json{{"flips", findings.flips},           {"flipped_items", findings.flipped_items},
+                   {"spins", findings.spins},           {"spins_after", findings.spins_after},
+                   {"held_items", findings.held_items}, {"modified_channels", findings.modified.channels}};
+}
 
 // Checks one scene: the scan runs on a copy read from the file, which is
 // never written. Returns the findings and prints the report (the full one,
-// or with several scenes one line).
+// or with several scenes one line); with `entry`, fills in the scene's entry
+// of a JSON report.
 report::CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
-                                  loader::LoadedModule &module, bool one_line, std::ostream &out) {
+                                  loader::LoadedModule &module, bool one_line, std::ostream &out,
+                                  report::Json *entry) {
   // The module's progress and messages are not the report.
   session::SceneSession session(scene_path, options.motion, true);
   host::Host &host = session.host();
@@ -55,6 +75,7 @@ report::CheckFindings check_scene(const CheckOptions &options, const std::string
     return findings;
   }
   const double fps = session.frames_per_second();
+  if (entry != nullptr) report::describe_scene_file(*entry, session.document(), fps);
   motion::RunSpins spins;
   spins.before = motion::find_spins(items, fps, host.hermite_tangents());
   const session::FixRun run =
@@ -65,18 +86,38 @@ report::CheckFindings check_scene(const CheckOptions &options, const std::string
   findings.held_items = held.size();
   print_held_items(out, held, "", "not checked");
   if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ", "not checked");
+  if (entry != nullptr) {
+    (*entry)["items"] = report::items_json(run, fps, &spins, nullptr);
+    describe_findings(*entry, findings);
+    (*entry)["key_missing"] =
+        key_missing ? report::key_missing_json(*key_missing, fps) : report::Json(nullptr);
+    (*entry)["held_items"] = report::held_items_json(held);
+    (*entry)["written"] = report::written_json(files::WrittenFiles{{}, {}, {}, "check writes nothing"});
+  }
   return findings;
 }
 
 int run_check(const CheckOptions &options) {
+  report::Json options_json = common_options_json(options.scene_paths, options.module, options.report);
+  options_json["select"] = options.items.names;
+  options_json["all"] = options.items.all;
+  options_json["anchor_near_zero"] = options.anchor;
+  options_json["key_missing"] = options.motion.key_missing;
+  options_json["hermite_tangents"] = options.motion.hermite_tangents;
+  CommandReport reporting(options.report, "check", std::move(options_json), options.scene_paths, nullptr);
   std::ostringstream discarded;
-  std::ostream &out = options.module.quiet ? static_cast<std::ostream &>(discarded) : std::cout;
-  const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
-  const bool one_line = options.scene_paths.size() > 1;
-  return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
-    const report::CheckFindings findings = check_scene(options, scene_path, *module, one_line, out);
-    if (findings.held_items != 0) return options::kExitBadInput;  // the file could not be fully read
-    return findings.flips == 0 ? options::kExitOk : options::kExitFlipsFound;
+  std::ostream &out = reporting.text_file() != nullptr           ? *reporting.text_file()
+                      : options.module.quiet || reporting.json() ? static_cast<std::ostream &>(discarded)
+                                                                 : std::cout;
+  return reporting.run([&] {
+    const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
+    // A JSON report holds every scene in full.
+    const bool one_line = options.scene_paths.size() > 1 && !reporting.json();
+    return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+      return reporting.scene(scene_path, [&](report::Json *entry) {
+        return check_exit_code(check_scene(options, scene_path, *module, one_line, out, entry));
+      });
+    });
   });
 }
 
@@ -95,6 +136,7 @@ Subcommand add_check_command(CLI::App &program) {
   options::add_anchor_option(*parser, options->anchor);
   options::add_motion_options(*parser, options->motion, true);
   options::add_module_options(*parser, options->module);
+  options::add_report_options(*parser, options->report);
   parser->footer(
       "Runs the module's scan on the scene as read, writes nothing, and lists the flips: each key triple\n"
       "(the heading, pitch and bank keys at one time) that 'tavorix scan' would rewrite, with its frame\n"

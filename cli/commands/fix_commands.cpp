@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/commands/command_report.h"
 #include "cli/commands/subcommands.h"
 #include "cli/files/file_io.h"
 #include "cli/files/held_items.h"
@@ -15,6 +16,8 @@
 #include "cli/options/common_options.h"
 #include "cli/options/several_scenes.h"
 #include "cli/report/fix_summary.h"
+#include "cli/report/json_document.h"
+#include "cli/report/json_report.h"
 #include "cli/report/key_missing_note.h"
 #include "cli/report/modified_channels.h"
 #include "cli/report/svg_plot.h"
@@ -35,6 +38,7 @@ struct FixOptions {
   bool anchor = false;
   options::MotionOptions motion;
   options::ModuleOptions module;
+  options::ReportOptions report;
 };
 
 struct FixCommand {
@@ -92,11 +96,18 @@ const FixCommand kSuperior = {
     "  tavorix superior shot.lws --select Cam --frame 84 -o shot-fixed.lws",
     false};
 
+// Where one scene's report goes beside its usual stream.
+struct SceneReport {
+  report::Json *json = nullptr;  // the scene's entry of a JSON report: no text then
+  std::ostream *text = nullptr;  // the --report file's text
+  bool quiet_host = false;       // several scenes: one progress bar would follow another
+};
+
 // One scene, in full: its report, then its outputs.
 int fix_scene(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
-              loader::LoadedModule *loaded_module) {
+              loader::LoadedModule *loaded_module, const SceneReport &to = SceneReport()) {
   const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, scene_path);
-  session::SceneSession session(scene_path, options.motion, options.module.quiet);
+  session::SceneSession session(scene_path, options.motion, options.module.quiet || to.quiet_host);
   host::Host &host = session.host();
   const files::SceneDocument &document = session.document();
   outputs.check_document(document);
@@ -113,6 +124,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     loaded_module = own_module.get();
   }
   const double fps = session.frames_per_second();
+  if (to.json != nullptr) report::describe_scene_file(*to.json, document, fps);
   motion::RunSpins spins;
   spins.before = motion::find_spins(items, fps, host.hermite_tangents());
   report::PlotMotions motions;
@@ -125,7 +137,9 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   spins.after = motion::find_spins(items, fps, host.hermite_tangents());
 
   std::ostringstream discarded;
-  std::ostream &report = options.module.quiet               ? static_cast<std::ostream &>(discarded)
+  std::ostream &report = to.json != nullptr                 ? static_cast<std::ostream &>(discarded)
+                         : to.text != nullptr               ? *to.text
+                         : options.module.quiet             ? discarded
                          : outputs.writes_standard_output() ? std::cerr
                                                             : std::cout;
   report << command.name << " " << scene_path << ": " << items.size()
@@ -152,13 +166,28 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
     motions.after = report::sample_motions(items, fps, host.hermite_tangents());
     svg = report::render_rotation_plot(title, report::moving_panels(run, &motions), fps);
   }
-  outputs.write(document, session.scene(), svg, options.module.quiet, report);
+  files::WrittenFiles written;
+  outputs.write(document, session.scene(), svg, options.module.quiet, report, &written);
+  if (to.json != nullptr) {
+    report::Json &entry = *to.json;
+    entry["items"] = report::items_json(run, fps, &spins, &run.reflected_by_item);
+    const report::FixTotals totals = report::count_fix_totals(run);
+    entry["totals"] = report::Json{{"items", totals.items},
+                                   {"key_triples_rewritten", totals.triples_rewritten},
+                                   {"items_changed", totals.items_changed},
+                                   {"middle_slopes_negated", run.reflected_slopes},
+                                   {"anchored_items", run.anchored_items},
+                                   {"module_runs", run.module_runs}};
+    entry["key_missing"] = key_missing ? report::key_missing_json(*key_missing, fps) : report::Json(nullptr);
+    entry["held_items"] = report::held_items_json(held);
+    entry["written"] = report::written_json(written);
+  }
   return session.exit_code();
 }
 
 // One scene among several: one line.
 int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, const std::string &scene_path,
-                          loader::LoadedModule &module) {
+                          loader::LoadedModule &module, std::ostream &out) {
   const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, scene_path);
   session::SceneSession session(scene_path, options.motion, true);
   if (!options.module.quiet) session.document().print_notes(std::cerr);
@@ -174,28 +203,61 @@ int fix_scene_in_one_line(const FixCommand &command, const FixOptions &options, 
     files::print_held_items(std::cerr, held, "tavorix: ");
     return code;
   }
-  std::cout << scene_path << ": ";
-  report::print_fix_totals(std::cout, report::count_fix_totals(run));
+  out << scene_path << ": ";
+  report::print_fix_totals(out, report::count_fix_totals(run));
   if (const report::ModifiedCount modified = report::count_modified_channels(run.before);
       modified.channels != 0)
-    std::cout << "  " << report::modified_count_text(modified) << " (worked on the keys)\n";
+    out << "  " << report::modified_count_text(modified) << " (worked on the keys)\n";
   std::string lines = said.str();
   if (!lines.empty() && lines.back() == '\n') lines.pop_back();
-  std::cout << "  " << lines << '\n';
-  files::print_held_items(std::cout, held, "  ");
+  out << "  " << lines << '\n';
+  files::print_held_items(out, held, "  ");
   return code;
 }
 
+report::Json options_json(const FixCommand &command, const FixOptions &options) {
+  report::Json json = common_options_json(options.scene_paths, options.module, options.report);
+  json["select"] = options.items.names;
+  json["all"] = options.items.all;
+  if (command.is_scan) {
+    json["anchor_near_zero"] = options.anchor;
+    json["key_missing"] = options.motion.key_missing;
+  } else {
+    json["time"] = options.time.time ? report::Json(*options.time.time) : report::Json(nullptr);
+    json["frame"] = options.time.frame ? report::Json(*options.time.frame) : report::Json(nullptr);
+  }
+  json["hermite_tangents"] = options.motion.hermite_tangents;
+  json["output"] =
+      options.output.output.empty() ? report::Json(nullptr) : report::Json(options.output.output);
+  json["in_place"] = options.output.in_place;
+  json["plot"] = options.output.plot.empty() ? report::Json(nullptr) : report::Json(options.output.plot);
+  return json;
+}
+
 int run_fix_command(const FixCommand &command, const FixOptions &options) {
-  if (options.scene_paths.size() == 1) return fix_scene(command, options, options.scene_paths[0], nullptr);
-  if (!options.output.output.empty())
-    throw options::bad_input(
-        "-o names one output; with several scenes use --in-place (or neither, to report only)");
-  if (!options.output.plot.empty())
-    throw options::bad_input("--plot draws one scene; give one scene with it");
-  const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
-  return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
-    return fix_scene_in_one_line(command, options, scene_path, *module);
+  CommandReport reporting(options.report, command.name, options_json(command, options), options.scene_paths,
+                          &options.output);
+  return reporting.run([&] {
+    if (options.scene_paths.size() == 1) {
+      return reporting.scene(options.scene_paths[0], [&](report::Json *entry) {
+        return fix_scene(command, options, options.scene_paths[0], nullptr,
+                         SceneReport{entry, reporting.text_file(), false});
+      });
+    }
+    if (!options.output.output.empty())
+      throw options::bad_input(
+          "-o names one output; with several scenes use --in-place (or neither, to report only)");
+    if (!options.output.plot.empty())
+      throw options::bad_input("--plot draws one scene; give one scene with it");
+    const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
+    std::ostream &out = reporting.text_file() != nullptr ? *reporting.text_file() : std::cout;
+    return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
+      return reporting.scene(scene_path, [&](report::Json *entry) {
+        if (entry != nullptr)
+          return fix_scene(command, options, scene_path, module.get(), SceneReport{entry, nullptr, true});
+        return fix_scene_in_one_line(command, options, scene_path, *module, out);
+      });
+    });
   });
 }
 
@@ -218,6 +280,7 @@ Subcommand add_fix_command(CLI::App &program, const FixCommand &command) {
   options::add_motion_options(*parser, options->motion, command.is_scan);
   options::add_output_options(*parser, options->output);
   options::add_module_options(*parser, options->module);
+  options::add_report_options(*parser, options->report);
   parser->footer(command.details);
   return Subcommand{parser, [command, options] { return run_fix_command(command, *options); }};
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/commands/command_report.h"
 #include "cli/commands/subcommands.h"
 #include "cli/files/file_io.h"
 #include "cli/files/held_items.h"
@@ -13,6 +14,8 @@
 #include "cli/options/cli_failure.h"
 #include "cli/options/common_options.h"
 #include "cli/report/fix_summary.h"
+#include "cli/report/json_document.h"
+#include "cli/report/json_report.h"
 #include "cli/report/svg_plot.h"
 #include "cli/session/module_session.h"
 #include "cli/session/scene_session.h"
@@ -32,6 +35,7 @@ struct RunOptions {
   options::OutputOptions output;
   options::MotionOptions motion;
   options::ModuleOptions module;
+  options::ReportOptions report;
 };
 
 // Prints what the interpreter reports: each RefreshNow, and each progress
@@ -59,15 +63,21 @@ class RunReporter {
   std::string title_;
 };
 
-// "line 3: AddRotation 1 x 0: 'x' is ..." as "SCRIPT:3: AddRotation 1 x 0: 'x' is ...".
-std::string script_error(const std::string &script_path, const layout_commands::CommandResult &result) {
+// "line 3: AddRotation 1 x 0: 'x' is ..." as the failure "SCRIPT:3: AddRotation 1 x 0: 'x' is ...".
+options::CliFailure script_error(const std::string &script_path,
+                                 const layout_commands::CommandResult &result) {
   const std::string prefix = "line " + std::to_string(result.line) + ": ";
   const std::string reason =
       result.error.rfind(prefix, 0) == 0 ? result.error.substr(prefix.size()) : result.error;
-  return script_path + ":" + std::to_string(result.line) + ": " + reason;
+  const options::ExitCode code = result.module_failed ? options::kExitModuleFailed : options::kExitBadInput;
+  if (result.line <= 0) {
+    return options::CliFailure(
+        code, script_path + ":" + std::to_string(result.line) + ": " + reason + "; nothing was written");
+  }
+  return options::CliFailure(code, script_path, result.line, reason + "; nothing was written");
 }
 
-int run_script(const RunOptions &options) {
+int run_script(const RunOptions &options, report::Json *entry, std::ostream *text_file) {
   const files::SceneOutputs outputs = files::SceneOutputs::plan(options.output, options.scene_path);
   const std::string script = files::read_whole_file(options.script_path);
   session::SceneSession session(options.scene_path, options.motion, options.module.quiet);
@@ -76,6 +86,7 @@ int run_script(const RunOptions &options) {
   const files::SceneDocument &document = session.document();
   outputs.check_document(document);
   if (!options.module.quiet) document.print_notes(std::cerr);
+  if (entry != nullptr) report::describe_scene_file(*entry, document, scene.frames_per_second());
   if (!options.items.names.empty() || options.items.all) {
     scene.select(options::choose_items(scene, options.items, options::DefaultChoice::kSceneSelection,
                                        options.scene_path));
@@ -98,7 +109,9 @@ int run_script(const RunOptions &options) {
 
   const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
   std::ostringstream discarded;
-  std::ostream &out = options.module.quiet               ? static_cast<std::ostream &>(discarded)
+  std::ostream &out = entry != nullptr                   ? static_cast<std::ostream &>(discarded)
+                      : text_file != nullptr             ? *text_file
+                      : options.module.quiet             ? discarded
                       : outputs.writes_standard_output() ? std::cerr
                                                          : std::cout;
   RunReporter reporter(out);
@@ -116,11 +129,7 @@ int run_script(const RunOptions &options) {
     interpreter.set_hooks(reporter.hooks());
     result = interpreter.run_script(script);
   }
-  if (!result.ok) {
-    const std::string message = script_error(options.script_path, result) + "; nothing was written";
-    if (result.module_failed) throw options::module_failed(message);
-    throw options::bad_input(message);
-  }
+  if (!result.ok) throw script_error(options.script_path, result);
 
   for (std::size_t i = 0; i < held.size(); ++i) {
     if (files::item_keys(*held[i].item) == held_keys[i]) continue;
@@ -145,8 +154,42 @@ int run_script(const RunOptions &options) {
   }
   files::print_held_items(out, held);
   if (options.module.quiet) print_held_items(std::cerr, held, "tavorix: ");
-  outputs.write(document, scene, svg, options.module.quiet, out);
+  files::WrittenFiles written;
+  outputs.write(document, scene, svg, options.module.quiet, out, &written);
+  if (entry != nullptr) {
+    // The items the script changed, as the text lists them.
+    (*entry)["script"] = options.script_path;
+    (*entry)["commands_run"] = result.commands_run;
+    (*entry)["items"] = report::items_json(changed, scene.frames_per_second(), nullptr, nullptr);
+    const report::FixTotals totals = report::count_fix_totals(changed);
+    (*entry)["totals"] = report::Json{{"items", all_items.size()},
+                                      {"key_triples_rewritten", totals.triples_rewritten},
+                                      {"items_changed", changed.before.size()}};
+    (*entry)["held_items"] = report::held_items_json(held);
+    (*entry)["written"] = report::written_json(written);
+  }
   return session.exit_code();
+}
+
+int run_command(const RunOptions &options) {
+  report::Json json = common_options_json({options.scene_path}, options.module, options.report);
+  json["script"] = options.script_path;
+  json["masters"] = options.masters;
+  json["select"] = options.items.names;
+  json["all"] = options.items.all;
+  json["time"] = options.time.time ? report::Json(*options.time.time) : report::Json(nullptr);
+  json["frame"] = options.time.frame ? report::Json(*options.time.frame) : report::Json(nullptr);
+  json["hermite_tangents"] = options.motion.hermite_tangents;
+  json["output"] =
+      options.output.output.empty() ? report::Json(nullptr) : report::Json(options.output.output);
+  json["in_place"] = options.output.in_place;
+  json["plot"] = options.output.plot.empty() ? report::Json(nullptr) : report::Json(options.output.plot);
+  CommandReport reporting(options.report, "run", std::move(json), {options.scene_path}, &options.output);
+  return reporting.run([&] {
+    return reporting.scene(options.scene_path, [&](report::Json *entry) {
+      return run_script(options, entry, reporting.text_file());
+    });
+  });
 }
 
 }  // namespace
@@ -171,6 +214,7 @@ Subcommand add_run_command(CLI::App &program) {
   options::add_output_options(*parser, options->output);
   options::add_motion_options(*parser, options->motion, false);
   options::add_module_options(*parser, options->module);
+  options::add_report_options(*parser, options->report);
   parser->footer(
       "Runs the commands of a script, one a line ('#' starts a comment): SelectByName, GoToFrame,\n"
       "Rotation, AddRotation, CreateKey, Generic_Tavorix:Scan, RefreshNow, ... Prints each RefreshNow\n"
@@ -188,7 +232,7 @@ Subcommand add_run_command(CLI::App &program) {
       "Examples:\n"
       "  tavorix run shot.lws --script turn.txt -o shot-turned.lws\n"
       "  tavorix run shot.lws --script turn.txt --master Tavorix:RealTime");
-  return Subcommand{parser, [options] { return run_script(*options); }};
+  return Subcommand{parser, [options] { return run_command(*options); }};
 }
 
 }  // namespace cli::commands

@@ -28,12 +28,12 @@ std::string base_name(const std::string &path) { return platform::base_name(path
 
 std::string read_whole_file(const std::string &path) {
   if (platform::inspect(path).kind == PathKind::folder) {
-    throw options::bad_input(path + ": is a folder; expected a scene file");
+    throw options::CliFailure(options::kExitBadInput, path, 0, "is a folder; expected a scene file");
   }
   std::string text;
   std::string reason;
   if (!platform::read_file(path, text, reason))
-    throw options::bad_input(path + ": cannot be read (" + reason + ")");
+    throw options::CliFailure(options::kExitBadInput, path, 0, "cannot be read (" + reason + ")");
   return text;
 }
 

@@ -15,7 +15,8 @@ std::vector<HeldItem> held_items(const SceneDocument &document, const scene::Sce
   if (file == nullptr) return held;
   for (const scene_files::LwsSceneFile::ItemSource &source : file->items()) {
     if (source.order_line < 0) continue;
-    held.push_back(HeldItem{scene.find_item(source.id), scene_files::held_item_message(*file, source)});
+    held.push_back(HeldItem{scene.find_item(source.id), scene_files::held_item_message(*file, source),
+                            file->file_name(), source.order_line + 1});
   }
   return held;
 }
@@ -45,12 +46,12 @@ void refuse_json_with_held_items(const SceneDocument &document) {
   if (file == nullptr) return;
   for (const scene_files::LwsSceneFile::ItemSource &source : file->items()) {
     if (source.order_line < 0) continue;
-    throw options::bad_input(
-        file->file_name() + ":" + std::to_string(source.order_line + 1) + ": '" +
-        text::printable(source.name) +
-        "' has a rotation order tavorix cannot read from a .lws file, and a JSON scene would "
-        "give it H-P-B: write this scene as .lws (which keeps the item as it was); nothing was "
-        "written");
+    throw options::CliFailure(
+        options::kExitBadInput, file->file_name(), source.order_line + 1,
+        "'" + text::printable(source.name) +
+            "' has a rotation order tavorix cannot read from a .lws file, and a JSON scene would "
+            "give it H-P-B: write this scene as .lws (which keeps the item as it was); nothing was "
+            "written");
   }
 }
 

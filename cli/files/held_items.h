@@ -16,6 +16,8 @@ namespace cli::files {
 struct HeldItem {
   scene::Item *item = nullptr;
   std::string message;  // "shot.lws:57: 'Cam' is kept as it was: ..."
+  std::string file;     // "shot.lws"
+  int line = 0;         // 57: the line that names the order
 };
 
 std::vector<HeldItem> held_items(const SceneDocument &document, const scene::Scene &scene);

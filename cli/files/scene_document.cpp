@@ -54,7 +54,7 @@ SceneDocument SceneDocument::load(const std::string &path, scene::Scene &scene) 
       document.original_text_ = std::move(text);
     }
   } catch (const scene_files::SceneFileError &error) {
-    throw options::bad_input(error.what());
+    throw options::CliFailure(options::kExitBadInput, error.file(), error.line(), error.message());
   }
   return document;
 }
@@ -72,7 +72,7 @@ std::string SceneDocument::render(const scene::Scene &scene, Format format,
     }
     return lws_->write(scene, &warnings);
   } catch (const scene_files::SceneFileError &error) {
-    throw options::bad_input(error.what());
+    throw options::CliFailure(options::kExitBadInput, error.file(), error.line(), error.message());
   }
 }
 

@@ -72,11 +72,16 @@ bool SceneOutputs::writes_standard_output() const {
 }
 
 void SceneOutputs::write(const SceneDocument &document, const scene::Scene &scene, const std::string &svg,
-                         bool quiet, std::ostream &report) const {
+                         bool quiet, std::ostream &report, WrittenFiles *written) const {
+  WrittenFiles ignored;
+  WrittenFiles &done = written != nullptr ? *written : ignored;
   if (!scene_ && !plot_) {
+    done.not_written = "no -o or --in-place";
     if (!quiet) report << "nothing written: give -o OUT or --in-place to keep the result\n";
     return;
   }
+  WrittenFiles will;
+  if (!scene_) will.not_written = "no -o or --in-place";
   OutputBatch batch;
   std::vector<std::string> said;
   if (scene_) {
@@ -87,21 +92,27 @@ void SceneOutputs::write(const SceneDocument &document, const scene::Scene &scen
     for (const std::string &warning : warnings) std::cerr << "tavorix: warning: " << warning << '\n';
     if (in_place_ && text == document.original_text()) {
       said.push_back(document.path() + " is unchanged: left as it was, no backup made");
+      will.not_written = "unchanged";
     } else if (in_place_) {
       const std::string backup = free_backup_path(scene_->file);
       batch.add_kept(check_output_path(backup), document.original_text());
       batch.add(*scene_, std::move(text));
       said.push_back("wrote " + scene_->shown() + " (the original is kept as " + backup + ")");
+      will.scene = scene_->given;
+      will.backup = backup;
     } else {
       batch.add(*scene_, std::move(text));
+      will.scene = scene_->standard_output() ? "-" : scene_->given;
       if (!scene_->standard_output()) said.push_back("wrote " + scene_->shown());
     }
   }
   if (plot_) {
     batch.add(*plot_, svg);
+    will.plot = plot_->standard_output() ? "-" : plot_->given;
     if (!plot_->standard_output()) said.push_back("plot written to " + plot_->shown());
   }
   batch.commit();
+  done = will;
   if (!quiet) {
     for (const std::string &line : said) report << line << '\n';
   }

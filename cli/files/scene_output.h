@@ -10,6 +10,15 @@
 
 namespace cli::files {
 
+// What SceneOutputs::write did, for a report that gives it apart from its
+// words. Paths as given; empty for what was not written.
+struct WrittenFiles {
+  std::string scene;        // "-" for the standard output
+  std::string backup;       // --in-place: the copy of the original
+  std::string plot;         // "-" for the standard output
+  std::string not_written;  // why the scene was not written, when it was not
+};
+
 // Where a run that changes a scene writes: checked before any work (paths,
 // kinds of file, folders, formats by extension, that no two outputs and no
 // output and the input are one file), written together at the end.
@@ -32,9 +41,9 @@ class SceneOutputs {
   // Writes the scene (and for --in-place first its backup; an in-place scene
   // that did not change is left alone and gets no backup) and the plot,
   // `svg`, when asked for: all or nothing. Says what it wrote on `report`
-  // unless `quiet`.
+  // unless `quiet`, and in `written` when given.
   void write(const SceneDocument &document, const scene::Scene &scene, const std::string &svg, bool quiet,
-             std::ostream &report) const;
+             std::ostream &report, WrittenFiles *written = nullptr) const;
 
  private:
   std::optional<OutputTarget> scene_;

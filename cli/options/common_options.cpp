@@ -100,6 +100,20 @@ void apply_motion_options(host::Host &host, const MotionOptions &options) {
                                                                  : scene::HermiteTangents::scaled_by_spacing);
 }
 
+void add_report_options(CLI::App &command, ReportOptions &options) {
+  command
+      .add_option("--report-format", options.format,
+                  "Write the report as 'text' for people (the default) or as one 'json' document for "
+                  "scripts (docs/report-format.md): every finding, each error with its file and line")
+      ->check(CLI::IsMember({"text", "json"}))
+      ->type_name("text|json");
+  command
+      .add_option("--report", options.file,
+                  "Write the report to FILE (whole, once the run is done) instead of the standard output; "
+                  "needed for a JSON report when the scene itself goes to the standard output (-o -)")
+      ->type_name("FILE");
+}
+
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text) {
   auto *select =
       command

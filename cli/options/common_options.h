@@ -32,6 +32,9 @@ void add_motion_options(CLI::App &command, MotionOptions &options, bool key_miss
 // The host's reading of Hermite tangents from --hermite-tangents.
 void apply_motion_options(host::Host &host, const MotionOptions &options);
 
+// --report-format text|json and --report FILE.
+void add_report_options(CLI::App &command, ReportOptions &options);
+
 // --select NAME (repeatable) and --all.
 void add_item_options(CLI::App &command, ItemChoice &choice, const std::string &default_text);
 

@@ -25,6 +25,15 @@ struct MotionOptions {
   bool key_missing = false;                 // --key-missing
 };
 
+// --report-format text|json and --report FILE: what the report is written
+// as, and where (empty, or "-": the standard output).
+struct ReportOptions {
+  std::string format = "text";
+  std::string file;
+  bool json() const { return format == "json"; }
+  bool to_standard_output() const { return file.empty() || file == "-"; }
+};
+
 struct TimeOptions {
   std::optional<double> time;   // --time T, seconds
   std::optional<double> frame;  // --frame F

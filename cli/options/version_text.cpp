@@ -14,4 +14,6 @@ std::string version_text() {
          "\ntask library: " + TAVORIX_TASK_LIBRARY + "\n" + describe_module_search(search_for_module());
 }
 
+std::string program_version() { return TAVORIX_VERSION; }
+
 }  // namespace cli::options

@@ -9,4 +9,7 @@ namespace cli::options {
 // on, and where the program looks for the module and which file it found.
 std::string version_text();
 
+// The program's version alone: "1.4.0".
+std::string program_version();
+
 }  // namespace cli::options

@@ -32,6 +32,7 @@ bool keys_are(const std::vector<ItemRotation> &snapshot, const std::vector<scene
 // an H-P-B item) whose triples the command rewrote into the other triple;
 // counts them in `run`.
 void follow_reflected_middle(FixRun &run) {
+  run.reflected_by_item.assign(run.items.size(), 0);
   for (std::size_t i = 0; i < run.items.size() && i < run.changes.size(); ++i) {
     const int middle = motion::channel_roles(run.before[i].order).middle;
     scene::Envelope *envelope = run.items[i]->envelope(kRotationChannelNames[middle]);
@@ -42,6 +43,7 @@ void follow_reflected_middle(FixRun &run) {
     }
     const std::size_t changed = motion::reflect_pitch_slopes(*envelope, reflected);
     run.reflected_slopes += changed;
+    run.reflected_by_item[i] = changed;
     if (middle != 1) run.reflected_not_pitch += changed;
   }
 }

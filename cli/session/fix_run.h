@@ -18,7 +18,8 @@ struct FixRun : RotationRun {
   std::size_t anchored_items = 0;    // first triples moved near zero first
   int module_runs = 0;               // how often the server ran (the scan may run again to settle)
   std::size_t reflected_slopes = 0;  // middle channel keys (pitch in H-P-B) whose stored slopes were negated
-  std::size_t reflected_not_pitch = 0;  // those of them on a heading or bank channel (other orders)
+  std::size_t reflected_not_pitch = 0;         // those of them on a heading or bank channel (other orders)
+  std::vector<std::size_t> reflected_by_item;  // reflected_slopes, by item
 };
 
 // How a command is run.
