@@ -6,9 +6,9 @@
 #include <map>
 #include <stdexcept>
 
+#include "scene/rounding.h"
 #include "scene_files/lws_scene_file.h"
 #include "scene_files/scene_file_error.h"
-#include "scene/rounding.h"
 #include "text/frame_time.h"
 #include "text/number_text.h"
 #include "text/text_lines.h"
