@@ -62,4 +62,15 @@ report::Json common_options_json(const std::vector<std::string> &scene_paths,
   return json;
 }
 
+void add_time_json(report::Json &json, const options::TimeOptions &time) {
+  json["time"] = time.time ? report::Json(*time.time) : report::Json(nullptr);
+  json["frame"] = time.frame ? report::Json(*time.frame) : report::Json(nullptr);
+}
+
+void add_output_json(report::Json &json, const options::OutputOptions &output) {
+  json["output"] = output.output.empty() ? report::Json(nullptr) : report::Json(output.output);
+  json["in_place"] = output.in_place;
+  json["plot"] = output.plot.empty() ? report::Json(nullptr) : report::Json(output.plot);
+}
+
 }  // namespace cli::commands

@@ -51,4 +51,10 @@ class CommandReport {
 report::Json common_options_json(const std::vector<std::string> &scene_paths,
                                  const options::ModuleOptions &module, const options::ReportOptions &report);
 
+// --time/--frame (null when not given) into `json`.
+void add_time_json(report::Json &json, const options::TimeOptions &time);
+
+// -o, --in-place and --plot (null when not given) into `json`.
+void add_output_json(report::Json &json, const options::OutputOptions &output);
+
 }  // namespace cli::commands

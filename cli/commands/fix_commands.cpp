@@ -223,14 +223,10 @@ report::Json options_json(const FixCommand &command, const FixOptions &options) 
     json["anchor_near_zero"] = options.anchor;
     json["key_missing"] = options.motion.key_missing;
   } else {
-    json["time"] = options.time.time ? report::Json(*options.time.time) : report::Json(nullptr);
-    json["frame"] = options.time.frame ? report::Json(*options.time.frame) : report::Json(nullptr);
+    add_time_json(json, options.time);
   }
   json["hermite_tangents"] = options.motion.hermite_tangents;
-  json["output"] =
-      options.output.output.empty() ? report::Json(nullptr) : report::Json(options.output.output);
-  json["in_place"] = options.output.in_place;
-  json["plot"] = options.output.plot.empty() ? report::Json(nullptr) : report::Json(options.output.plot);
+  add_output_json(json, options.output);
   return json;
 }
 

@@ -177,13 +177,9 @@ int run_command(const RunOptions &options) {
   json["masters"] = options.masters;
   json["select"] = options.items.names;
   json["all"] = options.items.all;
-  json["time"] = options.time.time ? report::Json(*options.time.time) : report::Json(nullptr);
-  json["frame"] = options.time.frame ? report::Json(*options.time.frame) : report::Json(nullptr);
+  add_time_json(json, options.time);
   json["hermite_tangents"] = options.motion.hermite_tangents;
-  json["output"] =
-      options.output.output.empty() ? report::Json(nullptr) : report::Json(options.output.output);
-  json["in_place"] = options.output.in_place;
-  json["plot"] = options.output.plot.empty() ? report::Json(nullptr) : report::Json(options.output.plot);
+  add_output_json(json, options.output);
   CommandReport reporting(options.report, "run", std::move(json), {options.scene_path}, &options.output);
   return reporting.run([&] {
     return reporting.scene(options.scene_path, [&](report::Json *entry) {
