@@ -26,7 +26,7 @@ jobs=${JOBS:-$(nproc)}
 
 # oneTBB, static, without its allocator library (the module uses the
 # standard allocator) and without tests and examples.
-tarball=$(scripts/fetch-tbb-source.sh)
+tarball=$(scripts/fetch-debian-source.sh onetbb libtbb-dev)
 src=$deps/windows-build/onetbb-src
 mkdir -p "$src"
 tar -xf "$tarball" -C "$src" --strip-components=1
