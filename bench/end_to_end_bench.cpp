@@ -26,8 +26,9 @@
 // other than the host's, so a limit of 1 shows 0 there. ScanSpeedUp times
 // both limits in turn and reports the speed-up from 1 to 2 threads.
 //
-// Memory: operator new is counted in this program (the module resolves it
-// here too). Each Scan reports the bytes allocated to build its scene
+// Memory: operator new is counted in this program (on Linux the module
+// resolves it here too; a Windows DLL keeps its own, so there the counts are
+// the host's alone). Each Scan reports the bytes allocated to build its scene
 // ("scene_MB": the items and their channels, almost all of it keys), the
 // most a scan allocated on top of what was already allocated
 // ("scan_peak_MB"), and their ratio ("peak/scene").
@@ -39,10 +40,7 @@
 // module and are not timed.
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <sys/resource.h>
 #include <tbb/global_control.h>
-#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -64,50 +62,56 @@
 
 // ---- Counting operator new ---------------------------------------------------
 
+#include "bench/bench_platform.h"
 #include "cold_scene.h"
 #include "flipping_scene.h"
 
 namespace {
 
 using bench_support::add_selected_items;
+using bench_support::process_cpu_seconds;
+using bench_support::thread_cpu_seconds;
 
 std::atomic<std::int64_t> g_allocated_bytes{0};
 std::atomic<std::int64_t> g_peak_bytes{0};
 
-void note_allocation(void *p) {
-  if (p == nullptr) return;
-  const auto size = static_cast<std::int64_t>(malloc_usable_size(p));
+void note_allocation(std::size_t bytes) {
+  const auto size = static_cast<std::int64_t>(bytes);
   const std::int64_t now = g_allocated_bytes.fetch_add(size, std::memory_order_relaxed) + size;
   std::int64_t peak = g_peak_bytes.load(std::memory_order_relaxed);
   while (now > peak && !g_peak_bytes.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
   }
 }
 
-void note_release(void *p) {
-  if (p == nullptr) return;
-  g_allocated_bytes.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)), std::memory_order_relaxed);
+void note_release(std::size_t bytes) {
+  g_allocated_bytes.fetch_sub(static_cast<std::int64_t>(bytes), std::memory_order_relaxed);
 }
 
 void *counted_allocate(std::size_t size) {
-  void *p = std::malloc(size == 0 ? 1 : size);
+  void *p = bench_support::allocate(size);
   if (p == nullptr) throw std::bad_alloc();
-  note_allocation(p);
+  note_allocation(bench_support::allocated_size(p));
   return p;
 }
 
 void *counted_allocate(std::size_t size, std::align_val_t alignment) {
   const auto align = static_cast<std::size_t>(alignment);
-  void *p = nullptr;
-  if (posix_memalign(&p, align < sizeof(void *) ? sizeof(void *) : align, size == 0 ? 1 : size) != 0) {
-    throw std::bad_alloc();
-  }
-  note_allocation(p);
+  void *p = bench_support::allocate_aligned(size, align);
+  if (p == nullptr) throw std::bad_alloc();
+  note_allocation(bench_support::allocated_size_aligned(p, align));
   return p;
 }
 
 void counted_free(void *p) noexcept {
-  note_release(p);
-  std::free(p);
+  if (p == nullptr) return;
+  note_release(bench_support::allocated_size(p));
+  bench_support::release(p);
+}
+
+void counted_free(void *p, std::align_val_t alignment) noexcept {
+  if (p == nullptr) return;
+  note_release(bench_support::allocated_size_aligned(p, static_cast<std::size_t>(alignment)));
+  bench_support::release_aligned(p);
 }
 
 }  // namespace
@@ -134,10 +138,10 @@ void operator delete(void *p) noexcept { counted_free(p); }
 void operator delete[](void *p) noexcept { counted_free(p); }
 void operator delete(void *p, std::size_t) noexcept { counted_free(p); }
 void operator delete[](void *p, std::size_t) noexcept { counted_free(p); }
-void operator delete(void *p, std::align_val_t) noexcept { counted_free(p); }
-void operator delete[](void *p, std::align_val_t) noexcept { counted_free(p); }
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept { counted_free(p); }
-void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { counted_free(p); }
+void operator delete(void *p, std::align_val_t a) noexcept { counted_free(p, a); }
+void operator delete[](void *p, std::align_val_t a) noexcept { counted_free(p, a); }
+void operator delete(void *p, std::size_t, std::align_val_t a) noexcept { counted_free(p, a); }
+void operator delete[](void *p, std::size_t, std::align_val_t a) noexcept { counted_free(p, a); }
 
 namespace {
 
@@ -181,21 +185,6 @@ Stage &stage_for(int items, int keys) {
 
 void run_or_throw(Stage &stage, const char *server) {
   if (stage.run(server) != AFUNC_OK) throw std::runtime_error(std::string(server) + " failed");
-}
-
-double thread_cpu_seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-double process_cpu_seconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval &t) {
-    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 void set_key_rate(benchmark::State &state, double triples_per_iteration) {

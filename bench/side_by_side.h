@@ -3,22 +3,18 @@
 // Two pieces of work timed in turn inside one benchmark, so that a ratio of
 // their costs comes from one run under one load: each iteration runs both
 // once, in alternating order, and times each on the calling thread's CPU
-// clock (time the thread spends descheduled on a busy machine is not
-// counted). Reports ns per item for each and `second / first`.
+// clock where the system keeps one fine enough (time the thread spends
+// descheduled on a busy machine is not counted), else on the wall clock
+// (bench_platform.h). Reports ns per item for each and `second / first`.
 
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <cstddef>
 #include <string>
 
-namespace bench_support {
+#include "bench/bench_platform.h"
 
-inline double thread_cpu_seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
+namespace bench_support {
 
 // `first()` and `second()` each process `items` items per call.
 template <typename First, typename Second>
@@ -27,19 +23,19 @@ void side_by_side(benchmark::State &state, std::size_t items, const std::string 
   double first_seconds = 0.0, second_seconds = 0.0;
   bool first_leads = true;
   for (auto _ : state) {
-    const double t0 = thread_cpu_seconds();
+    const double t0 = side_by_side_seconds();
     if (first_leads) {
       first();
     } else {
       second();
     }
-    const double t1 = thread_cpu_seconds();
+    const double t1 = side_by_side_seconds();
     if (first_leads) {
       second();
     } else {
       first();
     }
-    const double t2 = thread_cpu_seconds();
+    const double t2 = side_by_side_seconds();
     first_seconds += first_leads ? t1 - t0 : t2 - t1;
     second_seconds += first_leads ? t2 - t1 : t1 - t0;
     first_leads = !first_leads;

@@ -12,7 +12,7 @@ if [ -f "$prefix/lib/libtbb.so" ]; then
   echo "$prefix"
   exit 0
 fi
-tarball=$(scripts/fetch-tbb-source.sh)
+tarball=$(scripts/fetch-debian-source.sh onetbb libtbb-dev)
 src=$deps/src
 rm -rf "$src" && mkdir -p "$src"
 tar -xf "$tarball" -C "$src" --strip-components=1

@@ -6,27 +6,56 @@
 #     uses), so that tavorix.p is one self-contained file;
 #   - GoogleTest from the sources Debian ships with libgtest-dev;
 #   - the header-only libraries (nlohmann-json, CLI11) from their Debian
-#     packages, with a CMake package file each.
+#     packages, with a CMake package file each;
+#   - with the argument `bench`, also Google Benchmark as a static library,
+#     from Debian's source package of the installed libbenchmark-dev, for the
+#     benchmarks (scripts/bench-windows.sh); the tests do not need it.
 # The prefix is rebuilt when this script changes.
+# Usage: scripts/build-windows-deps.sh [bench]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 deps=$root/build-deps
 prefix=$deps/windows-x64
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
-stamp=$prefix/.built-by-$(sha1sum "$0" "$toolchain" | sha1sum | cut -c1-12)
-if [ -f "$stamp" ]; then
+with_benchmark=false
+[ "${1:-}" = "bench" ] && with_benchmark=true
+built_by=$(sha1sum "$0" "$toolchain" | sha1sum | cut -c1-12)
+stamp=$prefix/.built-by-$built_by
+benchmark_stamp=$prefix/.benchmark-built-by-$built_by
+if [ -f "$stamp" ] && { ! $with_benchmark || [ -f "$benchmark_stamp" ]; }; then
   echo "$prefix"
   exit 0
 fi
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools >&2
+jobs=${JOBS:-$(nproc)}
+
+# Google Benchmark, static, into the prefix that is already there.
+build_benchmark() {
+  local tarball src=$deps/windows-build/benchmark-src
+  tarball=$(scripts/fetch-debian-source.sh benchmark libbenchmark-dev)
+  rm -rf "$src" && mkdir -p "$src"
+  tar -xf "$tarball" -C "$src" --strip-components=1
+  cmake -S "$src" -B "$deps/windows-build/benchmark" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBENCHMARK_ENABLE_TESTING=OFF \
+    -DBENCHMARK_ENABLE_GTEST_TESTS=OFF -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_INSTALL_DOCS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" >&2
+  ninja -C "$deps/windows-build/benchmark" -j "$jobs" install >&2
+  rm -rf "$deps/windows-build"
+  touch "$benchmark_stamp"
+}
+if [ -f "$stamp" ]; then
+  build_benchmark
+  echo "$prefix"
+  exit 0
+fi
+
 rm -rf "$prefix" "$deps/windows-build"
 mkdir -p "$prefix/include" "$prefix/share/licenses"
-jobs=${JOBS:-$(nproc)}
 
 # oneTBB, static, without its allocator library (the module uses the
 # standard allocator) and without tests and examples.
-tarball=$(scripts/fetch-tbb-source.sh)
+tarball=$(scripts/fetch-debian-source.sh onetbb libtbb-dev)
 src=$deps/windows-build/onetbb-src
 mkdir -p "$src"
 tar -xf "$tarball" -C "$src" --strip-components=1
@@ -65,4 +94,5 @@ header_package CLI11 CLI11::CLI11 CLI
 
 rm -rf "$deps/windows-build"
 touch "$stamp"
+if $with_benchmark; then build_benchmark; fi
 echo "$prefix"

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Downloads the source of the installed task library (Debian's onetbb source
-# package, the version of libtbb-dev) into build-deps/ and prints the path of
-# its original tarball. Source packages come from the mirrors this machine's
+# Downloads a Debian source package into build-deps/ and prints the path of
+# its original tarball:
+#   scripts/fetch-debian-source.sh SOURCE_PACKAGE [BINARY_PACKAGE]
+# With BINARY_PACKAGE installed, the source of that installed version (so a
+# library built from source matches the one the Linux build links); else the
+# newest the mirror has. Source packages come from the mirrors this machine's
 # apt is already configured with: where no deb-src entry exists, one is
 # derived from the machine's own deb entries (same mirror, suites and keys).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source_package=${1:?source package}
+binary_package=${2:-}
 deps=$PWD/build-deps
 mkdir -p "$deps"
 
-found=$(ls "$deps"/onetbb_*.orig.tar.* 2>/dev/null | head -n 1 || true)
+found=$(ls "$deps/${source_package}"_*.orig.tar.* 2>/dev/null | head -n 1 || true)
 if [ -n "$found" ]; then
   echo "$found"
   exit 0
@@ -51,12 +56,13 @@ derive_source_entries() {
 if ! grep -rqs '^[[:space:]]*deb-src\|^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
   entries=$(derive_source_entries)
   if [ -z "$entries" ]; then
-    echo "fetch-tbb-source: apt has no deb entry to derive a source entry from" >&2
+    echo "fetch-debian-source: apt has no deb entry to derive a source entry from" >&2
     exit 1
   fi
   echo "$entries" > /etc/apt/sources.list.d/tavorix-deb-src.list
   apt-get update >&2
 fi
-version=$(dpkg-query -W -f='${source:Version}' libtbb-dev 2>/dev/null || true)
-(cd "$deps" && apt-get source --download-only "onetbb${version:+=$version}" >&2)
-ls "$deps"/onetbb_*.orig.tar.* | head -n 1
+version=""
+[ -n "$binary_package" ] && version=$(dpkg-query -W -f='${source:Version}' "$binary_package" 2>/dev/null || true)
+(cd "$deps" && apt-get source --download-only "${source_package}${version:+=$version}" >&2)
+ls "$deps/${source_package}"_*.orig.tar.* | head -n 1

@@ -1,0 +1,31 @@
+#pragma once
+
+// What the benchmarks ask of the system: clocks and the sizes of heap
+// blocks. One file per platform (bench_platform_posix.cpp,
+// bench_platform_windows.cpp).
+
+#include <cstddef>
+
+namespace bench_support {
+
+// CPU time of the calling thread, and of the whole process, in seconds.
+double thread_cpu_seconds();
+double process_cpu_seconds();
+
+// The clock that side-by-side timings read: the calling thread's CPU time
+// where the system keeps it to the microsecond, so that time the thread
+// spends descheduled on a busy machine is not counted; elsewhere the
+// monotonic wall clock.
+double side_by_side_seconds();
+
+// Heap blocks as operator new gets them: `allocate` and `allocate_aligned`
+// answer nullptr when out of memory; a block from one is released and sized
+// by its own pair.
+void *allocate(std::size_t size) noexcept;
+void release(void *p) noexcept;
+std::size_t allocated_size(void *p) noexcept;
+void *allocate_aligned(std::size_t size, std::size_t alignment) noexcept;
+void release_aligned(void *p) noexcept;
+std::size_t allocated_size_aligned(void *p, std::size_t alignment) noexcept;
+
+}  // namespace bench_support
