@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/large_pages.h"
 #include "platform/platform_files.h"
 
 namespace platform {
@@ -126,6 +127,8 @@ bool read_file(const std::string &path, std::string &text, std::string &reason) 
     size = static_cast<std::size_t>(info.st_size);
   }
   text.clear();
+  text.reserve(size);
+  prefer_large_pages(text.data(), size);
   text.resize(size);
   std::size_t filled = 0;
   char probe[1 << 12];

@@ -19,7 +19,7 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # The product's rooms; tests/, bench/ and fuzz/ use them but are not used.
 PRODUCT = ["module", "keys", "rotation", "batch", "scan", "realtime", "scene", "text", "scene_files",
-           "motion", "host", "loader", "layout_commands", "platform", "cli"]
+           "motion", "host", "loader", "layout_commands", "platform", "parallel", "cli"]
 SOURCE = re.compile(r"\.(h|hpp|c|cpp)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 MOST_LINES = 500

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/large_pages.h"
+
 namespace text {
 namespace {
 
@@ -19,6 +21,7 @@ std::vector<TextLine> split_lines(std::string_view text) {
     if (at + 1 == text.size() || text[at + 1] != '\n') ++endings;
   }
   lines.reserve(endings + 1 + text.size() / kLongestLine);
+  platform::prefer_large_pages(lines.data(), lines.capacity() * sizeof(TextLine));
   std::size_t start = 0;
   for (std::size_t at = 0; at < text.size(); ++at) {
     const char c = text[at];

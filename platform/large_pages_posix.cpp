@@ -1,0 +1,23 @@
+#include <sys/mman.h>
+
+#include <cstdint>
+
+#include "platform/large_pages.h"
+
+namespace platform {
+
+void prefer_large_pages(void *data, std::size_t size) {
+#ifdef MADV_HUGEPAGE  // Linux; other systems choose page sizes themselves
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+  if (size < 2 * kLargePage) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+  const std::uintptr_t end = (start + size) & ~(kLargePage - 1);
+  if (end > first) ::madvise(reinterpret_cast<void *>(first), end - first, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)size;
+#endif
+}
+
+}  // namespace platform
