@@ -15,7 +15,6 @@ namespace scene_files {
 namespace {
 
 constexpr int kKeyNumberCount = 9;  // value, time, span type, six span parameters
-constexpr int kLastSpanType = 5;
 
 std::string quoted(std::string_view text) { return text::quoted_line(text); }
 
@@ -136,10 +135,6 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
     envelope.source.count_line = count_line;
     envelope.source.count_column = tokens[0].column;
     envelope.source.count_length = tokens[0].text.size();
-    // Room for the keys it says it has, as far as the file has lines for.
-    const auto room = static_cast<std::size_t>(std::min<long long>(declared, line_count - count_line));
-    envelope.values.reserve(room);
-    envelope.times_as_written.reserve(room);
   }
   envelope.source.keys_end_line = -1;
   bool behaviors_read = false;
@@ -147,6 +142,12 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
   int index = count_line + 1;
   for (;; ++index) {
     if (index >= line_count) fail(open, "the envelope opened here is not closed: expected '}'");
+    // A well-formed key line (nearly every line of a large scene): its
+    // numbers were read ahead.
+    if (key_lines_->well_formed(index) && !behaviors_read && last_block_close < 0) {
+      add_key(index, envelope);
+      continue;
+    }
     const auto tokens = text::split_tokens(line(index));
     const std::string_view word = tokens.empty() ? std::string_view() : tokens[0].text;
     if (word == "}" && tokens.size() == 1) {
@@ -165,7 +166,7 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
       envelope.modifiers.push_back(std::move(block.server));
       last_block_close = index = block.close_line;
     } else if (word == "Key" && !behaviors_read && last_block_close < 0) {
-      read_key(index, tokens, envelope);
+      fail_key(index, tokens);
     } else if (word == "Behaviors" && !behaviors_read && last_block_close < 0) {
       read_behaviors(index, tokens, envelope);
       envelope.source.keys_end_line = index;
@@ -180,7 +181,7 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
                       ", found " + (tokens.empty() ? std::string("an empty line") : quoted(line(index))));
     }
   }
-  const auto listed = static_cast<long long>(envelope.values.size());
+  const auto listed = static_cast<long long>(envelope.listed);
   envelope.source.key_count = listed;
   // Some exporters of older files write an envelope of an unanimated
   // channel as a count of 1 with no key line; that reads as an envelope
@@ -200,8 +201,9 @@ int LwsMotionReader::read_envelope(int open, LwsMotionEnvelopes &envelopes) {
   return index;
 }
 
-void LwsMotionReader::read_key(int index, const std::vector<text::LineToken> &tokens,
-                               LwsParsedEnvelope &envelope) const {
+// Says what is wrong with a key line that is not well formed
+// (lws_key_lines.h).
+void LwsMotionReader::fail_key(int index, const std::vector<text::LineToken> &tokens) const {
   if (tokens.size() != 1 + kKeyNumberCount) {
     fail(index,
          "expected 'Key <value> <time> <span type> <p1> <p2> <p3> <p4> <p5> <p6>' (9 numbers), found " +
@@ -209,35 +211,50 @@ void LwsMotionReader::read_key(int index, const std::vector<text::LineToken> &to
   }
   static const char *const kFieldNames[kKeyNumberCount] = {"value", "time", "span type", "p1", "p2",
                                                            "p3",    "p4",   "p5",        "p6"};
-  double numbers[kKeyNumberCount];
   for (int field = 0; field < kKeyNumberCount; ++field) {
-    if (!text::parse_double_token(tokens[1 + field].text, numbers[field])) {
+    double number = 0.0;
+    if (!text::parse_double_token(tokens[1 + field].text, number)) {
       fail(index, std::string("expected a number for the key's ") + kFieldNames[field] + ", found " +
                       quoted(tokens[1 + field].text));
     }
   }
-  long long span_type = 0;
-  if (!text::parse_integer_token(tokens[3].text, span_type) || span_type < 0 || span_type > kLastSpanType) {
-    fail(index, "expected a span type from 0 to 5, found " + quoted(tokens[3].text));
+  fail(index, "expected a span type from 0 to 5, found " + quoted(tokens[3].text));
+}
+
+// The well-formed key line `index` joins `envelope`.
+void LwsMotionReader::add_key(int index, LwsParsedEnvelope &envelope) const {
+  if (envelope.listed > 0) {
+    // The key before is on the line before (else the line check below fails).
+    const int line_before = envelope.source.key_line(envelope.listed - 1);
+    bool after = key_lines_->after_line_before(index);
+    if (line_before != index - 1) {
+      double value = 0.0, time = 0.0, time_before = 0.0;
+      read_key_value_and_time(line(index), value, time);
+      read_key_value_and_time(line(line_before), value, time_before);
+      after = time > time_before;
+    }
+    if (!after) {
+      text::LineToken words[3];
+      text::first_tokens(line(index), words, 3);
+      fail(index, "key time " + quoted(words[2].text) +
+                      " is not after the time of the key before it; "
+                      "expected keys in increasing time");
+    }
   }
-  if (!envelope.times_as_written.empty() && !(numbers[1] > envelope.times_as_written.back())) {
-    fail(index, "key time " + quoted(tokens[2].text) +
-                    " is not after the time of the key before it; "
-                    "expected keys in increasing time");
-  }
-  if (index != envelope.source.key_line(static_cast<std::int64_t>(envelope.values.size()))) {
+  if (index != envelope.source.key_line(envelope.listed)) {
     fail(index, "expected the key lines of an envelope one after another");  // guards key_line()
   }
-  scene::KeyShape shape;
-  shape.span_type = static_cast<int>(span_type);
-  bool plain = span_type == 0;
-  for (int p = 0; p < 6; ++p) {
-    shape.params[p] = numbers[3 + p];
-    plain = plain && shape.params[p] == 0.0;
+  if (!key_lines_->plain(index)) {
+    KeyLineWords words;
+    text::first_tokens(line(index), words.words, 1 + kKeyNumberCount);
+    double numbers[kKeyNumberCount];
+    read_key_numbers(words, numbers);
+    scene::KeyShape shape;
+    shape.span_type = static_cast<int>(numbers[2]);
+    std::copy(numbers + 3, numbers + kKeyNumberCount, shape.params);
+    envelope.shapes.emplace_back(envelope.listed, shape);
   }
-  if (!plain) envelope.shapes.emplace_back(static_cast<std::int64_t>(envelope.values.size()), shape);
-  envelope.values.push_back(numbers[0]);
-  envelope.times_as_written.push_back(numbers[1]);
+  ++envelope.listed;
 }
 
 void LwsMotionReader::read_behaviors(int index, const std::vector<text::LineToken> &tokens,
@@ -251,33 +268,33 @@ void LwsMotionReader::read_behaviors(int index, const std::vector<text::LineToke
   envelope.post_behavior = static_cast<int>(post);
 }
 
-void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, double fps,
-                      const std::string &file_name) {
+void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, const LwsSceneFile &file,
+                      double fps) {
   channel.modifiers = std::move(parsed.modifiers);
   scene::Envelope &envelope = channel.envelope;
   envelope.pre_behavior = parsed.pre_behavior;
   envelope.post_behavior = parsed.post_behavior;
-  envelope.reserve(parsed.values.size());
+  envelope.reserve(static_cast<std::size_t>(parsed.listed));
   std::size_t next_shape = 0;
-  for (std::size_t index = 0; index < parsed.values.size(); ++index) {
-    const double time = text::snap_to_frame(parsed.times_as_written[index], fps);
+  for (std::int64_t index = 0; index < parsed.listed; ++index) {
+    const int line = parsed.source.key_line(index);
+    double value = 0.0, time_as_written = 0.0;
+    read_key_value_and_time(file.line_text(line), value, time_as_written);
+    const double time = text::snap_to_frame(time_as_written, fps);
     if (envelope.find(time) != nullptr) {
-      throw SceneFileError(file_name, parsed.source.key_line(static_cast<std::int64_t>(index)) + 1,
+      throw SceneFileError(file.file_name(), line + 1,
                            "this key and the key before it fall on the same frame (times within " +
                                text::shortest_double_text(text::kFrameSnapTolerance) +
                                " frames of one whole frame)");
     }
-    scene::Key *key = envelope.create(time, parsed.values[index]);
-    envelope.set_origin(key, static_cast<std::int64_t>(index));
-    envelope.set_shape(key, next_shape < parsed.shapes.size() &&
-                                    parsed.shapes[next_shape].first == static_cast<std::int64_t>(index)
+    scene::Key *key = envelope.create(time, value);
+    envelope.set_origin(key, index);
+    envelope.set_shape(key, next_shape < parsed.shapes.size() && parsed.shapes[next_shape].first == index
                                 ? parsed.shapes[next_shape++].second
                                 : scene::KeyShape{});
   }
   envelope.forget_shape_edits();  // as the file has them
   // Read and in the scene: the copies go.
-  parsed.values = std::vector<double>();
-  parsed.times_as_written = std::vector<double>();
   parsed.shapes = std::vector<std::pair<std::int64_t, scene::KeyShape>>();
 }
 

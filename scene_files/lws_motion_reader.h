@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "scene_files/lws_key_lines.h"
 #include "scene_files/lws_scene_file.h"
 #include "text/text_lines.h"
 
@@ -17,8 +18,9 @@ namespace scene_files {
 // until the scene is built.
 struct LwsParsedEnvelope {
   LwsSceneFile::EnvelopeSource source;
-  std::vector<double> values;
-  std::vector<double> times_as_written;
+  // The keys listed so far; their numbers are read from their lines
+  // (source.key_line) when the envelope is filled.
+  std::int64_t listed = 0;
   // The keys whose shape is not the default (TCB, all parameters 0), by
   // their index: most keys of most scenes take no room here.
   std::vector<std::pair<std::int64_t, scene::KeyShape>> shapes;
@@ -41,6 +43,10 @@ using LwsMotionEnvelopes = std::array<std::optional<LwsParsedEnvelope>, scene::k
 class LwsMotionReader {
  public:
   explicit LwsMotionReader(const LwsSceneFile &file) : file_(file) {}
+
+  // The file's key lines, read ahead (lws_key_lines.h); needed before the
+  // first motion block.
+  void use_key_lines(const LwsKeyLines &key_lines) { key_lines_ = &key_lines; }
 
   // A motion block starts after the keyword on line `keyword_line`. Files of
   // versions 6 and later (`strict`) are held to what their envelopes say.
@@ -67,11 +73,13 @@ class LwsMotionReader {
   void read_channel_count(int index, const std::vector<text::LineToken> &tokens);
   void read_channel_line(int index, const std::vector<text::LineToken> &tokens);
   int read_envelope(int open, LwsMotionEnvelopes &envelopes);
-  void read_key(int index, const std::vector<text::LineToken> &tokens, LwsParsedEnvelope &envelope) const;
+  void add_key(int index, LwsParsedEnvelope &envelope) const;
+  [[noreturn]] void fail_key(int index, const std::vector<text::LineToken> &tokens) const;
   void read_behaviors(int index, const std::vector<text::LineToken> &tokens,
                       LwsParsedEnvelope &envelope) const;
 
   const LwsSceneFile &file_;
+  const LwsKeyLines *key_lines_ = nullptr;
   bool strict_ = false;
   bool active_ = false;
   int keyword_line_ = 0;
@@ -83,11 +91,11 @@ class LwsMotionReader {
   std::array<bool, scene::kChannelCount> seen_{};
 };
 
-// Puts the keys of `parsed` into the envelope of `channel` (empty), their
-// times snapped to whole frames at `fps`, and its modifiers into the
-// channel's, and lets go of the copies `parsed` held. Throws SceneFileError
-// naming `file_name` when two keys fall on one frame.
-void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, double fps,
-                      const std::string &file_name);
+// Puts the keys of `parsed`, read from their lines of `file`, into the
+// envelope of `channel` (empty), their times snapped to whole frames at
+// `fps`, and its modifiers into the channel's. Throws SceneFileError when
+// two keys fall on one frame.
+void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, const LwsSceneFile &file,
+                      double fps);
 
 }  // namespace scene_files

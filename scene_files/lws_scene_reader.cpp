@@ -1,9 +1,12 @@
 // Reading a .lws file into a Scene: LwsSceneFile::read.
 
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 
+#include "parallel/for_each_index.h"
+#include "scene_files/lws_key_lines.h"
 #include "scene_files/lws_motion_reader.h"
 #include "scene_files/lws_order_lines.h"
 #include "scene_files/lws_scene_file.h"
@@ -62,6 +65,8 @@ class LwsReader {
   void run() {
     file_.lines_ = text::split_lines(file_.text_);
     line_count_ = static_cast<int>(file_.lines_.size());
+    key_lines_.emplace(file_);
+    motion_.use_key_lines(*key_lines_);
     read_header();
     for (int index = 2; index < line_count_; ++index) index = read_top_level_line(index);
     motion_.finish_at_end();
@@ -333,7 +338,11 @@ class LwsReader {
     scene_.set_frames_per_second(fps_);
     scene_.set_current_time(text::frame_time(current_frame_, fps_));
     std::set<std::string> taken;
-    for (ParsedItem &parsed : items_) {
+    // Items first, then their keys; an id taken twice is told after the
+    // keys of the items before it, in the order the file has them.
+    std::optional<SceneFileError> taken_id;
+    std::vector<scene::Item *> added;
+    for (const ParsedItem &parsed : items_) {
       LwsSceneFile::ItemSource source;
       source.kind = parsed.kind;
       source.name = unique_name(parsed.name, taken);
@@ -341,21 +350,26 @@ class LwsReader {
       source.declaration_line = parsed.declaration_line;
       source.motion_line = parsed.motion_line;
       source.order_line = parsed.order_line >= 0 ? parsed.order_line : scene_order_line_;
-      scene::Item *item = nullptr;
       try {
-        item = &scene_.add_item(source.name, parsed.kind, parsed.id);
+        added.push_back(&scene_.add_item(source.name, parsed.kind, parsed.id));
       } catch (const std::invalid_argument &) {
-        fail(parsed.declaration_line,
-             "item id " + text::hex_id_text(parsed.id) + " is already used by an earlier item");
-      }
-      for (int channel = 0; channel < scene::kChannelCount; ++channel) {
-        if (!parsed.envelopes[channel]) continue;
-        fill_lws_channel(*item->channel(scene::kChannelNames[channel]), *parsed.envelopes[channel], fps_,
-                         file_.file_name_);
-        source.channels[channel] = std::move(parsed.envelopes[channel]->source);
+        taken_id.emplace(file_.file_name_, parsed.declaration_line + 1,
+                         "item id " + text::hex_id_text(parsed.id) + " is already used by an earlier item");
+        break;
       }
       file_.items_.push_back(std::move(source));
     }
+    // Envelopes share nothing: each is filled on whichever core is free.
+    parallel::for_each_index(added.size() * scene::kChannelCount, [&](std::size_t task) {
+      const std::size_t index = task / scene::kChannelCount;
+      const int channel = static_cast<int>(task % scene::kChannelCount);
+      std::optional<LwsParsedEnvelope> &parsed = items_[index].envelopes[channel];
+      if (!parsed) return;
+      fill_lws_channel(*added[index]->channel(scene::kChannelNames[channel]), *parsed, file_, fps_);
+      file_.items_[index].channels[channel] = std::move(parsed->source);
+    });
+    key_lines_.reset();
+    if (taken_id) throw *taken_id;
     for (std::size_t index = 0; index < items_.size(); ++index) {
       const ParsedItem &parsed = items_[index];
       if (parsed.parent_line < 0) continue;
@@ -407,6 +421,7 @@ class LwsReader {
   int current_item_ = -1;
   int scene_order_line_ = -1;  // a line naming a rotation order before any item
   int last_object_ = -1;
+  std::optional<LwsKeyLines> key_lines_;  // until the scene is built
   LwsMotionReader motion_;
   std::uint32_t object_count_ = 0, light_count_ = 0, camera_count_ = 0, bone_count_of_last_object_ = 0;
   double fps_ = 30.0;
