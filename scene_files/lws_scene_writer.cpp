@@ -1,12 +1,16 @@
 // Writing a scene back into the .lws text it was read from:
 // LwsSceneFile::write.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
+#include <iterator>
 #include <stdexcept>
 
+#include "parallel/for_each_index.h"
+#include "platform/large_pages.h"
 #include "scene/rounding.h"
+#include "scene_files/lws_key_lines.h"
 #include "scene_files/lws_scene_file.h"
 #include "scene_files/scene_file_error.h"
 #include "text/frame_time.h"
@@ -16,11 +20,26 @@
 namespace scene_files {
 namespace {
 
-// Lines [first, end) of the file are replaced by `text` (which carries its own
-// line endings). An empty range inserts `text` before line `first`.
+// Lines [first, end) of the file are replaced by the text at [offset,
+// offset + length) of the edits' text (which carries its own line endings).
+// An empty range inserts the text before line `first`.
 struct LineEdit {
+  int first = 0;
   int end = 0;
+  std::size_t offset = 0;
+  std::size_t length = 0;
+};
+
+// The edits of one envelope, their texts one after another in one string:
+// a scan of a large scene rewrites hundreds of thousands of lines.
+struct EnvelopeEdits {
+  std::vector<LineEdit> edits;
   std::string text;
+
+  void add(int first, int end, std::string_view line, std::string_view ending) {
+    edits.push_back(LineEdit{first, end, text.size(), line.size() + ending.size()});
+    text.append(line).append(ending);
+  }
 };
 
 std::string replace_column(std::string line, std::size_t column, std::size_t length,
@@ -45,16 +64,6 @@ std::string time_text(double time, double fps) {
   return text::shortest_double_text(time);
 }
 
-// The words of a key line: "Key", value, time, span type, p1 ... p6, as the
-// reader checked them; found without allocating, since the writer reads
-// every key line.
-struct KeyLineWords {
-  text::LineToken words[10];
-  const text::LineToken &value() const { return words[1]; }
-  const text::LineToken &time() const { return words[2]; }
-  const text::LineToken &shape(int field) const { return words[3 + field]; }  // 0 span type, 1 to 6 p1 to p6
-};
-
 KeyLineWords key_line_words(std::string_view line) {
   KeyLineWords words;
   first_tokens(line, words.words, 10);
@@ -78,14 +87,18 @@ scene::KeyShape shape_of(const KeyLineWords &words) {
 
 }  // namespace
 
-// Builds the edits of one item's motion envelopes.
+// Builds the edits of a motion envelope.
 class LwsEnvelopeWriter {
  public:
-  LwsEnvelopeWriter(const LwsSceneFile &file, double fps, std::map<int, LineEdit> &edits)
+  LwsEnvelopeWriter(const LwsSceneFile &file, double fps, EnvelopeEdits &edits)
       : file_(file), fps_(fps), edits_(edits) {}
 
   void write(const std::string &item_name, const LwsSceneFile::EnvelopeSource &source,
              const scene::Envelope &envelope) {
+    if (keys_in_place(source, envelope)) {
+      write_in_place(item_name, source, envelope);
+      return;
+    }
     std::string ending = line_ending(source.count_line);
     const std::string indent =
         leading_blanks(file_.line_text(source.key_count == 0 ? source.count_line : source.key_line(0)));
@@ -107,52 +120,88 @@ class LwsEnvelopeWriter {
       if (index != expected_next_source) changed = true;
       expected_next_source = index + 1;
       const int line_index = source.key_line(index);
-      const std::string_view original = file_.line_text(line_index);
-      const KeyLineWords words = key_line_words(original);
-      const bool moved = key->time != text::snap_to_frame(number_of(words.time()), fps_);
-      const bool revalued = !scene::only_rounded(number_of(words.value()), key->value);
-      // A shape is compared with the file's only where it was set since.
-      const bool edited = envelope.shape_edited(key);
-      const scene::KeyShape was = edited ? shape_of(words) : scene::KeyShape{};
-      const scene::KeyShape is = edited ? envelope.shape(key) : scene::KeyShape{};
-      bool reshaped = was.span_type != is.span_type;
-      for (int p = 0; p < 6; ++p) reshaped = reshaped || was.params[p] != is.params[p];
-      if (!moved && !revalued && !reshaped) {
-        region.append(original).append(file_.line_ending(line_index));
+      std::string line;
+      if (!rewritten_line(envelope, *key, line_index, line)) {
+        region.append(file_.line_text(line_index)).append(file_.line_ending(line_index));
         continue;
-      }
-      // Only the words that changed are written, from the last to the
-      // first, so that each word's column stays right.
-      std::string line(original);
-      for (int p = 5; p >= 0 && reshaped; --p) {
-        if (was.params[p] == is.params[p]) continue;
-        const text::LineToken &word = words.shape(1 + p);
-        line.replace(word.column, word.text.size(), text::shortest_double_text(is.params[p]));
-      }
-      if (was.span_type != is.span_type) {
-        line.replace(words.shape(0).column, words.shape(0).text.size(), std::to_string(is.span_type));
-      }
-      if (moved) line.replace(words.time().column, words.time().text.size(), time_text(key->time, fps_));
-      if (revalued) {
-        line.replace(words.value().column, words.value().text.size(), text::shortest_double_text(key->value));
       }
       region += line + line_ending(line_index);
       changed = true;
     }
     if (expected_next_source != source.key_count) changed = true;
 
-    if (changed) {
-      const int first = source.key_count == 0 ? source.keys_end_line : source.key_line(0);
-      edits_[first] = LineEdit{source.keys_end_line, std::move(region)};
-    }
     if (static_cast<std::int64_t>(envelope.size()) != source.key_count) {
       std::string line(file_.line_text(source.count_line));
       line = replace_column(line, source.count_column, source.count_length, std::to_string(envelope.size()));
-      edits_[source.count_line] = LineEdit{source.count_line + 1, line + ending};
+      edits_.add(source.count_line, source.count_line + 1, line, ending);
+    }
+    if (changed) {
+      const int first = source.key_count == 0 ? source.keys_end_line : source.key_line(0);
+      edits_.add(first, source.keys_end_line, region, "");
     }
   }
 
  private:
+  // Whether the envelope holds the keys of its lines in the file, one for
+  // one and in their order (what a scan leaves: values changed, nothing
+  // made, moved past another or taken away), so that each line can be
+  // rewritten where it stands.
+  static bool keys_in_place(const LwsSceneFile::EnvelopeSource &source, const scene::Envelope &envelope) {
+    if (static_cast<std::int64_t>(envelope.size()) != source.key_count) return false;
+    std::int64_t index = 0;
+    for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next, ++index) {
+      if (envelope.origin(key) != index) return false;
+    }
+    return true;
+  }
+
+  // Rewrites only the key lines whose keys changed, one edit each.
+  void write_in_place(const std::string &item_name, const LwsSceneFile::EnvelopeSource &source,
+                      const scene::Envelope &envelope) {
+    std::int64_t index = 0;
+    std::string line;
+    for (const scene::Key *key = envelope.first(); key != nullptr; key = key->next, ++index) {
+      require_finite(item_name, source, *key);
+      const int line_index = source.key_line(index);
+      if (!rewritten_line(envelope, *key, line_index, line)) continue;
+      edits_.add(line_index, line_index + 1, line, line_ending(line_index));
+    }
+  }
+
+  // The key line `line_index` of the file rewritten for `key`, which was
+  // read from it, into `line` (without its ending); false when the key is as
+  // the line says (a value that moved only by rounding counts as such).
+  bool rewritten_line(const scene::Envelope &envelope, const scene::Key &key, int line_index,
+                      std::string &line) const {
+    const std::string_view original = file_.line_text(line_index);
+    const KeyLineWords words = key_line_words(original);
+    const bool moved = key.time != text::snap_to_frame(number_of(words.time()), fps_);
+    const bool revalued = !scene::only_rounded(number_of(words.value()), key.value);
+    // A shape is compared with the file's only where it was set since.
+    const bool edited = envelope.shape_edited(&key);
+    const scene::KeyShape was = edited ? shape_of(words) : scene::KeyShape{};
+    const scene::KeyShape is = edited ? envelope.shape(&key) : scene::KeyShape{};
+    bool reshaped = was.span_type != is.span_type;
+    for (int p = 0; p < 6; ++p) reshaped = reshaped || was.params[p] != is.params[p];
+    if (!moved && !revalued && !reshaped) return false;
+    // Only the words that changed are written, from the last to the first,
+    // so that each word's column stays right.
+    line.assign(original);
+    for (int p = 5; p >= 0 && reshaped; --p) {
+      if (was.params[p] == is.params[p]) continue;
+      const text::LineToken &word = words.shape(1 + p);
+      line.replace(word.column, word.text.size(), text::shortest_double_text(is.params[p]));
+    }
+    if (was.span_type != is.span_type) {
+      line.replace(words.shape(0).column, words.shape(0).text.size(), std::to_string(is.span_type));
+    }
+    if (moved) line.replace(words.time().column, words.time().text.size(), time_text(key.time, fps_));
+    if (revalued) {
+      line.replace(words.value().column, words.value().text.size(), text::shortest_double_text(key.value));
+    }
+    return true;
+  }
+
   std::string line_ending(int index) const {
     const std::string_view ending = file_.line_ending(index);
     return ending.empty() ? std::string("\n") : std::string(ending);
@@ -178,7 +227,7 @@ class LwsEnvelopeWriter {
 
   const LwsSceneFile &file_;
   double fps_;
-  std::map<int, LineEdit> &edits_;
+  EnvelopeEdits &edits_;
 };
 
 scene::KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64_t index) const {
@@ -186,8 +235,13 @@ scene::KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64
 }
 
 std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::string> *warnings) const {
-  std::map<int, LineEdit> edits;
-  LwsEnvelopeWriter envelope_writer(*this, scene.frames_per_second(), edits);
+  // The envelopes to write, in file order.
+  struct EnvelopeToWrite {
+    const scene::Item *item;
+    const EnvelopeSource *source;
+    const scene::Envelope *envelope;
+  };
+  std::vector<EnvelopeToWrite> envelopes;
   for (const ItemSource &source : items_) {
     const scene::Item *item = scene.find_item(source.id);
     if (item == nullptr) {
@@ -200,7 +254,7 @@ std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::stri
       const scene::Envelope *envelope = item->envelope(scene::kChannelNames[channel]);
       if (envelope == nullptr) continue;
       if (source.channels[channel]) {
-        envelope_writer.write(item->name, *source.channels[channel], *envelope);
+        envelopes.push_back(EnvelopeToWrite{item, &*source.channels[channel], envelope});
       } else if (envelope->size() != 0 && warnings != nullptr) {
         warnings->push_back(file_name_ + ": '" + item->name + "' has keys on " +
                             scene::kChannelNames[channel] +
@@ -208,31 +262,64 @@ std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::stri
       }
     }
   }
+  // Envelopes share nothing: each is compared with its lines on whichever
+  // core is free.
+  std::vector<EnvelopeEdits> edits_by_envelope(envelopes.size());
+  parallel::for_each_index(envelopes.size(), [&](std::size_t i) {
+    LwsEnvelopeWriter writer(*this, scene.frames_per_second(), edits_by_envelope[i]);
+    writer.write(envelopes[i].item->name, *envelopes[i].source, *envelopes[i].envelope);
+  });
+  // Every edit with its text, in line order.
+  struct PlacedEdit {
+    const LineEdit *edit;
+    const std::string *text;
+    int first() const { return edit->first; }
+    std::string_view text_of() const { return std::string_view(*text).substr(edit->offset, edit->length); }
+  };
+  std::vector<PlacedEdit> edits;
+  for (const EnvelopeEdits &some : edits_by_envelope) {
+    for (const LineEdit &edit : some.edits) edits.push_back(PlacedEdit{&edit, &some.text});
+  }
+  std::stable_sort(edits.begin(), edits.end(),
+                   [](const PlacedEdit &a, const PlacedEdit &b) { return a.first() < b.first(); });
 
   // The size of the result first, so that the text of a large scene is
-  // held once and never copied while it grows.
+  // held once and never copied while it grows. The lines between two edits
+  // are one stretch of the text, copied at once.
   const int line_count = static_cast<int>(lines_.size());
-  const auto walk = [&](auto &&copy_line, auto &&copy_edit) {
+  const auto walk = [&](auto &&copy_lines, auto &&copy_edit) {
+    std::size_t next = 0;
     for (int index = 0; index < line_count;) {
-      auto edit = edits.find(index);
-      if (edit != edits.end()) {
-        copy_edit(edit->second.text);
-        if (edit->second.end > index) {
-          index = edit->second.end;
-          continue;
-        }
+      while (next < edits.size() && edits[next].first() < index) ++next;  // inside an edit before
+      const int stop = next < edits.size() ? edits[next].first() : line_count;
+      if (stop > index) {
+        copy_lines(index, stop);
+        index = stop;
+        continue;
       }
-      copy_line(lines_[static_cast<std::size_t>(index)]);
-      ++index;
+      const PlacedEdit &edit = edits[next++];
+      copy_edit(edit.text_of());
+      if (edit.edit->end > index) {
+        index = edit.edit->end;
+      } else {
+        copy_lines(index, index + 1);  // inserted before this line
+        ++index;
+      }
     }
   };
+  const auto stretch = [&](int from, int to) {
+    const text::TextLine &first = lines_[static_cast<std::size_t>(from)];
+    const text::TextLine &last = lines_[static_cast<std::size_t>(to - 1)];
+    return std::string_view(text_).substr(first.offset,
+                                          last.offset + last.length + last.ending_length - first.offset);
+  };
   std::size_t size = 0;
-  walk([&](const text::TextLine &line) { size += line.length + line.ending_length; },
-       [&](const std::string &text) { size += text.size(); });
+  walk([&](int from, int to) { size += stretch(from, to).size(); },
+       [&](std::string_view text) { size += text.size(); });
   std::string out;
   out.reserve(size);
-  walk([&](const text::TextLine &line) { out.append(text_, line.offset, line.length + line.ending_length); },
-       [&](const std::string &text) { out += text; });
+  platform::prefer_large_pages(out.data(), size);
+  walk([&](int from, int to) { out.append(stretch(from, to)); }, [&](std::string_view text) { out += text; });
   return out;
 }
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "scene/rounding.h"
 #include "scene_file_fixtures.h"
 #include "scene_files/scene_file_error.h"
+#include "support/test_platform.h"
 #include "text/frame_time.h"
 #include "text/number_text.h"
 #include "text/text_lines.h"
@@ -179,6 +182,52 @@ TEST_F(M02Scene, KeysOnAChannelTheFileLacksAreReportedAndNotWritten) {
 TEST_F(M02Scene, AValueThatIsNotFiniteIsRefused) {
   cam_heading().first()->value = std::nan("");
   EXPECT_THROW(loaded.file.write(loaded.scene), scene_files::SceneFileError);
+}
+
+// Envelopes are written on several threads; what is refused is told as a
+// walk through the file meets it.
+TEST_F(M02Scene, OfSeveralKeysThatAreNotFiniteTheFirstInTheFileIsTold) {
+  const auto &items = loaded.file.items();
+  const auto first =
+      *std::find_if(items.begin(), items.end(), [](const auto &i) { return bool(i.channels[0]); });
+  const auto last =
+      *std::find_if(items.rbegin(), items.rend(), [](const auto &i) { return bool(i.channels[8]); });
+  ASSERT_NE(first.name, last.name);
+  loaded.envelope(last.name, 8).first()->value = std::nan("");
+  loaded.envelope(first.name, 0).last()->time = INFINITY;
+  for (const char *threads : {"1", "2", "4"}) {
+    testing_support::platform::set_environment_variable("TAVORIX_THREADS", threads);
+    try {
+      loaded.file.write(loaded.scene);
+      ADD_FAILURE() << "written";
+    } catch (const scene_files::SceneFileError &error) {
+      EXPECT_EQ(error.line(), first.channels[0]->channel_line + 1) << threads << " threads: " << error.what();
+    }
+  }
+  testing_support::platform::set_environment_variable("TAVORIX_THREADS", "");
+}
+
+// One envelope rewritten line by line (values changed), another as a whole
+// (a key added, so its lines shift): both land where they belong.
+TEST_F(M02Scene, ValuesChangedInOneEnvelopeAndAKeyAddedInAnotherAreBothWritten) {
+  const auto &items = loaded.file.items();
+  const std::string added_to =
+      std::find_if(items.rbegin(), items.rend(), [](const auto &i) { return bool(i.channels[8]); })->name;
+  scene::Envelope &changed = cam_heading();
+  for (scene::Key *key = changed.first(); key != nullptr; key = key->next) key->value += kTwoPi;
+  scene::Envelope &grown = loaded.envelope(added_to, 8);
+  const double new_time = grown.last()->time + 1.0;
+  grown.create(new_time, 2.5);
+  const LoadedLws back(loaded.file.write(loaded.scene));
+  for (const auto &[name, channel] : {std::pair<std::string, int>{"Cam", kHeading}, {added_to, 8}}) {
+    const scene::Envelope &want = loaded.envelope(name, channel);
+    const scene::Envelope &got = back.envelope(name, channel);
+    ASSERT_EQ(got.size(), want.size()) << name;
+    for (const scene::Key *w = want.first(), *g = got.first(); w != nullptr; w = w->next, g = g->next) {
+      EXPECT_EQ(g->time, w->time) << name;
+      EXPECT_TRUE(scene::only_rounded(g->value, w->value)) << name << ": " << g->value << " vs " << w->value;
+    }
+  }
 }
 
 TEST(LwsSceneFile, AKeyAddedToAnEnvelopeListedWithoutKeysIsIndentedLikeItsCount) {
