@@ -47,11 +47,11 @@ std::string creation_refusal(const std::string &folder);
 // Reads the whole of `path`. False with `reason` set on failure.
 bool read_file(const std::string &path, std::string &text, std::string &reason);
 
-// A new file of a name of its own in the folder of `target`, holding `text`
-// and flushed to disk, with the permissions of `permissions_of` when that is
-// an existing file and the usual ones for a new file otherwise. Returns its
-// path, or empty with `reason` set (the file is removed again).
-std::string write_temporary_beside(const std::string &target, std::string_view text,
+// A new file of a name of its own in the folder of `target`, holding the
+// text `pieces` make one after another, flushed to disk, with the permissions of `permissions_of` when that
+// is an existing file and the usual ones for a new file otherwise. Returns its path, or empty with `reason`
+// set (the file is removed again).
+std::string write_temporary_beside(const std::string &target, const std::vector<std::string_view> &pieces,
                                    const std::string &permissions_of, std::string &reason);
 
 // Puts `temporary` in the place of `target` in one step: whoever opens
@@ -65,9 +65,9 @@ void remove_quietly(const std::string &path);
 // Whether two paths name the same existing file (links followed).
 bool same_file(const std::string &a, const std::string &b);
 
-// Writes `text` to the standard output as it is (no newline translation).
-// False with `reason` set on failure.
-bool write_standard_output(std::string_view text, std::string &reason);
+// Writes the text `pieces` make to the standard output as it is (no newline
+// translation). False with `reason` set on failure.
+bool write_standard_output(const std::vector<std::string_view> &pieces, std::string &reason);
 
 // The folder of the running program, or empty when it cannot be told.
 std::string program_folder();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gathered_writes.h"
 #include "platform/large_pages.h"
 #include "platform/platform_files.h"
 
@@ -34,6 +35,12 @@ bool write_all(int fd, std::string_view text) {
     written += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+bool write_all(int fd, const std::vector<std::string_view> &pieces) {
+  return write_gathered(pieces, [&](const char *data, std::size_t size) {
+    return write_all(fd, std::string_view(data, size));
+  });
 }
 
 std::string describe_other(mode_t mode) {
@@ -154,7 +161,7 @@ bool read_file(const std::string &path, std::string &text, std::string &reason) 
   return true;
 }
 
-std::string write_temporary_beside(const std::string &target, std::string_view text,
+std::string write_temporary_beside(const std::string &target, const std::vector<std::string_view> &pieces,
                                    const std::string &permissions_of, std::string &reason) {
   std::string pattern = folder_of(target) + "/." + base_name(target) + ".tmp.XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -168,7 +175,7 @@ std::string write_temporary_beside(const std::string &target, std::string_view t
   struct stat old_info;
   const mode_t mode =
       ::stat(permissions_of.c_str(), &old_info) == 0 ? (old_info.st_mode & 07777) : new_file_mode();
-  bool ok = write_all(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  bool ok = write_all(fd, pieces) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
   if (!ok) reason = system_reason();
   if (::close(fd) != 0 && ok) {
     ok = false;
@@ -195,9 +202,9 @@ bool same_file(const std::string &a, const std::string &b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool write_standard_output(std::string_view text, std::string &reason) {
+bool write_standard_output(const std::vector<std::string_view> &pieces, std::string &reason) {
   std::fflush(stdout);
-  if (!write_all(STDOUT_FILENO, text)) {
+  if (!write_all(STDOUT_FILENO, pieces)) {
     reason = system_reason();
     return false;
   }

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/gathered_writes.h"
 #include "platform/platform_files.h"
 #include "platform/utf16_text.h"
 
@@ -72,6 +73,12 @@ bool write_all(HANDLE file, std::string_view text) {
     written += n;
   }
   return true;
+}
+
+bool write_all(HANDLE file, const std::vector<std::string_view> &pieces) {
+  return write_gathered(pieces, [&](const char *data, std::size_t size) {
+    return write_all(file, std::string_view(data, size));
+  });
 }
 
 // The program's own output is UTF-8 bytes, as on POSIX systems: no "\n"
@@ -240,7 +247,7 @@ bool read_file(const std::string &path, std::string &text, std::string &reason) 
   return true;
 }
 
-std::string write_temporary_beside(const std::string &target, std::string_view text,
+std::string write_temporary_beside(const std::string &target, const std::vector<std::string_view> &pieces,
                                    const std::string & /*permissions_of*/, std::string &reason) {
   // Access rights on Windows come from the folder's access list, which a new
   // file inherits; replace() keeps an existing target's own.
@@ -259,7 +266,7 @@ std::string write_temporary_beside(const std::string &target, std::string_view t
       reason = system_reason(code);
       return {};
     }
-    bool ok = write_all(created, text) && FlushFileBuffers(created);
+    bool ok = write_all(created, pieces) && FlushFileBuffers(created);
     if (!ok) reason = system_reason();
     if (!CloseHandle(created) && ok) {
       ok = false;
@@ -302,9 +309,9 @@ bool same_file(const std::string &a, const std::string &b) {
          one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
 }
 
-bool write_standard_output(std::string_view text, std::string &reason) {
+bool write_standard_output(const std::vector<std::string_view> &pieces, std::string &reason) {
   std::fflush(stdout);
-  if (!write_all(GetStdHandle(STD_OUTPUT_HANDLE), text)) {
+  if (!write_all(GetStdHandle(STD_OUTPUT_HANDLE), pieces)) {
     reason = system_reason();
     return false;
   }

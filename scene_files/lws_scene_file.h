@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "text/line_starts.h"
+#include "text/piece_text.h"
 #include "text/text_lines.h"
 
 namespace scene_files {
@@ -93,6 +95,10 @@ class LwsSceneFile {
   // written as they were, whatever the scene holds for it. Throws SceneFileError when a
   // key to write is not a finite number.
   std::string write(const scene::Scene &scene, std::vector<std::string> *warnings = nullptr) const;
+  // The same text as pieces: stretches of the text read, which must outlive
+  // the result, and the lines rewritten (for a scene of millions of keys,
+  // never copied whole).
+  text::PieceText write_pieces(const scene::Scene &scene, std::vector<std::string> *warnings = nullptr) const;
 
   const std::string &file_name() const { return file_name_; }
   int version() const { return version_; }
@@ -113,10 +119,11 @@ class LwsSceneFile {
 
  private:
   friend class LwsReader;
+  text::TextLine line_at(int index) const;
 
   std::string file_name_;
   std::string text_;
-  std::vector<text::TextLine> lines_;
+  text::LineStarts lines_;
   int version_ = 0;
   std::vector<ItemSource> items_;
   std::vector<std::string> notes_;

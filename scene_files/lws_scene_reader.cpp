@@ -63,7 +63,7 @@ class LwsReader {
   LwsReader(LwsSceneFile &file, scene::Scene &scene) : file_(file), scene_(scene), motion_(file) {}
 
   void run() {
-    file_.lines_ = text::split_lines(file_.text_);
+    file_.lines_ = text::LineStarts(file_.text_);
     line_count_ = static_cast<int>(file_.lines_.size());
     key_lines_.emplace(file_);
     motion_.use_key_lines(*key_lines_);
@@ -437,13 +437,20 @@ LwsSceneFile LwsSceneFile::read(std::string text, const std::string &file_name, 
   return file;
 }
 
+text::TextLine LwsSceneFile::line_at(int index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= lines_.size()) {
+    throw std::out_of_range("LwsSceneFile: no line " + std::to_string(index) + " in " + file_name_);
+  }
+  return lines_.line(static_cast<std::size_t>(index), text_);
+}
+
 std::string_view LwsSceneFile::line_text(int index) const {
-  const text::TextLine &line = lines_.at(static_cast<std::size_t>(index));
+  const text::TextLine line = line_at(index);
   return std::string_view(text_).substr(line.offset, line.length);
 }
 
 std::string_view LwsSceneFile::line_ending(int index) const {
-  const text::TextLine &line = lines_.at(static_cast<std::size_t>(index));
+  const text::TextLine line = line_at(index);
   return std::string_view(text_).substr(line.offset + line.length, line.ending_length);
 }
 

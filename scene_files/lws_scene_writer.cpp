@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 #include "parallel/for_each_index.h"
-#include "platform/large_pages.h"
 #include "scene/rounding.h"
 #include "scene_files/lws_key_lines.h"
 #include "scene_files/lws_scene_file.h"
@@ -34,11 +34,11 @@ struct LineEdit {
 // a scan of a large scene rewrites hundreds of thousands of lines.
 struct EnvelopeEdits {
   std::vector<LineEdit> edits;
-  std::string text;
+  std::unique_ptr<std::string> text;  // on the heap: the written text's pieces lie in it
 
   void add(int first, int end, std::string_view line, std::string_view ending) {
-    edits.push_back(LineEdit{first, end, text.size(), line.size() + ending.size()});
-    text.append(line).append(ending);
+    edits.push_back(LineEdit{first, end, text->size(), line.size() + ending.size()});
+    text->append(line).append(ending);
   }
 };
 
@@ -235,6 +235,11 @@ scene::KeyShape LwsSceneFile::key_shape(const EnvelopeSource &source, std::int64
 }
 
 std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::string> *warnings) const {
+  return write_pieces(scene, warnings).joined();
+}
+
+text::PieceText LwsSceneFile::write_pieces(const scene::Scene &scene,
+                                           std::vector<std::string> *warnings) const {
   // The envelopes to write, in file order.
   struct EnvelopeToWrite {
     const scene::Item *item;
@@ -266,6 +271,7 @@ std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::stri
   // core is free.
   std::vector<EnvelopeEdits> edits_by_envelope(envelopes.size());
   parallel::for_each_index(envelopes.size(), [&](std::size_t i) {
+    edits_by_envelope[i].text = std::make_unique<std::string>();
     LwsEnvelopeWriter writer(*this, scene.frames_per_second(), edits_by_envelope[i]);
     writer.write(envelopes[i].item->name, *envelopes[i].source, *envelopes[i].envelope);
   });
@@ -278,48 +284,36 @@ std::string LwsSceneFile::write(const scene::Scene &scene, std::vector<std::stri
   };
   std::vector<PlacedEdit> edits;
   for (const EnvelopeEdits &some : edits_by_envelope) {
-    for (const LineEdit &edit : some.edits) edits.push_back(PlacedEdit{&edit, &some.text});
+    for (const LineEdit &edit : some.edits) edits.push_back(PlacedEdit{&edit, some.text.get()});
   }
   std::stable_sort(edits.begin(), edits.end(),
                    [](const PlacedEdit &a, const PlacedEdit &b) { return a.first() < b.first(); });
 
-  // The size of the result first, so that the text of a large scene is
-  // held once and never copied while it grows. The lines between two edits
-  // are one stretch of the text, copied at once.
+  // The lines between two edits are one stretch of the text, one piece.
   const int line_count = static_cast<int>(lines_.size());
-  const auto walk = [&](auto &&copy_lines, auto &&copy_edit) {
-    std::size_t next = 0;
-    for (int index = 0; index < line_count;) {
-      while (next < edits.size() && edits[next].first() < index) ++next;  // inside an edit before
-      const int stop = next < edits.size() ? edits[next].first() : line_count;
-      if (stop > index) {
-        copy_lines(index, stop);
-        index = stop;
-        continue;
-      }
-      const PlacedEdit &edit = edits[next++];
-      copy_edit(edit.text_of());
-      if (edit.edit->end > index) {
-        index = edit.edit->end;
-      } else {
-        copy_lines(index, index + 1);  // inserted before this line
-        ++index;
-      }
-    }
-  };
   const auto stretch = [&](int from, int to) {
-    const text::TextLine &first = lines_[static_cast<std::size_t>(from)];
-    const text::TextLine &last = lines_[static_cast<std::size_t>(to - 1)];
-    return std::string_view(text_).substr(first.offset,
-                                          last.offset + last.length + last.ending_length - first.offset);
+    return lines_.stretch(static_cast<std::size_t>(from), static_cast<std::size_t>(to), text_);
   };
-  std::size_t size = 0;
-  walk([&](int from, int to) { size += stretch(from, to).size(); },
-       [&](std::string_view text) { size += text.size(); });
-  std::string out;
-  out.reserve(size);
-  platform::prefer_large_pages(out.data(), size);
-  walk([&](int from, int to) { out.append(stretch(from, to)); }, [&](std::string_view text) { out += text; });
+  text::PieceText out;
+  std::size_t next = 0;
+  for (int index = 0; index < line_count;) {
+    while (next < edits.size() && edits[next].first() < index) ++next;  // inside an edit before
+    const int stop = next < edits.size() ? edits[next].first() : line_count;
+    if (stop > index) {
+      out.add_kept(stretch(index, stop));
+      index = stop;
+      continue;
+    }
+    const PlacedEdit &edit = edits[next++];
+    out.add_kept(edit.text_of());
+    if (edit.edit->end > index) {
+      index = edit.edit->end;
+    } else {
+      out.add_kept(stretch(index, index + 1));  // inserted before this line
+      ++index;
+    }
+  }
+  for (EnvelopeEdits &some : edits_by_envelope) out.hold(std::move(some.text));
   return out;
 }
 

@@ -1,8 +1,6 @@
 #include "text/text_lines.h"
 
-#include <algorithm>
-
-#include "platform/large_pages.h"
+#include "text/line_starts.h"
 
 namespace text {
 namespace {
@@ -12,34 +10,10 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 std::vector<TextLine> split_lines(std::string_view text) {
-  constexpr std::size_t kLongestLine = 0xFFFFFFFFu;
+  const LineStarts starts(text);
   std::vector<TextLine> lines;
-  // One entry per line, allocated once: count them first ("\r\n", "\n" and
-  // a lone "\r" each end one).
-  std::size_t endings = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  for (std::size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1)) {
-    if (at + 1 == text.size() || text[at + 1] != '\n') ++endings;
-  }
-  lines.reserve(endings + 1 + text.size() / kLongestLine);
-  platform::prefer_large_pages(lines.data(), lines.capacity() * sizeof(TextLine));
-  std::size_t start = 0;
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    const char c = text[at];
-    if (at - start == kLongestLine) {
-      lines.push_back(TextLine{start, static_cast<std::uint32_t>(at - start), 0});
-      start = at;
-    }
-    if (c != '\n' && c != '\r') continue;
-    TextLine line;
-    line.offset = start;
-    line.length = static_cast<std::uint32_t>(at - start);
-    line.ending_length = (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ? 2 : 1;
-    lines.push_back(line);
-    at += line.ending_length - 1;
-    start = at + 1;
-  }
-  if (start < text.size())
-    lines.push_back(TextLine{start, static_cast<std::uint32_t>(text.size() - start), 0});
+  lines.reserve(starts.size());
+  for (std::size_t index = 0; index < starts.size(); ++index) lines.push_back(starts.line(index, text));
   return lines;
 }
 

@@ -89,13 +89,17 @@ OutputBatch::~OutputBatch() {
 }
 
 void OutputBatch::add(const OutputTarget &target, std::string text) {
-  auto owned = std::make_unique<std::string>(std::move(text));
-  const std::string_view view = *owned;
-  entries_.push_back(Entry{target, std::move(owned), view, {}});
+  add(target, text::PieceText(std::move(text)));
+}
+
+void OutputBatch::add(const OutputTarget &target, text::PieceText text) {
+  entries_.push_back(Entry{target, std::move(text), {}});
 }
 
 void OutputBatch::add_kept(const OutputTarget &target, std::string_view text) {
-  entries_.push_back(Entry{target, nullptr, text, {}});
+  text::PieceText kept;
+  kept.add_kept(text);
+  add(target, std::move(kept));
 }
 
 void OutputBatch::commit() {
@@ -105,7 +109,7 @@ void OutputBatch::commit() {
     if (entry.target.standard_output()) continue;
     std::string reason;
     entry.temporary =
-        platform::write_temporary_beside(entry.target.file, entry.text, entry.target.file, reason);
+        platform::write_temporary_beside(entry.target.file, entry.text.pieces(), entry.target.file, reason);
     if (entry.temporary.empty()) {
       throw options::bad_input(entry.target.shown() + ": writing failed (" + reason +
                                "); nothing was written");
@@ -114,7 +118,7 @@ void OutputBatch::commit() {
   for (Entry &entry : entries_) {
     if (!entry.target.standard_output()) continue;
     std::string reason;
-    if (!platform::write_standard_output(entry.text, reason)) {
+    if (!platform::write_standard_output(entry.text.pieces(), reason)) {
       throw options::bad_input("the standard output cannot be written (" + reason + "); no file was written");
     }
   }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/piece_text.h"
+
 namespace cli::files {
 
 // The whole content of `path`. Throws CliFailure (bad input) naming the file
@@ -45,6 +47,7 @@ class OutputBatch {
 
   // Adds `text` for `target`. Nothing is written yet.
   void add(const OutputTarget &target, std::string text);
+  void add(const OutputTarget &target, text::PieceText text);
   // The same for a text the caller keeps until commit() (a scene's original
   // text for its backup: not copied).
   void add_kept(const OutputTarget &target, std::string_view text);
@@ -57,8 +60,7 @@ class OutputBatch {
  private:
   struct Entry {
     OutputTarget target;
-    std::unique_ptr<std::string> owned;  // the text, unless the caller keeps it
-    std::string_view text;
+    text::PieceText text;
     std::string temporary;
   };
   std::vector<Entry> entries_;

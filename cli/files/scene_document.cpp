@@ -59,18 +59,18 @@ SceneDocument SceneDocument::load(const std::string &path, scene::Scene &scene) 
   return document;
 }
 
-std::string SceneDocument::render(const scene::Scene &scene, Format format,
-                                  std::vector<std::string> &warnings) const {
+text::PieceText SceneDocument::render(const scene::Scene &scene, Format format,
+                                      std::vector<std::string> &warnings) const {
   try {
     if (format == Format::Json) {
       refuse_json_with_held_items(*this);
-      return scene_files::write_json_scene(scene, path_);
+      return text::PieceText(scene_files::write_json_scene(scene, path_));
     }
     if (!lws_) {
       throw options::bad_input(
           path_ + ": a .lws scene can only be written from a .lws scene; write this one as .json");
     }
-    return lws_->write(scene, &warnings);
+    return lws_->write_pieces(scene, &warnings);
   } catch (const scene_files::SceneFileError &error) {
     throw options::CliFailure(options::kExitBadInput, error.file(), error.line(), error.message());
   }

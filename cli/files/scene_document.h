@@ -8,6 +8,7 @@
 
 #include "scene/scene.h"
 #include "scene_files/lws_scene_file.h"
+#include "text/piece_text.h"
 
 namespace cli::files {
 
@@ -26,7 +27,7 @@ class SceneDocument {
   // Text of `scene` in `format`. Writing .lws needs a document read from a
   // .lws file (only changes to such a file can be written); otherwise
   // CliFailure (bad input). Warnings go to `warnings`.
-  std::string render(const scene::Scene &scene, Format format, std::vector<std::string> &warnings) const;
+  text::PieceText render(const scene::Scene &scene, Format format, std::vector<std::string> &warnings) const;
 
   // Format of an output path by its extension; `fallback` for other names.
   static Format format_for_output(const std::string &path, Format fallback);

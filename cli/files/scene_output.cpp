@@ -88,9 +88,9 @@ void SceneOutputs::write(const SceneDocument &document, const scene::Scene &scen
     std::vector<std::string> warnings;
     const SceneDocument::Format format =
         in_place_ ? document.format() : SceneDocument::format_for_output(scene_->given, document.format());
-    std::string text = document.render(scene, format, warnings);
+    text::PieceText text = document.render(scene, format, warnings);
     for (const std::string &warning : warnings) std::cerr << "tavorix: warning: " << warning << '\n';
-    if (in_place_ && text == document.original_text()) {
+    if (in_place_ && text.equals(document.original_text())) {
       said.push_back(document.path() + " is unchanged: left as it was, no backup made");
       will.not_written = "unchanged";
     } else if (in_place_) {
