@@ -153,6 +153,52 @@ Key *Envelope::create(double time, double value) {
   return key;
 }
 
+Key *Envelope::append(double time, double value, std::int64_t origin, const KeyShape &shape) {
+  if (!std::isfinite(time) || (last_ != nullptr && !(time > last_->time)) || free_keys_ != nullptr) {
+    Key *key = create(time, value);
+    if (key != nullptr) {
+      set_origin(key, origin);
+      set_shape(key, shape);
+      shape_edited_[static_cast<std::size_t>(slot_of(key))] = false;
+    }
+    return key;
+  }
+  // Everything that may fail first: room in the index, a slot, the
+  // parameters' entry.
+  if (index_.size() == index_.capacity()) index_.reserve(std::max<std::size_t>(4, 2 * index_.size()));
+  if (blocks_.empty() || last_block_used_ == blocks_.back().size) {
+    add_block(blocks_.empty() ? kFirstBlockKeys : std::min(2 * blocks_.back().size, kMaxBlockKeys));
+  }
+  std::int32_t param_slot = -1;
+  if (std::any_of(std::begin(shape.params), std::end(shape.params), [](double p) { return p != 0.0; })) {
+    std::array<double, 6> params;
+    std::copy(std::begin(shape.params), std::end(shape.params), params.begin());
+    params_.push_back(params);
+    param_slot = static_cast<std::int32_t>(params_.size() - 1);
+  }
+  Block &block = blocks_.back();
+  Key *key = &block.keys[last_block_used_];
+  const auto slot = static_cast<std::size_t>(block.first_slot) + last_block_used_;
+  ++last_block_used_;
+  *key = Key{time, value, last_, nullptr};
+  index_.push_back(key);
+  if (last_ != nullptr) {
+    last_->next = key;
+  } else {
+    first_ = key;
+  }
+  last_ = key;
+  const bool fits = origin >= 0 && origin <= std::numeric_limits<std::int32_t>::max();
+  origins_[slot] = fits ? static_cast<std::int32_t>(origin) : -1;
+  span_types_[slot] =
+      static_cast<std::uint8_t>(shape.span_type < 0 || shape.span_type > 255 ? 0 : shape.span_type);
+  param_slots_[slot] = param_slot;
+  shape_edited_[slot] = false;
+  finger_ = key;
+  finger_time_ = time;
+  return key;
+}
+
 bool Envelope::destroy(Key *key) {
   if (!contains(key)) return false;
   if (finger_ == key) {

@@ -59,6 +59,12 @@ class Envelope {
   // returns it. A key already at that exact time is given the value and
   // returned instead. A non-finite time creates nothing and returns null.
   Key *create(double time, double value);
+  // Makes a key at `time` holding `value`, with the file index `origin` and
+  // the shape `shape`, as create(), set_origin() and set_shape() would, the
+  // shape not counted as an edit: for a reader filling an envelope in time
+  // order (after reserve()), without their lookups. A time that is not after
+  // every key's takes the way of those calls.
+  Key *append(double time, double value, std::int64_t origin, const KeyShape &shape);
   // Unlinks and frees `key`. Returns false (and does nothing) when `key` does
   // not belong to this envelope.
   bool destroy(Key *key);

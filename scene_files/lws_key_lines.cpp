@@ -33,7 +33,13 @@ bool read_key_line(const LwsSceneFile &file, std::size_t index, double &time, bo
 
 bool read_key_numbers(const KeyLineWords &words, double numbers[9]) {
   for (int field = 0; field < 9; ++field) {
-    if (!text::parse_double_token(words.words[1 + field].text, numbers[field])) return false;
+    // Most words of most key lines are "0" (the shape of a TCB key).
+    const std::string_view word = words.words[1 + field].text;
+    if (word.size() == 1 && word[0] == '0') {
+      numbers[field] = 0.0;
+      continue;
+    }
+    if (!text::parse_double_token(word, numbers[field])) return false;
   }
   long long span_type = 0;
   return text::parse_integer_token(words.shape(0).text, span_type) && span_type >= 0 &&

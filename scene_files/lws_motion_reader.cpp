@@ -287,13 +287,9 @@ void fill_lws_channel(scene::Channel &channel, LwsParsedEnvelope &parsed, const 
                                text::shortest_double_text(text::kFrameSnapTolerance) +
                                " frames of one whole frame)");
     }
-    scene::Key *key = envelope.create(time, value);
-    envelope.set_origin(key, index);
-    envelope.set_shape(key, next_shape < parsed.shapes.size() && parsed.shapes[next_shape].first == index
-                                ? parsed.shapes[next_shape++].second
-                                : scene::KeyShape{});
+    const bool shaped = next_shape < parsed.shapes.size() && parsed.shapes[next_shape].first == index;
+    envelope.append(time, value, index, shaped ? parsed.shapes[next_shape++].second : scene::KeyShape{});
   }
-  envelope.forget_shape_edits();  // as the file has them
   // Read and in the scene: the copies go.
   parsed.shapes = std::vector<std::pair<std::int64_t, scene::KeyShape>>();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -201,6 +202,63 @@ TEST(Envelope, AKeysOriginFollowsItsHandleAndEndsWithIt) {
   envelope.set_origin(foreign, 3);  // not this envelope's: ignored
   EXPECT_EQ(envelope.origin(foreign), -1);
   EXPECT_EQ(other.origin(foreign), -1);
+}
+
+// A reader's appends make the keys that create, set_origin and set_shape
+// make, whichever way each append takes: in order, out of order, into a
+// freed slot, past a block's end.
+TEST(Envelope, AppendedKeysAreTheKeysCreateAndItsSettersMake) {
+  scene::KeyShape bezier;
+  bezier.span_type = 5;
+  bezier.params[0] = 0.5;
+  bezier.params[5] = -2.0;
+  scene::KeyShape stepped;
+  stepped.span_type = 4;
+  struct Made {
+    double time, value;
+    std::int64_t origin;
+    scene::KeyShape shape;
+  };
+  std::vector<Made> made;
+  for (int i = 0; i < 2500; ++i)
+    made.push_back({i * 0.5, std::sin(i), i, i % 7 == 3 ? bezier : scene::KeyShape{}});
+  made[1200].shape = stepped;
+  made.push_back({100.25, 3.0, 2500, bezier});  // before the last: the general way
+  made.push_back({100.0, 4.0, 2501, {}});       // a time already taken: the value changes
+  Envelope appended, created;
+  appended.reserve(1000);  // the rest in new blocks
+  for (const Made &m : made) {
+    appended.append(m.time, m.value, m.origin, m.shape);
+    Key *key = created.create(m.time, m.value);
+    created.set_origin(key, m.origin);
+    created.set_shape(key, m.shape);
+  }
+  created.forget_shape_edits();
+  // A freed slot is reused by the general way too.
+  appended.destroy(appended.find(3.0));
+  created.destroy(created.find(3.0));
+  appended.append(2000.0, 1.0, 9, stepped);
+  Key *last = created.create(2000.0, 1.0);
+  created.set_origin(last, 9);
+  created.set_shape(last, stepped);
+  created.forget_shape_edits();
+
+  ASSERT_EQ(appended.size(), created.size());
+  for (const Key *a = appended.first(), *c = created.first(); a != nullptr || c != nullptr;
+       a = a->next, c = c->next) {
+    ASSERT_TRUE(a != nullptr && c != nullptr);
+    ASSERT_EQ(a->time, c->time);
+    EXPECT_EQ(a->value, c->value) << a->time;
+    EXPECT_EQ(appended.origin(a), created.origin(c)) << a->time;
+    EXPECT_FALSE(appended.shape_edited(a)) << a->time;
+    const scene::KeyShape sa = appended.shape(a), sc = created.shape(c);
+    EXPECT_EQ(sa.span_type, sc.span_type) << a->time;
+    for (int p = 0; p < 6; ++p) EXPECT_EQ(sa.params[p], sc.params[p]) << a->time;
+    EXPECT_EQ(appended.find(a->time), a);
+    EXPECT_TRUE(appended.contains(a));
+  }
+  EXPECT_EQ(appended.last()->time, 2000.0);
+  EXPECT_EQ(appended.first()->prev, nullptr);
 }
 
 // Keys made out of time order land in order; the index finds each of them
