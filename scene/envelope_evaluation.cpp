@@ -135,8 +135,12 @@ double span_value(const CurveKey *before_start, const CurveKey &start, const Cur
     case kSpanBezier2D: return bezier_2d_value(start, end, time);
     default: break;
   }
-  const double out = out_tangent(before_start, start, end, hermite);
-  const double in = in_tangent(start, end, after_end, hermite);
+  return hermite_span_value(start, end, out_tangent(before_start, start, end, hermite),
+                            in_tangent(start, end, after_end, hermite), time);
+}
+
+double hermite_span_value(const CurveKey &start, const CurveKey &end, double out, double in, double time) {
+  const double u = (time - start.time) / (end.time - start.time);
   const double u2 = u * u, u3 = u2 * u;
   const double h01 = 3 * u2 - 2 * u3;
   const double h00 = 1 - h01;
@@ -168,8 +172,17 @@ double CurveSampler::at(double time) const {
   if (time == start.time) return start.value;
   const CurveKey &end = keys_[span_ + 1];
   if (time == end.time) return end.value;
-  return span_value(span_ > 0 ? &keys_[span_ - 1] : nullptr, start, end,
-                    span_ + 2 < n ? &keys_[span_ + 2] : nullptr, time, settings_.hermite);
+  const CurveKey *before_start = span_ > 0 ? &keys_[span_ - 1] : nullptr;
+  const CurveKey *after_end = span_ + 2 < n ? &keys_[span_ + 2] : nullptr;
+  if (!is_hermite_span(end.shape.span_type)) {
+    return span_value(before_start, start, end, after_end, time, settings_.hermite);
+  }
+  if (tangent_span_ != span_) {
+    out_ = out_tangent(before_start, start, end, settings_.hermite);
+    in_ = in_tangent(start, end, after_end, settings_.hermite);
+    tangent_span_ = span_;
+  }
+  return hermite_span_value(start, end, out_, in_, time);
 }
 
 double evaluate_envelope(const Envelope &envelope, double time, HermiteTangents hermite) {

@@ -69,6 +69,16 @@ double out_tangent(const CurveKey *before, const CurveKey &key, const CurveKey &
 double in_tangent(const CurveKey &before, const CurveKey &key, const CurveKey *after,
                   HermiteTangents hermite);
 
+// Whether the span ending at a key of `span_type` is a Hermite curve through
+// its ends with the tangents above (TCB, Hermite, 1D Bezier).
+inline bool is_hermite_span(int span_type) {
+  return span_type != kSpanLinear && span_type != kSpanStepped && span_type != kSpanBezier2D;
+}
+
+// The Hermite span from `start` to `end` at `time` with the tangents `out`
+// (of `start`) and `in` (of `end`), as span_value computes it.
+double hermite_span_value(const CurveKey &start, const CurveKey &end, double out, double in, double time);
+
 // The value of span k at `time` (t_k < time < t_{k+1}); `before_start` and
 // `after_end` are keys k-1 and k+2, null where the curve has none.
 double span_value(const CurveKey *before_start, const CurveKey &start, const CurveKey &end,
@@ -122,6 +132,10 @@ class CurveSampler {
   std::vector<CurveKey> keys_;
   CurveSettings settings_;
   mutable std::size_t span_ = 0;  // where the last time in range was found
+  // The tangents of the Hermite span last evaluated: a span is sampled many
+  // times over.
+  mutable std::size_t tangent_span_ = static_cast<std::size_t>(-1);
+  mutable double out_ = 0.0, in_ = 0.0;
 };
 
 // The value of `envelope` at `time`, as Layout evaluates it: what the host

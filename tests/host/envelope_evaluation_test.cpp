@@ -224,15 +224,19 @@ TEST(EnvelopeEvaluation, ASamplerAnswersAsTheEnvelopeInAnyOrder) {
   }
   envelope.pre_behavior = scene::kBehaviorOscillate;
   envelope.post_behavior = scene::kBehaviorOffsetRepeat;
-  const scene::CurveSampler sampler(envelope, HermiteTangents::as_stored);
-  std::vector<double> times;
-  for (int i = 0; i <= 4000; ++i) times.push_back(-5.0 + (time + 10.0) * i / 4000);
-  for (const CurveKey &k : sampler.keys()) times.push_back(k.time);
-  std::vector<double> shuffled = times;
-  std::shuffle(shuffled.begin(), shuffled.end(), rng);
-  for (const std::vector<double> *order : {&times, &shuffled}) {
-    for (const double t : *order) {
-      ASSERT_EQ(sampler.at(t), scene::evaluate_envelope(envelope, t, HermiteTangents::as_stored)) << t;
+  // A span is sampled many times in a row (the sampler keeps its tangents),
+  // then spans come in any order.
+  for (const HermiteTangents hermite : {HermiteTangents::as_stored, HermiteTangents::scaled_by_spacing}) {
+    const scene::CurveSampler sampler(envelope, hermite);
+    std::vector<double> times;
+    for (int i = 0; i <= 4000; ++i) times.push_back(-5.0 + (time + 10.0) * i / 4000);
+    for (const CurveKey &k : sampler.keys()) times.push_back(k.time);
+    std::vector<double> shuffled = times;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    for (const std::vector<double> *order : {&times, &shuffled}) {
+      for (const double t : *order) {
+        ASSERT_EQ(sampler.at(t), scene::evaluate_envelope(envelope, t, hermite)) << t;
+      }
     }
   }
 }
