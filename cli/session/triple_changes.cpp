@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "motion/channel_roles.h"
+#include "parallel/for_each_index.h"
 #include "scene/rotation_channels.h"
 #include "scene/rounding.h"
 
@@ -105,9 +106,10 @@ std::vector<TripleChange> compare_rotations(const ItemRotation &before, const It
 }
 
 void RotationRun::compare() {
-  changes.clear();
-  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
-    changes.push_back(compare_rotations(before[i], after[i]));
+  // Items share nothing: each is compared on whichever core is free.
+  changes.assign(std::min(before.size(), after.size()), {});
+  parallel::for_each_index(changes.size(),
+                           [&](std::size_t i) { changes[i] = compare_rotations(before[i], after[i]); });
 }
 
 RotationRun RotationRun::changed_items() const {
