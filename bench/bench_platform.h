@@ -5,6 +5,8 @@
 // bench_platform_windows.cpp).
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace bench_support {
 
@@ -27,5 +29,15 @@ std::size_t allocated_size(void *p) noexcept;
 void *allocate_aligned(std::size_t size, std::size_t alignment) noexcept;
 void release_aligned(void *p) noexcept;
 std::size_t allocated_size_aligned(void *p, std::size_t alignment) noexcept;
+
+// Runs `program` with `arguments`, its output thrown away, and waits for it.
+struct ProgramRun {
+  int exit_code = -1;    // -1 when it could not be started or did not exit
+  double seconds = 0.0;  // wall clock, from start to exit
+  // The most memory it held at once (resident set), in bytes; -1 where the
+  // system does not tell a child's.
+  double peak_bytes = -1.0;
+};
+ProgramRun run_program(const std::string &program, const std::vector<std::string> &arguments);
 
 }  // namespace bench_support

@@ -68,4 +68,17 @@ std::size_t allocated_size_aligned(void *p, std::size_t) noexcept {
   return _msize(static_cast<void **>(p)[-1]);
 }
 
+ProgramRun run_program(const std::string &program, const std::vector<std::string> &arguments) {
+  // Through the command interpreter, which throws the output away; the
+  // arguments are paths and words without quotes.
+  std::string line = "\"\"" + program + "\"";
+  for (const std::string &argument : arguments) line += " \"" + argument + "\"";
+  line += " >NUL 2>&1\"";
+  ProgramRun run;
+  const auto start = std::chrono::steady_clock::now();
+  run.exit_code = std::system(line.c_str());
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return run;
+}
+
 }  // namespace bench_support
