@@ -144,6 +144,16 @@ for (command, items, keys), t in sorted(sized.items()):
         grows = sized[bigger] / t / factor
         ratio(f"{command} items {items} keys {keys}: {label}", grows, "<= 1.1", grows <= 1.1)
 
+name = "ProgramBesideReadingFloor/items:100/keys:3000/iterations:3/manual_time"
+for command, target in (("check", 1.5), ("scan", 2.0)):
+    v = counter(name, f"{command}/floor")
+    ratio(f"tavorix {command} of a 108 MB scene / reading floor", v, f"<= {target}", v is not None and v <= target,
+          f"({command} {counter(name, f'{command}_s') or 0:.2f} s, floor {counter(name, 'floor_s') or 0:.2f} s; "
+          "fastest of 3 each)" if v else "")
+for command, target in (("check", 3.15), ("scan", 4.54)):
+    v = counter(name, f"{command}_peak/file")
+    ratio(f"tavorix {command} peak memory / file size", v, f"<= {target}", v is not None and v <= target)
+
 print("\ntargets")
 t = by_name.get("Scan/items:1/keys:100000/real_time")
 ratio("scan, 1 item x 100,000 keys: time (ms)", t and seconds(t) * 1e3, "<= 25", t is not None and seconds(t) <= 0.025)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,35 @@ TEST(LineStarts, FindsTheLinesAndEndingsOfEveryMixOfEndings) {
       EXPECT_EQ(starts.stretch(0, starts.size(), text), text);
     }
   }
+}
+
+// A text of several mebibytes is split on all cores in parts that end after
+// a "\n": lines and endings come out as in one piece, whatever falls at a
+// part's end ("\r\n", a lone "\r", a run of endings, a long line).
+TEST(LineStarts, ATextSplitInPartsHasTheLinesOfOnePiece) {
+  std::mt19937 random(5);
+  std::string text;
+  const char *const endings[] = {"\n", "\r\n", "\r", "\n\n", "\r\r\n"};
+  while (text.size() < (std::size_t{13} << 20)) {
+    text.append(random() % 3 == 0 ? 1 + random() % 300000 : random() % 60, 'k');
+    text += endings[random() % 5];
+  }
+  text += "last line without an ending";
+  const text::LineStarts starts(text);
+  std::size_t line = 0, start = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] != '\n' && text[at] != '\r') continue;
+    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ++at;
+    ASSERT_LT(line, starts.size());
+    const text::TextLine got = starts.line(line, text);
+    ASSERT_EQ(got.offset, start) << "line " << line;
+    ASSERT_EQ(got.offset + got.length + got.ending_length, at + 1) << "line " << line;
+    ++line;
+    start = at + 1;
+  }
+  ASSERT_EQ(starts.size(), line + 1);
+  EXPECT_EQ(starts.line(line, text).offset, start);
+  EXPECT_EQ(starts.line(line, text).ending_length, 0u);
 }
 
 TEST(PieceText, HoldsItsPiecesInOrderAndComparesAcrossTheirBorders) {
