@@ -99,6 +99,7 @@ run_side() {
       "scan $scene -o scan-$base.$ext --plot scan-$base-$ext.svg"
       "scan $scene --key-missing --anchor-near-zero -o scan-km-$base.$ext"
       "scan $scene -o scan-$base-$ext.json"
+      "scan $scene -q -o scan-q-$base.$ext"
       "inferior $scene --all --frame 10 -o inferior-$base.$ext"
       "superior $scene --all --time 1.5 -o superior-$base.$ext"
       "run $scene --script turn-$base-$ext.txt --master Tavorix:RealTime -o run-$base.$ext"

@@ -49,12 +49,18 @@ void describe_findings(report::Json &entry, const report::CheckFindings &finding
                    {"held_items", findings.held_items}, {"modified_channels", findings.modified.channels}};
 }
 
+// How check_scene reports a scene.
+enum class CheckReport {
+  full,      // the report of the scene
+  one_line,  // one line among several scenes'
+  unread,    // --quiet without --report: only what the exit code and the errors need
+};
+
 // Checks one scene: the scan runs on a copy read from the file, which is
-// never written. Returns the findings and prints the report (the full one,
-// or with several scenes one line); with `entry`, fills in the scene's entry
-// of a JSON report.
+// never written. Returns the findings and prints the report as `how` says;
+// with `entry`, fills in the scene's entry of a JSON report.
 report::CheckFindings check_scene(const CheckOptions &options, const std::string &scene_path,
-                                  loader::LoadedModule &module, bool one_line, std::ostream &out,
+                                  loader::LoadedModule &module, CheckReport how, std::ostream &out,
                                   report::Json *entry) {
   // The module's progress and messages are not the report.
   session::SceneSession session(scene_path, options.motion, true);
@@ -65,13 +71,18 @@ report::CheckFindings check_scene(const CheckOptions &options, const std::string
   const std::vector<scene::Item *> &items = session.items();
   std::optional<session::KeyMissingReport> key_missing;
   if (options.motion.key_missing) key_missing = session::add_missing_rotation_keys(host, items);
-  if (one_line) {
+  if (how != CheckReport::full) {
+    // No spins, no tables: the findings of the scan alone.
     const session::FixRun run =
         session.run_module(module, "Tavorix:Scan", options.anchor, session::Repeat::until_settled);
     report::CheckFindings findings = report::count_flips(run);
     findings.held_items = held.size();
-    print_check_line(out, scene_path, findings);
-    print_held_items(out, held, "  ", "not checked");
+    if (how == CheckReport::one_line) {
+      print_check_line(out, scene_path, findings);
+      print_held_items(out, held, "  ", "not checked");
+    } else {
+      print_held_items(std::cerr, held, "tavorix: ", "not checked");
+    }
     return findings;
   }
   const double fps = session.frames_per_second();
@@ -112,10 +123,12 @@ int run_check(const CheckOptions &options) {
   return reporting.run([&] {
     const std::unique_ptr<loader::LoadedModule> module = session::load_module(options.module.module_path);
     // A JSON report holds every scene in full.
-    const bool one_line = options.scene_paths.size() > 1 && !reporting.json();
+    const CheckReport how = &out == &discarded && !reporting.json()               ? CheckReport::unread
+                            : options.scene_paths.size() > 1 && !reporting.json() ? CheckReport::one_line
+                                                                                  : CheckReport::full;
     return options::for_each_scene(options.scene_paths, [&](const std::string &scene_path) {
       return reporting.scene(scene_path, [&](report::Json *entry) {
-        return check_exit_code(check_scene(options, scene_path, *module, one_line, out, entry));
+        return check_exit_code(check_scene(options, scene_path, *module, how, out, entry));
       });
     });
   });

@@ -125,8 +125,10 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   }
   const double fps = session.frames_per_second();
   if (to.json != nullptr) report::describe_scene_file(*to.json, document, fps);
+  // With --quiet and no --report the report is thrown away: no spins for it.
+  const bool report_read = to.json != nullptr || to.text != nullptr || !options.module.quiet;
   motion::RunSpins spins;
-  spins.before = motion::find_spins(items, fps, host.hermite_tangents());
+  if (report_read) spins.before = motion::find_spins(items, fps, host.hermite_tangents());
   report::PlotMotions motions;
   if (outputs.writes_plot()) motions.before = report::sample_motions(items, fps, host.hermite_tangents());
   std::optional<session::KeyMissingReport> key_missing;
@@ -134,7 +136,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   const session::FixRun run =
       session.run_module(*loaded_module, command.server, options.anchor,
                          command.is_scan ? session::Repeat::until_settled : session::Repeat::once);
-  spins.after = motion::find_spins(items, fps, host.hermite_tangents());
+  if (report_read) spins.after = motion::find_spins(items, fps, host.hermite_tangents());
 
   std::ostringstream discarded;
   std::ostream &report = to.json != nullptr                 ? static_cast<std::ostream &>(discarded)
@@ -145,7 +147,7 @@ int fix_scene(const FixCommand &command, const FixOptions &options, const std::s
   report << command.name << " " << scene_path << ": " << items.size()
          << (items.size() == 1 ? " item" : " items") << "\n";
   if (key_missing) report::print_key_missing(report, *key_missing, fps);
-  report::print_fix_totals(report, report::print_fix_summary(report, run, &spins));
+  report::print_fix_totals(report, report::print_fix_summary(report, run, report_read ? &spins : nullptr));
   if (run.reflected_slopes != 0) {
     // The middle letter's channel of each item's order: pitch in H-P-B.
     const char *which = run.reflected_not_pitch == 0 ? " pitch key" : " middle-channel key";
