@@ -5,17 +5,21 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "platform/environment.h"
+
 namespace parallel {
 
 unsigned default_thread_count() {
-  if (const char *given = std::getenv("TAVORIX_THREADS")) {
+  const std::string given = platform::environment_variable("TAVORIX_THREADS");
+  if (!given.empty()) {
     char *end = nullptr;
-    const unsigned long count = std::strtoul(given, &end, 10);
-    if (end != given && *end == '\0' && count >= 1 && count <= 1024) return static_cast<unsigned>(count);
+    const unsigned long count = std::strtoul(given.c_str(), &end, 10);
+    if (end != given.c_str() && *end == '\0' && count >= 1 && count <= 1024) return static_cast<unsigned>(count);
   }
   return std::max(1u, std::thread::hardware_concurrency());
 }
