@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "hostile_scene.h"
+#include "hostile/hostile_scene.h"
 #include "rotation/rotation_offset.h"
 
 namespace {
