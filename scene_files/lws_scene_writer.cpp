@@ -64,9 +64,11 @@ std::string time_text(double time, double fps) {
   return text::shortest_double_text(time);
 }
 
-KeyLineWords key_line_words(std::string_view line) {
+// The words of a key line: all ten, or the first `count` ("Key", value and
+// time are all most lines need).
+KeyLineWords key_line_words(std::string_view line, std::size_t count = 10) {
   KeyLineWords words;
-  first_tokens(line, words.words, 10);
+  first_tokens(line, words.words, count);
   return words;
 }
 
@@ -174,11 +176,11 @@ class LwsEnvelopeWriter {
   bool rewritten_line(const scene::Envelope &envelope, const scene::Key &key, int line_index,
                       std::string &line) const {
     const std::string_view original = file_.line_text(line_index);
-    const KeyLineWords words = key_line_words(original);
-    const bool moved = key.time != text::snap_to_frame(number_of(words.time()), fps_);
-    const bool revalued = !scene::only_rounded(number_of(words.value()), key.value);
     // A shape is compared with the file's only where it was set since.
     const bool edited = envelope.shape_edited(&key);
+    const KeyLineWords words = key_line_words(original, edited ? 10 : 3);
+    const bool moved = key.time != text::snap_to_frame(number_of(words.time()), fps_);
+    const bool revalued = !scene::only_rounded(number_of(words.value()), key.value);
     const scene::KeyShape was = edited ? shape_of(words) : scene::KeyShape{};
     const scene::KeyShape is = edited ? envelope.shape(&key) : scene::KeyShape{};
     bool reshaped = was.span_type != is.span_type;
@@ -282,19 +284,25 @@ text::PieceText LwsSceneFile::write_pieces(const scene::Scene &scene,
     int first() const { return edit->first; }
     std::string_view text_of() const { return std::string_view(*text).substr(edit->offset, edit->length); }
   };
+  std::size_t edit_count = 0;
+  for (const EnvelopeEdits &some : edits_by_envelope) edit_count += some.edits.size();
   std::vector<PlacedEdit> edits;
+  edits.reserve(edit_count);
   for (const EnvelopeEdits &some : edits_by_envelope) {
     for (const LineEdit &edit : some.edits) edits.push_back(PlacedEdit{&edit, some.text.get()});
   }
-  std::stable_sort(edits.begin(), edits.end(),
-                   [](const PlacedEdit &a, const PlacedEdit &b) { return a.first() < b.first(); });
-
+  // Envelopes come in the file's order, and so do their edits, unless a
+  // motion lists its channels out of order.
+  const auto earlier = [](const PlacedEdit &a, const PlacedEdit &b) { return a.first() < b.first(); };
+  if (!std::is_sorted(edits.begin(), edits.end(), earlier))
+    std::stable_sort(edits.begin(), edits.end(), earlier);
   // The lines between two edits are one stretch of the text, one piece.
   const int line_count = static_cast<int>(lines_.size());
   const auto stretch = [&](int from, int to) {
     return lines_.stretch(static_cast<std::size_t>(from), static_cast<std::size_t>(to), text_);
   };
   text::PieceText out;
+  out.reserve(2 * edits.size() + 1);  // an edit, then the stretch up to the next
   std::size_t next = 0;
   for (int index = 0; index < line_count;) {
     while (next < edits.size() && edits[next].first() < index) ++next;  // inside an edit before

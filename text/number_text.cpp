@@ -20,8 +20,10 @@ std::string shortest_double_text(double value) {
     digits = 0;
     for (const char *c = text; c != end && *c != 'e'; ++c) digits += (*c >= '0' && *c <= '9') ? 1 : 0;
   }
-  std::snprintf(text, sizeof text, "%.*g", std::max(digits, 1), value);
-  return text;
+  // As "%.*g" prints it (the standard's own definition of this call).
+  const auto printed =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, std::max(digits, 1));
+  return std::string(text, printed.ptr);
 }
 
 bool parse_double_token(std::string_view token, double &value) {

@@ -33,6 +33,8 @@ class PieceText {
   // lie in it.
   void hold(std::unique_ptr<std::string> text) { owned_.push_back(std::move(text)); }
 
+  // Room for `count` pieces.
+  void reserve(std::size_t count) { pieces_.reserve(count); }
   const std::vector<std::string_view> &pieces() const { return pieces_; }
   std::size_t size() const { return size_; }
   bool equals(std::string_view text) const;
