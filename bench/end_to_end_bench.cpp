@@ -63,6 +63,7 @@
 // ---- Counting operator new ---------------------------------------------------
 
 #include "bench/bench_platform.h"
+#include "bench_paths.h"
 #include "cold_scene.h"
 #include "flipping_scene.h"
 
@@ -158,7 +159,7 @@ struct Stage {
     const std::int64_t before = g_allocated_bytes.load();
     add_selected_items(host.scene(), items, keys);
     scene_bytes = g_allocated_bytes.load() - before;
-    module = loader::LoadedModule::load(TAVORIX_MODULE_PATH);
+    module = loader::LoadedModule::load(bench_support::paths::module_file());
   }
   int run(const char *server) { return loader::run_generic(*module, host, server); }
 

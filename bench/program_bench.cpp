@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "bench/bench_platform.h"
+#include "bench_paths.h"
 
 namespace {
 
@@ -108,9 +109,9 @@ void ProgramBesideReadingFloor(benchmark::State &state) {
     floor = std::min(floor, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     // check exits 1 when it finds flips; anything else is a failure.
     const bench_support::ProgramRun checked =
-        bench_support::run_program(TAVORIX_CLI_PATH, {"check", scene, "-q"});
-    const bench_support::ProgramRun scanned =
-        bench_support::run_program(TAVORIX_CLI_PATH, {"scan", scene, "-o", written, "-q"});
+        bench_support::run_program(bench_support::paths::program_file(), {"check", scene, "-q"});
+    const bench_support::ProgramRun scanned = bench_support::run_program(
+        bench_support::paths::program_file(), {"scan", scene, "-o", written, "-q"});
     if ((checked.exit_code != 0 && checked.exit_code != 1) || scanned.exit_code != 0) {
       state.SkipWithError("tavorix failed");
       break;

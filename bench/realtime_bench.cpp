@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_paths.h"
 #include "host/envelope_service.h"
 #include "host/handles.h"
 #include "host/host.h"
@@ -40,7 +41,8 @@ void add_selected_items(scene::Scene &scene, int count) {
 void ThroughModule(benchmark::State &state) {
   const int count = static_cast<int>(state.range(0));
   host::Host host;
-  std::unique_ptr<loader::LoadedModule> module = loader::LoadedModule::load(TAVORIX_MODULE_PATH);
+  std::unique_ptr<loader::LoadedModule> module =
+      loader::LoadedModule::load(bench_support::paths::module_file());
   add_selected_items(host.scene(), count);
   {
     loader::MasterHandlers handlers(host);  // goes before the module is unloaded

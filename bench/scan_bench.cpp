@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench_paths.h"
 #include "flipping_scene.h"
 #include "host/host.h"
 #include "loader/module_loader.h"
@@ -26,7 +27,8 @@ using bench_support::add_selected_items;
 
 void run_scans(benchmark::State &state, int items, int keys) {
   host::Host host;
-  std::unique_ptr<loader::LoadedModule> module = loader::LoadedModule::load(TAVORIX_MODULE_PATH);
+  std::unique_ptr<loader::LoadedModule> module =
+      loader::LoadedModule::load(bench_support::paths::module_file());
   add_selected_items(host.scene(), items, keys);
   if (loader::run_generic(*module, host, "Tavorix:Scan") != AFUNC_OK) throw std::runtime_error("scan failed");
   host.clear_monitor_calls();

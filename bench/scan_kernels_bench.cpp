@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "bench/flipping_scene.h"
+#include "bench_paths.h"
 #include "host/host.h"
 #include "loader/module_loader.h"
 #include "rotation/angle_triple.h"
@@ -93,9 +94,9 @@ void ScanKernels(benchmark::State &state, int items, int keys) {
   bench_support::add_selected_items(host.scene(), items, keys);
   // new, old, copy, then the baseline where one is named.
   std::vector<std::unique_ptr<loader::LoadedModule>> modules;
-  modules.push_back(loader::LoadedModule::load(TAVORIX_MODULE_PATH));
-  modules.push_back(loader::LoadedModule::load(TAVORIX_SCALAR_KERNELS_MODULE_PATH));
-  modules.push_back(loader::LoadedModule::load(TAVORIX_COPY_KERNELS_MODULE_PATH));
+  modules.push_back(loader::LoadedModule::load(bench_support::paths::module_file()));
+  modules.push_back(loader::LoadedModule::load(bench_support::paths::scalar_kernels_module_file()));
+  modules.push_back(loader::LoadedModule::load(bench_support::paths::copy_kernels_module_file()));
   const char *baseline = std::getenv("TAVORIX_BASELINE_MODULE");
   if (baseline != nullptr && *baseline != '\0') modules.push_back(loader::LoadedModule::load(baseline));
   auto scan = [&](loader::LoadedModule &module) {

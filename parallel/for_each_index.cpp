@@ -19,7 +19,8 @@ unsigned default_thread_count() {
   if (!given.empty()) {
     char *end = nullptr;
     const unsigned long count = std::strtoul(given.c_str(), &end, 10);
-    if (end != given.c_str() && *end == '\0' && count >= 1 && count <= 1024) return static_cast<unsigned>(count);
+    if (end != given.c_str() && *end == '\0' && count >= 1 && count <= 1024)
+      return static_cast<unsigned>(count);
   }
   return std::max(1u, std::thread::hardware_concurrency());
 }

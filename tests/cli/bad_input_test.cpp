@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "program_runner.h"
+#include "support/build_paths.h"
 
 namespace {
 
@@ -117,11 +118,11 @@ TEST_F(BadInput, AModuleThatCannotBeLoadedExitsWithThree) {
 // the first member it must never call, names it, exits 3 and writes nothing.
 TEST_F(BadInput, AModuleCallingAMemberItMustNeverCallExitsWithThree) {
   write_file(folder.file("echo.txt"), "Generic_Fixture:Echo\n");
-  const ProgramResult result =
-      expect_failure("", "",
-                     {"run", "good.lws", "--script", "echo.txt", "--module",
-                      HOST_FIXTURE_CALLS_PLACEHOLDER_PATH, "-o", "out.lws", "--quiet"},
-                     3);
+  const ProgramResult result = expect_failure(
+      "", "",
+      {"run", "good.lws", "--script", "echo.txt", "--module",
+       testing_support::build_paths::host_fixture("calls_placeholder"), "-o", "out.lws", "--quiet"},
+      3);
   EXPECT_TRUE(contains(result.err, "LWEnvelopeFuncs.destroy")) << result.err;
   EXPECT_TRUE(contains(result.err, "nothing was written")) << result.err;
 }

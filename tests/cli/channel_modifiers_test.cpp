@@ -8,13 +8,14 @@
 #include <algorithm>
 
 #include "program_runner.h"
+#include "support/build_paths.h"
 
 namespace {
 
 using namespace cli_testing;
 
 std::string made_scene_path(const std::string &name) {
-  return std::string(TAVORIX_SOURCE_DIR) + "/tests/data/made/" + name;
+  return std::string(testing_support::build_paths::source_dir()) + "/tests/data/made/" + name;
 }
 
 // The lines of `text`, each with its ending.

@@ -7,10 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <cstdlib>
+#include <random>
 
 #include "program_runner.h"
+#include "support/build_paths.h"
 
 namespace {
 
@@ -100,8 +101,10 @@ class CheckAgreesWithScan : public testing::Test {
 };
 
 TEST_F(CheckAgreesWithScan, OnEverySceneOfTheTests) {
-  std::vector<std::string> paths = scenes_in(std::string(TAVORIX_SOURCE_DIR) + "/tests/data/scenes");
-  const std::vector<std::string> made = scenes_in(std::string(TAVORIX_SOURCE_DIR) + "/tests/data/made");
+  std::vector<std::string> paths =
+      scenes_in(std::string(testing_support::build_paths::source_dir()) + "/tests/data/scenes");
+  const std::vector<std::string> made =
+      scenes_in(std::string(testing_support::build_paths::source_dir()) + "/tests/data/made");
   paths.insert(paths.end(), made.begin(), made.end());
   ASSERT_GE(paths.size(), 6u);
   for (const std::string &path : paths) {

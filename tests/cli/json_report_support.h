@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "program_runner.h"
+#include "support/build_paths.h"
 
 namespace cli_testing {
 
@@ -24,8 +25,9 @@ inline bool can_validate_reports() {
 // Checks the report files against docs/report.schema.json; an empty text
 // when all of them are valid, else what is wrong.
 inline std::string schema_faults(const std::vector<std::string> &reports) {
-  std::vector<std::string> arguments = {std::string(TAVORIX_SOURCE_DIR) + "/tests/cli/validate_report.py",
-                                        std::string(TAVORIX_SOURCE_DIR) + "/docs/report.schema.json"};
+  std::vector<std::string> arguments = {
+      std::string(testing_support::build_paths::source_dir()) + "/tests/cli/validate_report.py",
+      std::string(testing_support::build_paths::source_dir()) + "/docs/report.schema.json"};
   arguments.insert(arguments.end(), reports.begin(), reports.end());
   TemporaryFolder folder;
   const ProgramResult result = run_program(TAVORIX_PYTHON3, arguments, folder.path());

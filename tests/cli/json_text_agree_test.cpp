@@ -11,6 +11,7 @@
 
 #include "json_report_support.h"
 #include "program_runner.h"
+#include "support/build_paths.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ using nlohmann::json;
 std::vector<std::string> data_scenes() {
   std::vector<std::string> scenes;
   for (const char *folder : {"scenes", "made"}) {
-    for (const auto &entry :
-         std::filesystem::directory_iterator(std::string(TAVORIX_SOURCE_DIR) + "/tests/data/" + folder)) {
+    for (const auto &entry : std::filesystem::directory_iterator(
+             std::string(testing_support::build_paths::source_dir()) + "/tests/data/" + folder)) {
       if (entry.path().extension() == ".lws") scenes.push_back(entry.path().string());
     }
   }

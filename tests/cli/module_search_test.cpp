@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "program_runner.h"
+#include "support/build_paths.h"
 #include "support/test_platform.h"
 
 namespace {
@@ -35,8 +36,8 @@ class ModuleSearch : public testing::Test {
     testing_support::platform::set_environment_variable(kVariable, "");
     root = slashed(fs::canonical(folder.path()).string());
     fs::create_directories(root + "/usr/bin");
-    program = root + "/usr/bin/" + fs::path(TAVORIX_CLI_PATH).filename().string();
-    fs::copy_file(TAVORIX_CLI_PATH, program);
+    program = root + "/usr/bin/" + fs::path(testing_support::build_paths::cli_program()).filename().string();
+    fs::copy_file(testing_support::build_paths::cli_program(), program);
     write_file(folder.file("m02.lws"), read_file(real_scene_path("M02.seq_takeoff_02.lws")));
     write_file(folder.file("not-a-module.p"), "this is not a shared library\n");
   }
@@ -47,7 +48,7 @@ class ModuleSearch : public testing::Test {
   std::string installed() const { return root + "/usr/" + TAVORIX_INSTALLED_MODULE_DIR + "/tavorix.p"; }
   void install_module() const {
     fs::create_directories(fs::path(installed()).parent_path());
-    fs::copy_file(TAVORIX_MODULE_PATH, installed());
+    fs::copy_file(testing_support::build_paths::module_file(), installed());
   }
   void set_variable(const std::string &value) const {
     testing_support::platform::set_environment_variable(kVariable, value);
@@ -75,7 +76,7 @@ TEST_F(ModuleSearch, VersionOfTheBuiltProgramNamesTheModuleBesideIt) {
   const ProgramResult result = tavorix({"--version"}, folder.path());
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const std::string out = slashed(result.out);
-  const std::string module = slashed(fs::canonical(TAVORIX_MODULE_PATH).string());
+  const std::string module = slashed(fs::canonical(testing_support::build_paths::module_file()).string());
   EXPECT_TRUE(contains(out, "1. TAVORIX_MODULE: not set")) << out;
   EXPECT_TRUE(contains(out, "2. beside the program: " + module + " (found, used)")) << out;
   EXPECT_TRUE(contains(out, "\nmodule: " + module + "\n")) << out;
@@ -107,13 +108,17 @@ TEST_F(ModuleSearch, OverridesComeInTheirOrder) {
   EXPECT_TRUE(contains(result.err, "--module")) << result.err;
 
   // The variable before the file beside the program.
-  set_variable(TAVORIX_MODULE_PATH);
+  set_variable(testing_support::build_paths::module_file());
   result = check();
   EXPECT_EQ(result.exit_code, 1) << result.err;
   result = run({"--version"});
-  EXPECT_TRUE(contains(result.out, "1. TAVORIX_MODULE: " + slashed(TAVORIX_MODULE_PATH) + " (found, used)"))
+  EXPECT_TRUE(contains(
+      result.out,
+      "1. TAVORIX_MODULE: " + slashed(testing_support::build_paths::module_file()) + " (found, used)"))
       << result.out;
-  EXPECT_TRUE(contains(result.out, "\nmodule: " + slashed(TAVORIX_MODULE_PATH) + "\n")) << result.out;
+  EXPECT_TRUE(
+      contains(result.out, "\nmodule: " + slashed(testing_support::build_paths::module_file()) + "\n"))
+      << result.out;
 
   // --module before the variable.
   set_variable(folder.file("not-a-module.p"));
@@ -121,14 +126,14 @@ TEST_F(ModuleSearch, OverridesComeInTheirOrder) {
   EXPECT_EQ(result.exit_code, 3);
   EXPECT_TRUE(contains(result.err, "not-a-module.p")) << result.err;
   EXPECT_TRUE(contains(result.err, kVariable)) << result.err;
-  result = check({"--module", TAVORIX_MODULE_PATH});
+  result = check({"--module", testing_support::build_paths::module_file()});
   EXPECT_EQ(result.exit_code, 1) << result.err;
 }
 
 // A variable naming no file fails the run rather than letting another module
 // be loaded in its place.
 TEST_F(ModuleSearch, AVariableNamingNoFileIsNotPassedOver) {
-  fs::copy_file(TAVORIX_MODULE_PATH, beside());
+  fs::copy_file(testing_support::build_paths::module_file(), beside());
   set_variable(folder.file("missing.p"));
   const ProgramResult result = check();
   EXPECT_EQ(result.exit_code, 3);

@@ -14,6 +14,7 @@
 #include "scene/scene.h"
 #include "scene_files/json_scene_file.h"
 #include "scene_files/lws_scene_file.h"
+#include "support/build_paths.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr double kPi = 3.141592653589793;
 double degrees(double d) { return d * kPi / 180.0; }
 
 std::string made_scene_path(const std::string &name) {
-  return std::string(TAVORIX_SOURCE_DIR) + "/tests/data/made/" + name;
+  return std::string(testing_support::build_paths::source_dir()) + "/tests/data/made/" + name;
 }
 
 TEST(MotionCheck, FindsTheCameraRigsSpinInM02AndNoneAfterAScan) {

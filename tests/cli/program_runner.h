@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "support/build_paths.h"
 #include "support/test_platform.h"
 
 namespace cli_testing {
@@ -88,11 +89,11 @@ inline ProgramResult run_program(const std::string &program, const std::vector<s
 
 // The built tavorix program, run in `working_folder`.
 inline ProgramResult tavorix(const std::vector<std::string> &arguments, const std::string &working_folder) {
-  return run_program(TAVORIX_CLI_PATH, arguments, working_folder);
+  return run_program(testing_support::build_paths::cli_program(), arguments, working_folder);
 }
 
 inline std::string real_scene_path(const std::string &name) {
-  return std::string(TAVORIX_SOURCE_DIR) + "/tests/data/scenes/" + name;
+  return std::string(testing_support::build_paths::source_dir()) + "/tests/data/scenes/" + name;
 }
 
 inline bool contains(const std::string &text, const std::string &part) {

@@ -16,6 +16,7 @@
 #include "host/host.h"
 #include "module/export.h"
 #include "module/host_interface.h"
+#include "support/build_paths.h"
 #include "support/test_platform.h"
 
 // The fixture modules call this at shutdown when the program exports it.
@@ -92,31 +93,32 @@ TEST(ModuleLoaderErrors, SharedLibraryWithoutDescriptor) {
 }
 
 TEST(ModuleLoaderErrors, WrongSynchronisationWordShowsExpectedAndFound) {
-  std::string error = load_error(HOST_FIXTURE_BAD_SYNC_PATH);
+  std::string error = load_error(testing_support::build_paths::host_fixture("bad_sync"));
   EXPECT_TRUE(contains(error, "synchronisation word")) << error;
   EXPECT_TRUE(contains(error, "expected 0x04121994, found 0x12345678")) << error;
 }
 
 TEST(ModuleLoaderErrors, WrongInterfaceVersion) {
-  std::string error = load_error(HOST_FIXTURE_BAD_VERSION_PATH);
+  std::string error = load_error(testing_support::build_paths::host_fixture("bad_version"));
   EXPECT_TRUE(contains(error, "interface version: expected 3, found 7")) << error;
 }
 
 TEST(ModuleLoaderErrors, WrongMachineType) {
-  std::string error = load_error(HOST_FIXTURE_BAD_MACHINE_PATH);
+  std::string error = load_error(testing_support::build_paths::host_fixture("bad_machine"));
   EXPECT_TRUE(contains(error, "machine type")) << error;
   EXPECT_TRUE(contains(error, "expected 0x00000300, found 0x00001234")) << error;
 }
 
 TEST(ModuleLoaderErrors, StartupReturningNull) {
   shut_down_calls.clear();
-  EXPECT_TRUE(contains(load_error(HOST_FIXTURE_NULL_STARTUP_PATH), "startup returned null"));
+  EXPECT_TRUE(contains(load_error(testing_support::build_paths::host_fixture("null_startup")),
+                       "startup returned null"));
   EXPECT_TRUE(shut_down_calls.empty());  // nothing started, nothing to shut down
 }
 
 TEST(ModuleLoaderErrors, IncompleteServerRecordShutsTheModuleDownAgain) {
   shut_down_calls.clear();
-  std::string error = load_error(HOST_FIXTURE_INCOMPLETE_RECORD_PATH);
+  std::string error = load_error(testing_support::build_paths::host_fixture("incomplete_record"));
   EXPECT_TRUE(contains(error, "server record 1 of class 'MasterHandler' has no activation function"))
       << error;
   EXPECT_EQ(shut_down_calls.size(), 1u);
@@ -124,7 +126,9 @@ TEST(ModuleLoaderErrors, IncompleteServerRecordShutsTheModuleDownAgain) {
 
 class FixtureModule : public ::testing::Test {
  protected:
-  FixtureModule() : module(LoadedModule::load(HOST_FIXTURE_GOOD_PATH)) { host.set_print_messages(false); }
+  FixtureModule() : module(LoadedModule::load(testing_support::build_paths::host_fixture("good"))) {
+    host.set_print_messages(false);
+  }
 
   host::Host host;
   std::unique_ptr<LoadedModule> module;
@@ -207,7 +211,7 @@ TEST_F(FixtureModule, UnloadingCallsShutdownWithTheStartupData) {
 TEST(ModuleLoader, AModuleCallingAPlaceholderMemberFailsNamingIt) {
   host::Host host;
   host.set_print_messages(false);
-  auto module = LoadedModule::load(HOST_FIXTURE_CALLS_PLACEHOLDER_PATH);
+  auto module = LoadedModule::load(testing_support::build_paths::host_fixture("calls_placeholder"));
   ::testing::TestPartResultArray failures;
   loader::GenericRun run;
   {
@@ -227,7 +231,7 @@ TEST(ModuleLoader, LoadRunAndUnloadManyTimes) {
   host::Host host;
   host.set_print_messages(false);
   for (int i = 0; i < 50; ++i) {
-    auto module = LoadedModule::load(HOST_FIXTURE_GOOD_PATH);
+    auto module = LoadedModule::load(testing_support::build_paths::host_fixture("good"));
     ASSERT_EQ(loader::run_generic(*module, host, "Fixture:Echo"), AFUNC_OK);
   }
   EXPECT_EQ(host.commands().size(), 50u);
@@ -245,7 +249,7 @@ TEST(ModuleLoader, DescribesResultCodesInWords) {
 
 // The real module file, built from module/.
 TEST(TavorixModule, ListsItsFourServersInOrder) {
-  auto module = LoadedModule::load(TAVORIX_MODULE_PATH);
+  auto module = LoadedModule::load(testing_support::build_paths::module_file());
   std::vector<std::pair<std::string, std::string>> servers;
   for (const auto &server : module->servers()) servers.emplace_back(server.class_name, server.name);
   EXPECT_EQ(servers, (std::vector<std::pair<std::string, std::string>>{

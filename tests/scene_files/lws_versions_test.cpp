@@ -7,13 +7,14 @@
 
 #include "scene_file_fixtures.h"
 #include "scene_files/scene_file_error.h"
+#include "support/build_paths.h"
 
 namespace {
 
 using namespace scene_file_fixtures;
 
 std::string made_scene_path(const std::string &name) {
-  return std::string(TAVORIX_SOURCE_DIR) + "/tests/data/made/" + name;
+  return std::string(testing_support::build_paths::source_dir()) + "/tests/data/made/" + name;
 }
 
 // small_scene() as version `version`.

@@ -9,6 +9,7 @@
 
 #include "scene/scene.h"
 #include "scene_files/lws_scene_file.h"
+#include "support/build_paths.h"
 
 namespace scene_file_fixtures {
 
@@ -21,7 +22,7 @@ inline const std::vector<std::string> &real_scene_names() {
 }
 
 inline std::string scene_path(const std::string &name) {
-  return std::string(TAVORIX_SOURCE_DIR) + "/tests/data/scenes/" + name;
+  return std::string(testing_support::build_paths::source_dir()) + "/tests/data/scenes/" + name;
 }
 
 inline std::string read_file(const std::string &path) {

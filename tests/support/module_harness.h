@@ -8,6 +8,7 @@
 
 #include "host/host.h"
 #include "loader/module_loader.h"
+#include "support/build_paths.h"
 
 namespace testing_support {
 
@@ -16,7 +17,7 @@ namespace testing_support {
 // through the same tests).
 inline std::string module_path() {
   const char *chosen = std::getenv("TAVORIX_TEST_MODULE");
-  return chosen != nullptr && *chosen != '\0' ? chosen : TAVORIX_MODULE_PATH;
+  return chosen != nullptr && *chosen != '\0' ? chosen : testing_support::build_paths::module_file();
 }
 
 // The module file loaded into a fresh stand-in host.
