@@ -6,7 +6,6 @@
 #include <exception>
 #include <mutex>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -57,8 +56,9 @@ void for_each_index(std::size_t count, const std::function<void(std::size_t)> &w
   helpers.reserve(workers - 1);
   try {
     for (std::size_t t = 1; t < workers; ++t) helpers.emplace_back(run);
-  } catch (const std::system_error &) {
-    // No thread to be had: the ones started and this one do the work.
+  } catch (...) {
+    // No thread (or no memory for one) to be had: the ones started and this
+    // one do the work, and every started one is joined below.
   }
   run();
   for (std::thread &helper : helpers) helper.join();
