@@ -23,4 +23,8 @@ export CMAKE_C_COMPILER_LAUNCHER=ccache
 export CMAKE_CXX_COMPILER_LAUNCHER=ccache
 mkdir -p "$CCACHE_DIR"
 ccache --max-size 8G >/dev/null
-ccache --zero-stats >/dev/null
+# This run's hits and misses, apart from those of any other run using the
+# cache at the same time (`ccache --show-log-stats` reads them).
+mkdir -p build-ccache
+export CCACHE_STATSLOG=$PWD/build-ccache/stats.log
+rm -f "$CCACHE_STATSLOG"
