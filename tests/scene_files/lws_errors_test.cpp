@@ -12,16 +12,7 @@ using namespace scene_file_fixtures;
 
 // Reads `text` as "bad.lws" and returns the error, failing the test when the
 // read succeeds.
-scene_files::SceneFileError read_error(const std::string &text) {
-  scene::Scene scene;
-  try {
-    scene_files::LwsSceneFile::read(text, "bad.lws", scene);
-  } catch (const scene_files::SceneFileError &error) {
-    return error;
-  }
-  ADD_FAILURE() << "read succeeded:\n" << text;
-  return scene_files::SceneFileError("", 0, "");
-}
+scene_files::SceneFileError read_error(const std::string &text) { return read_lws_error(text, "bad.lws"); }
 
 void expect_error(const std::string &text, int line, const std::string &part) {
   const scene_files::SceneFileError error = read_error(text);

@@ -42,16 +42,7 @@ std::string heading_keys(int shaped = -1) {
 // The heading key on (1-based) line `line`.
 int key_on_line(int line) { return line - kFirstHeadingLine; }
 
-scene_files::SceneFileError read_error(const std::string &text) {
-  scene::Scene scene;
-  try {
-    scene_files::LwsSceneFile::read(text, "big.lws", scene);
-  } catch (const scene_files::SceneFileError &error) {
-    return error;
-  }
-  ADD_FAILURE() << "read succeeded";
-  return scene_files::SceneFileError("", 0, "");
-}
+scene_files::SceneFileError read_error(const std::string &text) { return read_lws_error(text, "big.lws"); }
 
 // small_scene() with line (1-based) `line` replaced.
 std::string with_line(std::string text, int line, const std::string &replacement) {

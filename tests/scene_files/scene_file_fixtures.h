@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -9,6 +11,7 @@
 
 #include "scene/scene.h"
 #include "scene_files/lws_scene_file.h"
+#include "scene_files/scene_file_error.h"
 #include "support/build_paths.h"
 
 namespace scene_file_fixtures {
@@ -29,6 +32,19 @@ inline std::string read_file(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot open " + path);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The error of reading `text` as the .lws file `file_name`; fails the test
+// when the read succeeds.
+inline scene_files::SceneFileError read_lws_error(const std::string &text, const std::string &file_name) {
+  scene::Scene scene;
+  try {
+    scene_files::LwsSceneFile::read(text, file_name, scene);
+  } catch (const scene_files::SceneFileError &error) {
+    return error;
+  }
+  ADD_FAILURE() << "reading " << file_name << " succeeded";
+  return scene_files::SceneFileError("", 0, "");
 }
 
 // A scene read from .lws text, with what is needed to write it back.
